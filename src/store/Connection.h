@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <sqlite3.h>
+
+class Connection;
+
+// A prepared statement, finalized when it goes out of scope.
+class Statement
+{
+public:
+    Statement(Connection& connection, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void reset();
+    void bind(int position, const QVariant& value); // 1-based; a null QVariant binds NULL
+    bool step();                                    // true while a row is available
+    QVariant column(int i) const;
+    qint64 columnInt64(int i) const { return sqlite3_column_int64(m_stmt, i); }
+    QString columnText(int i) const;
+    int columnCount() const { return sqlite3_column_count(m_stmt); }
+
+private:
+    Connection& m_connection;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// One open table file. Cursors on the same file share one connection, so that
+// a change made through one of them is seen by the others at once.
+class Connection : public QObject
+{
+    Q_OBJECT
+public:
+    ~Connection() override;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens an existing table file for reading and writing; never creates one.
+    // Throws EDatabaseError naming the file when it is missing, read-only,
+    // locked or not a database.
+    static std::shared_ptr<Connection> open(const QString& path);
+
+    sqlite3* handle() const { return m_db; }
+    const QString& path() const { return m_path; }
+    QString fileName() const;
+
+    // Runs SQL without results; throws on failure.
+    void exec(const QString& sql);
+    // Throws EDBEngineError for the engine's last failure.
+    [[noreturn]] void fail(int rc) const;
+
+    // Counts the changes written through any cursor of this connection;
+    // cursors compare it to know when their cached order is stale.
+    quint64 version() const { return m_version; }
+    void noteChanged();
+
+signals:
+    void changed();
+
+private:
+    Connection(sqlite3* db, QString path);
+    sqlite3* m_db;
+    QString m_path;
+    quint64 m_version = 0;
+};
+
+namespace SqliteSupport {
+// Adds the Danish collations to a connection.
+void registerCollations(sqlite3* db);
+// Compares two texts in Danish alphabetical order.
+int compareDanish(const QString& a, const QString& b, bool ignoreCase = false);
+} // namespace SqliteSupport

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+enum class FieldType { Text, Integer, Date, Memo };
+
+// How a key field compares in an ordering index.
+enum class Collation {
+    Binary,         // byte order; postal codes, phone numbers, two-digit day and month
+    Danish,         // Danish alphabetical order (Æ, Ø, Å after Z, aa as å)
+    DanishNoCase    // Danish order, letter case ignored
+};
+
+struct FieldDefinition
+{
+    QString name;
+    FieldType type = FieldType::Text;
+    int size = 0; // characters for text fields, 0 = unlimited
+};
+
+struct IndexField
+{
+    QString field;
+    Collation collation = Collation::Binary;
+};
+
+struct IndexDefinition
+{
+    QString name; // empty for the primary index
+    std::vector<IndexField> fields;
+};
+
+// One table file: one SQLite database holding one table named after the
+// file's stem, with columns named exactly as the fields.
+struct TableDefinition
+{
+    QString name;     // the table inside the file, e.g. "Telefon"
+    QString fileName; // the file in the data folder, e.g. "Telefon.DB"
+    std::vector<FieldDefinition> fields;
+    QStringList primaryKey; // unique, compared exactly
+    std::vector<IndexDefinition> indexes; // the first has an empty name: the primary order
+
+    int fieldIndex(const QString& fieldName) const; // case-insensitive, -1 if absent
+    const IndexDefinition* index(const QString& indexName) const; // case-insensitive
+    QString createStatements() const; // SQL that creates the table and its indexes
+};
+
+namespace Schema {
+const TableDefinition& telefon();
+const TableDefinition& familie();
+const TableDefinition& postnr();
+const TableDefinition& nogleord();
+const TableDefinition& regnr();
+const TableDefinition& config();
+const std::vector<const TableDefinition*>& all();
+// The definition whose file name matches without regard to case, or nullptr.
+const TableDefinition* forFile(const QString& fileName);
+QString collationName(Collation c);
+} // namespace Schema

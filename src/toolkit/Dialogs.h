@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+enum class MessageKind { Information, Warning, Confirmation, Error };
+
+enum MessageButton : int { NoButton = 0, Ok = 1, Cancel = 2, Yes = 4, No = 8 };
+using MessageButtons = int;
+
+// Every message box, file choice and shell "open" of the program goes through
+// here. The program installs the real Qt dialogs; tests install a recorder
+// that answers and remembers what was asked, so no test waits on a window.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    // A modal message box; answers the button that closed it.
+    virtual MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) = 0;
+    // A modal open-file dialog; filter as "Billeder (*.jpg)". Empty on cancel.
+    virtual QString openFileName(const QString& filter) = 0;
+    // The desktop's "open" of a file or address (mailto:, http://, a path).
+    virtual bool openUrl(const QString& target) = 0;
+    // Whether the desktop has a program for this kind of link ("http", "mailto").
+    virtual bool hasHandler(const QString& scheme) = 0;
+
+    static Dialogs& instance();
+    // Takes the place of the current implementation; the caller keeps ownership.
+    static void install(Dialogs* dialogs);
+};
+
+// The application's error box: the message with a full stop added when it
+// does not end in one, the stop symbol and one OK button.
+namespace ErrorBox {
+QString text(const QString& message);
+void show(const QString& message);
+// Shows what an exception says; a silent EAbort shows nothing.
+void show(const std::exception& error);
+} // namespace ErrorBox
+
+// Wraps an event handler so that an exception escaping it is shown in the
+// error box and the program goes on in the state it had.
+template <class F> auto guarded(F handler)
+{
+    return [handler](auto&&... args) {
+        try {
+            handler(std::forward<decltype(args)>(args)...);
+        } catch (const std::exception& e) {
+            ErrorBox::show(e);
+        }
+    };
+}

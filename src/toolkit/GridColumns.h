@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <vector>
+
+// One column of a data grid: the field it shows, its title and its width.
+// A column without a title of its own shows its field's name.
+class TColumn : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString FieldName READ FieldName WRITE SetFieldName)
+    Q_PROPERTY(QString Title READ Title WRITE SetTitle)
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)
+public:
+    explicit TColumn(QObject* parent = nullptr) : QObject(parent) {}
+    QString FieldName() const { return m_fieldName; }
+    void SetFieldName(const QString& name) { m_fieldName = name; emit changed(); }
+    QString Title() const { return m_title.isEmpty() ? m_fieldName : m_title; }
+    void SetTitle(const QString& title) { m_title = title; emit changed(); }
+    int Width() const { return m_width; } // pixels; 0 for the field's default width
+    void SetWidth(int width) { m_width = width; emit changed(); }
+
+signals:
+    void changed();
+
+private:
+    QString m_fieldName;
+    QString m_title;
+    int m_width = 0;
+};
+
+// The column collection of a data grid, in column order.
+class TDBGridColumns : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDBGridColumns(QObject* parent = nullptr) : QObject(parent) {}
+    int Count() const { return int(m_items.size()); }
+    TColumn* Items(int i) const { return m_items.at(size_t(i)); }
+    TColumn* Add(const QString& fieldName, const QString& title = QString(), int width = 0)
+    {
+        auto* c = new TColumn(this);
+        c->SetFieldName(fieldName);
+        c->SetTitle(title);
+        c->SetWidth(width);
+        connect(c, &TColumn::changed, this, &TDBGridColumns::changed);
+        m_items.push_back(c);
+        emit changed();
+        return c;
+    }
+
+signals:
+    void changed();
+
+private:
+    std::vector<TColumn*> m_items;
+};
