@@ -1,2 +1,44 @@
+#include "app/PhoneForm.h"
+#include "store/DM.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/QtDialogs.h"
+
 #include <QApplication>
-int main(int argc, char** argv) { QApplication app(argc, argv); return 0; }
+
+namespace {
+
+// An exception that escapes an event handler is shown in the error box and
+// the program goes on in the state it had.
+class KalvindoApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            ErrorBox::show(e);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    KalvindoApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kalvindo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kalvindo"));
+    QtDialogs dialogs;
+    Dialogs::install(&dialogs);
+
+    TPhoneForm form;
+    TDM dm(&app, QStringLiteral("Data"));
+    form.SetDataModule(&dm);
+    form.ShowMain();
+    const int result = QApplication::exec();
+    Dialogs::install(nullptr);
+    return result;
+}

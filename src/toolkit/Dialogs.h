@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <exception>
+#include <type_traits>
+#include <utility>
+
 enum class MessageKind { Information, Warning, Confirmation, Error };
 
 enum MessageButton : int { NoButton = 0, Ok = 1, Cancel = 2, Yes = 4, No = 8 };
@@ -40,11 +44,15 @@ void show(const std::exception& error);
 
 // Wraps an event handler so that an exception escaping it is shown in the
 // error box and the program goes on in the state it had.
+// A handler that takes no arguments may be connected to a signal that has some.
 template <class F> auto guarded(F handler)
 {
     return [handler](auto&&... args) {
         try {
-            handler(std::forward<decltype(args)>(args)...);
+            if constexpr (std::is_invocable_v<F, decltype(args)...>)
+                handler(std::forward<decltype(args)>(args)...);
+            else
+                handler();
         } catch (const std::exception& e) {
             ErrorBox::show(e);
         }

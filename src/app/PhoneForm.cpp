@@ -1,0 +1,225 @@
+#include "app/PhoneForm.h"
+
+#include "store/DM.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/JpegLoader.h"
+#include "ui_PhoneForm.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+// The pictures are built into the static library; make sure they are linked in.
+static void initPictures() { Q_INIT_RESOURCE(pictures); }
+
+namespace {
+
+const char* const LanguageNames[] = {"Dansk", "English", "Norsk", "Svensk", "Deutsch"};
+
+} // namespace
+
+TPhoneForm::TPhoneForm(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::PhoneForm>())
+{
+    initPictures();
+    m_ui->setupUi(this);
+    // A caption bar with the system menu and the close button only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
+    connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
+    FormCreate();
+}
+
+TPhoneForm::~TPhoneForm() = default;
+
+QString TPhoneForm::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+QString TPhoneForm::LanguageName(int languageIndex)
+{
+    if (languageIndex < -1 || languageIndex > 3)
+        return QString();
+    return QString::fromLatin1(LanguageNames[languageIndex + 1]);
+}
+
+QTabWidget* TPhoneForm::PageControl1() const { return m_ui->PageControl1; }
+QLabel* TPhoneForm::Sproget() const { return m_ui->Sproget; }
+QAction* TPhoneForm::HelpItem() const { return m_ui->Help; }
+
+QAction* TPhoneForm::LanguageItem(int languageIndex) const
+{
+    QAction* const items[] = {m_ui->Dansk, m_ui->English, m_ui->Norsk, m_ui->Svensk, m_ui->Deutsch};
+    return languageIndex >= -1 && languageIndex <= 3 ? items[languageIndex + 1] : nullptr;
+}
+
+void TPhoneForm::FormCreate()
+{
+    // The desktop's own font; controls with a font of their own keep it.
+    setFont(QGuiApplication::font());
+    m_ui->ShadowLabel1->setFont(QFont(QStringLiteral("Times New Roman"), -1, QFont::Bold));
+    QFont title = m_ui->ShadowLabel1->font();
+    title.setPixelSize(96);
+    m_ui->ShadowLabel1->setFont(title);
+    LoadFrontPictures();
+    LanguageDisplayUpdate();
+}
+
+void TPhoneForm::LoadFrontPictures()
+{
+    // Built into the program; a broken picture leaves its place empty.
+    const std::pair<QLabel*, const char*> pictures[] = {{m_ui->Image3, ":/pictures/Forside.jpg"},
+                                                        {m_ui->Image1, ":/pictures/Logo.jpg"}};
+    for (const auto& [label, resource] : pictures) {
+        try {
+            label->setPixmap(QPixmap::fromImage(JpegLoader::load(QString::fromLatin1(resource))));
+        } catch (const Exception&) {
+            label->clear();
+        }
+    }
+}
+
+void TPhoneForm::LanguageDisplayUpdate()
+{
+    setWindowTitle(QStringLiteral("Kalvindo"));
+    m_ui->Sproget->setText(LanguageName(m_languageIndex));
+    for (int i = -1; i <= 3; ++i)
+        LanguageItem(i)->setChecked(i == m_languageIndex);
+}
+
+void TPhoneForm::SetActiveLanguage(int languageIndex)
+{
+    // A stored index the program cannot have written is taken as Danish, so
+    // that a damaged configuration never keeps the tables closed.
+    m_languageIndex = (languageIndex >= -1 && languageIndex <= 3) ? languageIndex : -1;
+}
+
+QSize TPhoneForm::OuterSize() const
+{
+    const QSize client = isMinimized() ? normalGeometry().size() : size();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    return client + (isVisible() ? frame : QSize());
+}
+
+void TPhoneForm::SetOuterSize(QSize outer)
+{
+    // A size of 0, a negative one or one larger than the screen cannot be
+    // meant: take the designed size, within what the screen offers.
+    const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    if (outer.width() <= 0 || outer.height() <= 0 || outer.width() > available.width() ||
+        outer.height() > available.height())
+        outer = QSize(DesignWidth, DesignHeight).boundedTo(available.size());
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize();
+    resize(outer - frame);
+}
+
+void TPhoneForm::FormShow()
+{
+    m_ui->Help->setToolTip(QDir(ProgramFolder()).filePath(QStringLiteral("Help/Index.html")));
+    if (!m_dm)
+        return;
+    TTable& config = *m_dm->ConfigTable;
+    QString datapost;
+    try {
+        config.Open();
+        datapost = config.FieldByName(QStringLiteral("Datapost")).AsString();
+        const int language = int(config.FieldByName(QStringLiteral("Sprog")).AsInteger());
+        SetOuterSize(QSize(int(config.FieldByName(QStringLiteral("W_Main")).AsInteger()),
+                           int(config.FieldByName(QStringLiteral("H_Main")).AsInteger())));
+        SetActiveLanguage(language);
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+        SetOuterSize(QSize());
+    }
+    LanguageDisplayUpdate();
+    OpenContactTables();
+    TTable& contacts = *m_dm->TelefonTable;
+    if (!contacts.Active())
+        return;
+    try {
+        contacts.SetFiltered(false);
+        RestoreCurrentContact(datapost);
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+    }
+}
+
+void TPhoneForm::OpenContactTables()
+{
+    // Each table on its own: one that cannot be opened is reported by name
+    // and the program goes on with the others.
+    for (TTable* table : m_dm->ContactTables()) {
+        try {
+            table->Open();
+        } catch (const std::exception& e) {
+            ErrorBox::show(e);
+        }
+    }
+}
+
+void TPhoneForm::RestoreCurrentContact(const QString& datapost)
+{
+    if (datapost.isEmpty())
+        return;
+    m_dm->TelefonTable->Locate(QStringLiteral("Telefon"), datapost);
+}
+
+void TPhoneForm::ShowMain()
+{
+    FormShow();
+    m_shown = true;
+    if (QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    show();
+}
+
+void TPhoneForm::FormClose()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    if (!m_dm || !m_dm->ConfigTable->Active())
+        return;
+    TTable& config = *m_dm->ConfigTable;
+    try {
+        config.Edit();
+        config.FieldByName(QStringLiteral("Sprog")).SetAsInteger(m_languageIndex);
+        TTable& contacts = *m_dm->TelefonTable;
+        const QString phone = contacts.Active() && contacts.CurrentIndex() >= 0
+                                  ? contacts.FieldByName(QStringLiteral("Telefon")).AsString()
+                                  : QString();
+        config.FieldByName(QStringLiteral("Datapost")).SetAsString(phone);
+        const QSize outer = OuterSize();
+        config.FieldByName(QStringLiteral("H_Main")).SetAsInteger(outer.height());
+        config.FieldByName(QStringLiteral("W_Main")).SetAsInteger(outer.width());
+        config.Post();
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+        try {
+            config.Cancel();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void TPhoneForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TPhoneForm::FormResize()
+{
+    // The proportional resizer hangs here.
+}
+
+void TPhoneForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TPhoneForm::Afslut1Click() { close(); }
