@@ -2,9 +2,35 @@
 
 #include "store/DataFolder.h"
 
+#include <QDir>
+#include <QFile>
+
 QString postalCodesCsv() { return QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv"); }
+
+namespace {
+
+// Building a data folder syncs every file to disk; it is built once per test
+// program and copied for every test.
+const QString& deliveredTemplate()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("Data"));
+        DataFolder::createDelivered(p, postalCodesCsv());
+        return p;
+    }();
+    return path;
+}
+
+} // namespace
 
 TempDataFolder::TempDataFolder()
 {
-    DataFolder::createDelivered(data(), postalCodesCsv());
+    const QDir source(deliveredTemplate());
+    QDir().mkpath(data());
+    QFile::setPermissions(data(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const QString& name : source.entryList(QDir::Files)) {
+        QFile::copy(source.filePath(name), QDir(data()).filePath(name));
+        QFile::setPermissions(QDir(data()).filePath(name), QFile::ReadOwner | QFile::WriteOwner);
+    }
 }

@@ -1,0 +1,179 @@
+#include "TestSupport.h"
+#include "pages/AddressText.h"
+#include "pages/ContactPicture.h"
+#include "store/DM.h"
+#include "toolkit/Exception.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QtTest>
+
+namespace {
+
+QString fixture(const char* name) { return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name); }
+
+void addContact(TTable& t, const QString& name, qint64 regnr)
+{
+    t.Insert();
+    t.FieldByName(QStringLiteral("Navn")).SetAsString(name);
+    t.FieldByName(QStringLiteral("Telefon")).SetAsString(QStringLiteral("1234"));
+    t.FieldByName(QStringLiteral("Regnr")).SetAsInteger(regnr);
+    t.Post();
+}
+
+} // namespace
+
+class TestPicture : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TempDataFolder> m_folder;
+    std::unique_ptr<TDM> m_dm;
+    std::unique_ptr<QLabel> m_box;
+    std::unique_ptr<ContactPicture> m_picture;
+    QString m_pictures;
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<TempDataFolder>();
+        m_pictures = m_folder->root() + QStringLiteral("/Billeder");
+        QDir().mkpath(m_pictures);
+        QFile::copy(fixture("valid.jpg"), m_pictures + QStringLiteral("/Ingen.jpg"));
+        m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
+        m_dm->TelefonTable->Open();
+        m_box = std::make_unique<QLabel>();
+        m_picture = std::make_unique<ContactPicture>(m_box.get(), m_dm->TelefonTable, m_pictures);
+    }
+    void cleanup()
+    {
+        m_picture.reset();
+        m_box.reset();
+        m_dm.reset();
+        m_folder.reset();
+    }
+
+    void contactWithoutFileShowsPlaceholder()
+    {
+        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 17);
+        m_picture->Billede();
+        QVERIFY(m_picture->ShownPath().endsWith(QLatin1String("/Ingen.jpg")));
+        QCOMPARE(m_box->pixmap().size(), QSize(240, 285));
+    }
+
+    void contactShowsOwnPicture()
+    {
+        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 17);
+        QFile::copy(fixture("gray.jpg"), m_pictures + QStringLiteral("/17.jpg"));
+        m_picture->Billede();
+        QVERIFY(m_picture->ShownPath().endsWith(QLatin1String("/17.jpg")));
+        QCOMPARE(m_box->size(), QSize(64, 48));
+    }
+
+    void brokenOwnPictureShowsPlaceholder_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QFile f(fixture("gray.jpg"));
+        f.open(QIODevice::ReadOnly);
+        const QByteArray good = f.readAll();
+        QTest::newRow("truncated") << good.left(good.size() / 2);
+        QTest::newRow("not a picture") << QByteArray("hello");
+        QTest::newRow("empty") << QByteArray();
+    }
+    void brokenOwnPictureShowsPlaceholder()
+    {
+        QFETCH(QByteArray, content);
+        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 5);
+        QFile f(m_pictures + QStringLiteral("/5.jpg"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        m_picture->Billede();
+        QVERIFY(m_picture->ShownPath().endsWith(QLatin1String("/Ingen.jpg")));
+    }
+
+    void emptyNameKeepsTheBox()
+    {
+        addContact(*m_dm->TelefonTable, QString(), 3);
+        m_picture->ShowPlaceholder();
+        m_box->clear();
+        m_picture->Billede();
+        QVERIFY(m_box->pixmap().isNull());
+    }
+
+    void missingPlaceholderIsAnError()
+    {
+        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 9);
+        QFile::remove(m_pictures + QStringLiteral("/Ingen.jpg"));
+        QVERIFY_THROWS_EXCEPTION(Exception, m_picture->Billede());
+    }
+
+    void fetchReplacesTheOldPicture()
+    {
+        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
+        QFile::copy(fixture("valid.jpg"), m_pictures + QStringLiteral("/4.jpg"));
+        m_picture->Fetch(fixture("gray.jpg"));
+        QFile written(m_pictures + QStringLiteral("/4.jpg"));
+        QFile chosen(fixture("gray.jpg"));
+        QVERIFY(written.open(QIODevice::ReadOnly) && chosen.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), chosen.readAll());
+        QCOMPARE(m_picture->Shown().size(), QSize(64, 48));
+        QCOMPARE(m_dm->TelefonTable->State(), DataSetState::Browse);
+    }
+
+    void failedFetchKeepsTheOldPicture_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("missing file") << QStringLiteral("/nonexistent/picture.jpg");
+        QTest::newRow("not a jpeg") << QStringLiteral(KALVINDO_TEST_DATA "/pictures/not-a-picture.jpg");
+    }
+    void failedFetchKeepsTheOldPicture()
+    {
+        QFETCH(QString, chosen);
+        QFile junk(QStringLiteral(KALVINDO_TEST_DATA "/pictures/not-a-picture.jpg"));
+        QVERIFY(junk.exists());
+        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
+        const QString old = m_pictures + QStringLiteral("/4.jpg");
+        QFile::copy(fixture("valid.jpg"), old);
+        QVERIFY_THROWS_EXCEPTION(Exception, m_picture->Fetch(chosen));
+        QFile kept(old);
+        QFile original(fixture("valid.jpg"));
+        QVERIFY(kept.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), original.readAll());
+        QCOMPARE(QDir(m_pictures).entryList(QDir::Files).size(), 2); // no temporary file left
+    }
+
+    void addressText_data()
+    {
+        QTest::addColumn<QStringList>("fields"); // navn, adresse1, adresse2, postnr, bynavn, land
+        QTest::addColumn<QString>("text");
+        const QString longName = QString(70, u'N');
+        QTest::newRow("letter") << QStringList{"Anna Berg", "Vestergade 12", "", "8000", "Aarhus C", "Danmark"}
+                                << "Anna Berg\r\nVestergade 12\r\n8000 Aarhus C\r\nDanmark";
+        QTest::newRow("two address lines")
+            << QStringList{"Bo", "c/o Hansen", "Nørre allé 3", "2200", "København N", "Danmark"}
+            << "Bo\r\nc/o Hansen\r\nNørre allé 3\r\n2200 København N\r\nDanmark";
+        QTest::newRow("name cut to 64") << QStringList{longName, QString(80, u'a'), "", "", "", ""}
+                                        << QString(64, u'N') + "\r\n" + QString(80, u'a') + "\r\n\r\n";
+        QTest::newRow("town without postal code") << QStringList{"Bo", "", "", "", "Aarhus", "Norge"}
+                                                  << "Bo\r\n Aarhus\r\nNorge";
+        QTest::newRow("neither postal code nor town") << QStringList{"Bo", "Vej 1", "", "", "", "Danmark"}
+                                                      << "Bo\r\nVej 1\r\n\r\nDanmark";
+        QTest::newRow("no country ends with the postal line") << QStringList{"Bo", "", "", "8000", "Aarhus", ""}
+                                                              << "Bo\r\n8000 Aarhus\r\n";
+        QTest::newRow("no contact at all") << QStringList{"", "", "", "", "", ""} << "\r\n";
+        QTest::newRow("postal line cut to 64") << QStringList{"", "", "", "8000", QString(70, u'x'), ""}
+                                               << "8000 " + QString(59, u'x') + "\r\n";
+    }
+    void addressText()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QString, text);
+        const Address::Fields f{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]};
+        QCOMPARE(Address::Text(f), text);
+    }
+};
+
+QTEST_MAIN(TestPicture)
+#include "test_picture.moc"
