@@ -1,10 +1,13 @@
 #include "app/PhoneForm.h"
 
+#include "overview/EasyFind.h"
 #include "store/DM.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/JpegLoader.h"
+#include "ui_DetailsPage.h"
 #include "ui_PhoneForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -27,6 +30,17 @@ TPhoneForm::TPhoneForm(QWidget* parent) : QMainWindow(parent), m_ui(std::make_un
     // A caption bar with the system menu and the close button only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    m_details = std::make_unique<TDetailsPage>(m_ui->TabSheet1, *this);
+    m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
+    m_easyFind2->SetSearchField(QStringLiteral("Navn"));
+    // The overview page's count label; the rest of that page is built by the overview.
+    m_label46 = new QLabel(QStringLiteral("Registreringer i alt: "), m_ui->TabSheet4);
+    m_label46->setObjectName(QStringLiteral("Label46"));
+    m_label46->setGeometry(34, 474, 180, 17);
+    m_label46->setStyleSheet(QStringLiteral("color: navy;"));
+    connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
+            guarded([this](int index) { PageControl1Change(index); }));
+    connect(m_ui->CopyAddress1, &QAction::triggered, this, guarded([this] { CopyAddress1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     FormCreate();
@@ -41,6 +55,60 @@ QString TPhoneForm::LanguageName(int languageIndex)
     if (languageIndex < -1 || languageIndex > 3)
         return QString();
     return QString::fromLatin1(LanguageNames[languageIndex + 1]);
+}
+
+void TPhoneForm::SetDataModule(TDM* dm)
+{
+    m_dm = dm;
+    if (!dm)
+        return;
+    m_details->Bind(dm);
+    m_easyFind2->SetDataSource(dm->TelefonSource);
+    dm->SetHost(this);
+}
+
+void TPhoneForm::Billede() { m_details->Picture().Billede(); }
+
+void TPhoneForm::CopyAddress1Click() { m_details->SpeedButton7Click(); }
+
+void TPhoneForm::PageControl1Change(int index)
+{
+    if (m_pageFromCode)
+        return;
+    if (m_ui->PageControl1->widget(index) == m_ui->TabSheet1)
+        m_details->Activated();
+}
+
+void TPhoneForm::ShowDetailsPage()
+{
+    // Brought forward from code: the page-switch handler does not run.
+    m_pageFromCode = true;
+    m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet1);
+    m_pageFromCode = false;
+}
+
+void TPhoneForm::FocusControl(const QString& objectName)
+{
+    QWidget* root = this;
+    QString name = objectName;
+    if (const int dot = name.indexOf(u'.'); dot > 0) {
+        root = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == name.left(dot))
+                root = w;
+        name = name.mid(dot + 1);
+    }
+    if (QWidget* target = root ? root->findChild<QWidget*>(name) : nullptr)
+        target->setFocus();
+}
+
+void TPhoneForm::ShowPlaceholderPicture() { m_details->Picture().ShowPlaceholder(); }
+
+void TPhoneForm::SetCountText(const QString& text)
+{
+    m_details->Form().Label47->setText(text);
+    m_label46->setText(text);
+    m_label46->adjustSize();
 }
 
 QTabWidget* TPhoneForm::PageControl1() const { return m_ui->PageControl1; }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "pages/DetailsPage.h"
+#include "store/RecordRulesHost.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <memory>
@@ -8,13 +11,14 @@ namespace Ui {
 class PhoneForm;
 }
 class TDM;
+class TEasyFind;
 class QAction;
 class QLabel;
 class QTabWidget;
 
 // The main window: the frame that owns every component of the six pages and
 // the menu, and runs start-up (FormCreate, FormShow) and shutdown (FormClose).
-class TPhoneForm : public QMainWindow
+class TPhoneForm : public QMainWindow, public RecordRulesHost, public DetailsPageHost
 {
     Q_OBJECT
 public:
@@ -26,8 +30,9 @@ public:
     TPhoneForm(const TPhoneForm&) = delete;
     TPhoneForm& operator=(const TPhoneForm&) = delete;
 
-    // The data module is created after the main window, as at start-up.
-    void SetDataModule(TDM* dm) { m_dm = dm; }
+    // The data module is created after the main window, as at start-up;
+    // binding it gives the pages their data and the record rules their host.
+    void SetDataModule(TDM* dm);
     TDM* DM() const { return m_dm; }
 
     // Runs FormShow, then centres the window on the screen and shows it.
@@ -39,10 +44,28 @@ public:
     void FormResize();
     void Afslut1Click();
 
-    int LanguageIndex() const { return m_languageIndex; }
     // The program's folder: pictures and the help page are found from here.
     static QString ProgramFolder();
     static QString LanguageName(int languageIndex);
+
+    // Shows the current contact's picture on the details page.
+    void Billede() override;
+    void CopyAddress1Click();
+    // The user brought another page to the front.
+    void PageControl1Change(int index);
+
+    TDetailsPage* DetailsPage() const { return m_details.get(); }
+    TEasyFind* EasyFind2() const { return m_easyFind2; }
+    QLabel* Label46() const { return m_label46; }
+
+    // RecordRulesHost
+    void ShowDetailsPage() override;
+    void FocusControl(const QString& objectName) override;
+    void ShowPlaceholderPicture() override;
+    void SetCountText(const QString& text) override;
+    int LanguageIndex() const override { return m_languageIndex; }
+    // DetailsPageHost
+    TEasyFind* NameSearch() override { return m_easyFind2; }
 
     QTabWidget* PageControl1() const;
     QLabel* Sproget() const;
@@ -65,7 +88,11 @@ private:
     void LoadFrontPictures();
 
     std::unique_ptr<Ui::PhoneForm> m_ui;
+    std::unique_ptr<TDetailsPage> m_details;
+    TEasyFind* m_easyFind2 = nullptr;
+    QLabel* m_label46 = nullptr;
     TDM* m_dm = nullptr;
+    bool m_pageFromCode = false;
     int m_languageIndex = -1;
     bool m_shown = false;
     bool m_closed = false;
