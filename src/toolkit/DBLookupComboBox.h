@@ -1,0 +1,62 @@
+#pragma once
+
+#include "toolkit/FieldDataLink.h"
+
+#include <QComboBox>
+#include <QPointer>
+#include <QStringList>
+
+#include "store/DataSource.h"
+
+// A drop-down list of the ListField of every record of ListSource, in the
+// list table's order. Choosing an entry stores its KeyField value in
+// DataField of DataSource; without a data field the list only chooses a
+// KeyValue, and clicked() tells of the choice.
+class TDBLookupComboBox : public QComboBox
+{
+    Q_OBJECT
+    Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
+    Q_PROPERTY(QString ListField READ ListField WRITE SetListField)
+    Q_PROPERTY(QString KeyField READ KeyField WRITE SetKeyField)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+public:
+    explicit TDBLookupComboBox(QWidget* parent = nullptr);
+
+    void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
+    TDataSource* DataSource() const { return m_link.DataSource(); }
+    QString DataField() const { return m_link.FieldName(); }
+    void SetDataField(const QString& name) { m_link.SetFieldName(name); }
+    void SetListSource(TDataSource* source);
+    TDataSource* ListSource() const { return m_listSource; }
+    QString ListField() const { return m_listField; }
+    void SetListField(const QString& name);
+    QString KeyField() const { return m_keyField; }
+    void SetKeyField(const QString& name);
+    bool ReadOnly() const { return m_link.ReadOnly(); }
+    void SetReadOnly(bool readOnly) { m_link.SetReadOnly(readOnly); }
+    FieldDataLink& Link() { return m_link; }
+
+    // The key of the shown entry; empty when none is shown.
+    QString KeyValue() const;
+    void SetKeyValue(const QString& key);
+    // The keys in list order, as the drop-down offers them.
+    const QStringList& Keys() const { return m_keys; }
+
+signals:
+    // The user chose an entry; a bound field already holds its key.
+    void clicked();
+    void exited();
+
+private:
+    bool bound() const { return !m_link.FieldName().isEmpty(); }
+    void rebuildList();
+    void showKey(const QString& key);
+    void choose(int index);
+
+    FieldDataLink m_link;
+    QPointer<TDataSource> m_listSource;
+    QString m_listField;
+    QString m_keyField;
+    QStringList m_keys;
+    QString m_keyValue;
+};
