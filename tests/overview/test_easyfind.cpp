@@ -1,0 +1,559 @@
+#include "TestSupport.h"
+
+#include "overview/EasyFind.h"
+#include "overview/Matcher.h"
+#include "store/DM.h"
+#include "store/DatabaseError.h"
+
+#include <QGuiApplication>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+struct Contact
+{
+    const char* navn;
+    const char* telefon;
+    const char* nogleord;
+};
+
+// Name order: Anders, Bjørn, Carl, Dorthe, Øjvind, Åse.
+// Phone order: Carl, Bjørn, Anders, Dorthe, Øjvind, Åse.
+const Contact Contacts[] = {
+    {"Anders And", "30000001", "Familie"},  {"Bjørn Hansen", "20000002", "Venner"},
+    {"Carl Jensen", "10000003", "Familie"}, {"Dorthe Andersen", "40000004", "Venner"},
+    {"Øjvind Ørsted", "50000005", ""},      {"Åse Åberg", "60000006", "Familie"},
+};
+
+} // namespace
+
+class TestEasyFind : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void findFirst_data();
+    void findFirst();
+    void findNextStepsAndStops();
+    void findNextFromLastRecordTestsItAgain();
+    void findNextRefused_data();
+    void findNextRefused();
+    void searchFieldByLabel_data();
+    void searchFieldByLabel();
+    void emptyTable();
+    void sameAsRecordByRecordWalk_data();
+    void sameAsRecordByRecordWalk();
+    void cacheFollowsChanges();
+    void pendingEditIsPostedFirst();
+    void controlsHearOnceAndCursorIsRestored();
+    void longValuesAreCut();
+    void memoEndingInLineBreak();
+    void searchKeyIsCutAt255();
+    void missingOrClosedDataSet();
+
+private:
+    TTable& table() { return *m_dm->TelefonTable; }
+    void addContact(const QString& navn, const QString& telefon, const QString& nogleord = {},
+                    const QString& notater = {});
+    QString currentName() { return table().FieldByName(QStringLiteral("Navn")).AsString(); }
+    void setView(const QString& index, const QString& keyword);
+    int referenceWalk(int start, const QString& field, const QString& key, bool caseSensitive,
+                      bool wildcards);
+
+    std::unique_ptr<TempDataFolder> m_folder;
+    std::unique_ptr<TDM> m_dm;
+    std::unique_ptr<TEasyFind> m_find;
+};
+
+void TestEasyFind::init()
+{
+    m_folder = std::make_unique<TempDataFolder>();
+    m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
+    table().Open();
+    for (const Contact& c : Contacts)
+        addContact(QString::fromUtf8(c.navn), QString::fromUtf8(c.telefon),
+                   QString::fromUtf8(c.nogleord));
+    m_find = std::make_unique<TEasyFind>(nullptr, QStringLiteral("EasyFind1"));
+    m_find->SetDataSource(m_dm->TelefonSource);
+    m_find->SetSearchField(QStringLiteral("Navn"));
+}
+
+void TestEasyFind::cleanup()
+{
+    m_find.reset();
+    m_dm.reset();
+    m_folder.reset();
+}
+
+void TestEasyFind::addContact(const QString& navn, const QString& telefon, const QString& nogleord,
+                              const QString& notater)
+{
+    table().Insert();
+    table().FieldByName(QStringLiteral("Navn")).SetAsString(navn);
+    table().FieldByName(QStringLiteral("Telefon")).SetAsString(telefon);
+    table().FieldByName(QStringLiteral("Nogleord")).SetAsString(nogleord);
+    table().FieldByName(QStringLiteral("Notater")).SetAsString(notater);
+    table().Post();
+}
+
+void TestEasyFind::setView(const QString& index, const QString& keyword)
+{
+    table().SetIndexName(index);
+    if (!keyword.isEmpty()) {
+        table().SetFilter(QStringLiteral("Nogleord = '%1'").arg(keyword));
+        table().SetFiltered(true);
+    }
+}
+
+// Tests record after record with the cursor itself, as a plain walk would.
+int TestEasyFind::referenceWalk(int start, const QString& field, const QString& key,
+                                bool caseSensitive, bool wildcards)
+{
+    TField& f = table().FieldByName(field);
+    table().MoveToIndex(start);
+    for (;;) {
+        const QString text = SearchColumnCache::searchableText(f.EditText(), f.DataType());
+        if (Matcher::match(text, key, caseSensitive, wildcards))
+            return table().CurrentIndex();
+        table().Next();
+        if (table().Eof())
+            return -1;
+    }
+}
+
+void TestEasyFind::findFirst_data()
+{
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<QString>("keyword");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected"); // empty: the record current before stays
+
+    QTest::newRow("name order") << ""
+                                << ""
+                                << "an"
+                                << "Anders And";
+    QTest::newRow("upper key") << ""
+                               << ""
+                               << "AN"
+                               << "Anders And";
+    QTest::newRow("anywhere in the name") << ""
+                                          << ""
+                                          << "sen"
+                                          << "Bjørn Hansen";
+    QTest::newRow("phone order") << "IndexTelefon"
+                                 << ""
+                                 << "an"
+                                 << "Bjørn Hansen";
+    QTest::newRow("filter") << ""
+                            << "Familie"
+                            << "an"
+                            << "Anders And";
+    QTest::newRow("filter skips") << ""
+                                  << "Venner"
+                                  << "an"
+                                  << "Bjørn Hansen";
+    QTest::newRow("filtered out") << ""
+                                  << "Venner"
+                                  << "jens"
+                                  << "";
+    QTest::newRow("ø lower finds ø") << ""
+                                     << "" << QStringLiteral("ø") << "Bjørn Hansen";
+    QTest::newRow("Ø upper finds ø") << ""
+                                     << "" << QStringLiteral("Ø") << "Bjørn Hansen";
+    QTest::newRow("øj lower finds Øj") << ""
+                                       << "" << QStringLiteral("øj") << "Øjvind Ørsted";
+    QTest::newRow("å finds Å") << ""
+                               << "" << QStringLiteral("åberg") << "Åse Åberg";
+    QTest::newRow("no match") << ""
+                              << ""
+                              << "xyz"
+                              << "";
+    QTest::newRow("empty key") << ""
+                               << ""
+                               << ""
+                               << "";
+    QTest::newRow("empty key filtered") << "IndexTelefon"
+                                        << "Familie"
+                                        << ""
+                                        << "";
+}
+
+void TestEasyFind::findFirst()
+{
+    QFETCH(QString, index);
+    QFETCH(QString, keyword);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+
+    setView(index, keyword);
+    table().Last();
+    const QString before = currentName();
+    m_find->SetSearchKey(key);
+    m_find->FindFirst();
+    QCOMPARE(currentName(), expected.isEmpty() ? before : expected);
+}
+
+void TestEasyFind::findNextStepsAndStops()
+{
+    m_find->SetSearchKey(QStringLiteral("an"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And"));
+    m_find->FindNext();
+    QCOMPARE(currentName(), QStringLiteral("Bjørn Hansen"));
+    m_find->FindNext();
+    QCOMPARE(currentName(), QStringLiteral("Dorthe Andersen"));
+    // No wrap-around: after the last match the current record stays.
+    m_find->FindNext();
+    QCOMPARE(currentName(), QStringLiteral("Dorthe Andersen"));
+    m_find->FindNext();
+    QCOMPARE(currentName(), QStringLiteral("Dorthe Andersen"));
+
+    // The same key in another letter case is the same search.
+    table().First();
+    m_find->SetSearchKey(QStringLiteral("AN"));
+    m_find->FindNext();
+    QCOMPARE(currentName(), QStringLiteral("Bjørn Hansen"));
+}
+
+void TestEasyFind::findNextFromLastRecordTestsItAgain()
+{
+    m_find->SetSearchKey(QStringLiteral("berg"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Åse Åberg"));
+    m_find->FindNext();
+    QCOMPARE(currentName(), QStringLiteral("Åse Åberg"));
+
+    m_find->SetSearchKey(QStringLiteral("an"));
+    m_find->FindFirst();
+    table().Last();
+    m_find->FindNext();
+    QCOMPARE(currentName(), QStringLiteral("Åse Åberg"));
+}
+
+void TestEasyFind::findNextRefused_data()
+{
+    QTest::addColumn<bool>("searchFirst");
+    QTest::addColumn<QString>("firstKey");
+    QTest::addColumn<QString>("nextKey");
+    QTest::addColumn<QString>("nextField");
+
+    QTest::newRow("no search before") << false << "an"
+                                      << "an"
+                                      << "Navn";
+    QTest::newRow("empty key") << true << ""
+                               << ""
+                               << "Navn";
+    QTest::newRow("key changed") << true << "an"
+                                 << "and"
+                                 << "Navn";
+    QTest::newRow("field changed") << true << "an"
+                                   << "an"
+                                   << "Telefonnr";
+    QTest::newRow("danish letter case is not ascii")
+        << true << QStringLiteral("ø") << QStringLiteral("Ø") << "Navn";
+}
+
+void TestEasyFind::findNextRefused()
+{
+    QFETCH(bool, searchFirst);
+    QFETCH(QString, firstKey);
+    QFETCH(QString, nextKey);
+    QFETCH(QString, nextField);
+
+    m_find->SetSearchKey(firstKey);
+    if (searchFirst)
+        m_find->FindFirst();
+    table().MoveToIndex(2);
+    m_find->SetSearchKey(nextKey);
+    m_find->SetSearchField(nextField);
+    try {
+        m_find->FindNext();
+        QFAIL("FindNext went ahead");
+    } catch (const EDBSearchError& e) {
+        QCOMPARE(e.message(), QStringLiteral("No initial Find/Locate done first"));
+    }
+    QCOMPARE(table().CurrentIndex(), 2);
+}
+
+void TestEasyFind::searchFieldByLabel_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("field name in any case") << "telefon"
+                                            << "0003"
+                                            << "Carl Jensen";
+    QTest::newRow("unknown field searches the first") << "Telefonnr"
+                                                      << "jens"
+                                                      << "Carl Jensen";
+    QTest::newRow("unknown field, phone text") << "Telefonnr"
+                                               << "0003"
+                                               << "";
+    QTest::newRow("empty field searches the first") << ""
+                                                    << "dorthe"
+                                                    << "Dorthe Andersen";
+}
+
+void TestEasyFind::searchFieldByLabel()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+
+    table().Last();
+    m_find->SetSearchField(field);
+    m_find->SetSearchKey(key);
+    m_find->FindFirst();
+    QCOMPARE(currentName(), expected.isEmpty() ? QStringLiteral("Åse Åberg") : expected);
+    // The search field counts as the last search even when it names no field.
+    table().First();
+    m_find->FindNext();
+}
+
+void TestEasyFind::emptyTable()
+{
+    table().SetFilter(QStringLiteral("Nogleord = 'Ingen'"));
+    table().SetFiltered(true);
+    QVERIFY(table().IsEmpty());
+    for (bool wildcards : {false, true}) {
+        m_find->SetAllowWildcards(wildcards);
+        m_find->SetSearchKey(QStringLiteral("%"));
+        m_find->FindFirst();
+        m_find->FindNext();
+        QCOMPARE(table().CurrentIndex(), -1);
+    }
+}
+
+void TestEasyFind::sameAsRecordByRecordWalk_data()
+{
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("caseSensitive");
+    QTest::addColumn<bool>("wildcards");
+
+    QTest::newRow("plain") << ""
+                           << "Navn"
+                           << "an" << false << false;
+    QTest::newRow("plain, case-sensitive") << ""
+                                           << "Navn"
+                                           << "An" << true << false;
+    QTest::newRow("plain danish") << "IndexTelefon"
+                                  << "Navn" << QStringLiteral("ø") << false << false;
+    QTest::newRow("phone field") << "IndexTelefon"
+                                 << "Telefon"
+                                 << "000" << false << false;
+    QTest::newRow("suffix") << ""
+                            << "Navn"
+                            << "%sen" << false << true;
+    QTest::newRow("prefix, case-sensitive") << "IndexTelefon"
+                                            << "Navn"
+                                            << "A%" << true << true;
+    QTest::newRow("single") << ""
+                            << "Navn"
+                            << "_j%" << false << true;
+    QTest::newRow("everything") << "IndexTelefon"
+                                << "Navn"
+                                << "%" << false << true;
+    QTest::newRow("empty pattern") << ""
+                                   << "Nogleord"
+                                   << "" << false << true;
+    QTest::newRow("keyword field") << ""
+                                   << "Nogleord"
+                                   << "familie" << false << false;
+}
+
+void TestEasyFind::sameAsRecordByRecordWalk()
+{
+    QFETCH(QString, index);
+    QFETCH(QString, field);
+    QFETCH(QString, key);
+    QFETCH(bool, caseSensitive);
+    QFETCH(bool, wildcards);
+
+    addContact(QString(), QStringLiteral("70000007")); // a record with an empty name
+    setView(index, QString());
+    m_find->SetSearchField(field);
+    m_find->SetSearchKey(key);
+    m_find->SetCaseSensitive(caseSensitive);
+    m_find->SetAllowWildcards(wildcards);
+    const int count = table().RecordCount();
+
+    // current -1: FindFirst from the last record; else FindNext from current,
+    // which an empty key does not allow.
+    const int last = key.isEmpty() ? 0 : count;
+    for (int current = -1; current < last; ++current) {
+        const int before = current < 0 ? count - 1 : current;
+        const int start = current < 0 ? 0 : std::min(current + 1, count - 1);
+        const int expected = referenceWalk(start, field, key, caseSensitive, wildcards);
+        if (current >= 0)
+            m_find->FindFirst();
+        table().MoveToIndex(before);
+        if (current < 0)
+            m_find->FindFirst();
+        else
+            m_find->FindNext();
+        QCOMPARE(table().CurrentIndex(), expected < 0 ? before : expected);
+    }
+}
+
+void TestEasyFind::cacheFollowsChanges()
+{
+    table().First();
+    m_find->SetSearchKey(QStringLiteral("zed"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And")); // nothing found, stays
+
+    // A post
+    table().MoveToIndex(2);
+    table().Edit();
+    table().FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Carl Zed"));
+    table().Post();
+    table().First();
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Carl Zed"));
+
+    // A delete
+    m_find->SetSearchKey(QStringLiteral("and"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And"));
+    table().Delete();
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Dorthe Andersen"));
+
+    // A filter, lifted again
+    m_find->SetSearchKey(QStringLiteral("n"));
+    setView(QString(), QStringLiteral("Familie"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Carl Zed"));
+    table().SetFiltered(false);
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Bjørn Hansen"));
+
+    // An index change
+    m_find->SetSearchKey(QStringLiteral("e"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Bjørn Hansen"));
+    table().SetIndexName(QStringLiteral("IndexTelefon"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Carl Zed"));
+
+    // The letter case setting and the field
+    m_find->SetSearchKey(QStringLiteral("D"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Carl Zed"));
+    m_find->SetCaseSensitive(true);
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Dorthe Andersen"));
+    m_find->SetSearchField(QStringLiteral("Telefon"));
+    m_find->SetSearchKey(QStringLiteral("5"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Øjvind Ørsted"));
+}
+
+void TestEasyFind::pendingEditIsPostedFirst()
+{
+    table().MoveToIndex(3);
+    table().Edit();
+    table().FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Dorthe Zelda"));
+    table().First(); // not posted yet: First posts it, so go back and edit again
+    table().MoveToIndex(3);
+    table().Edit();
+    table().FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Dorthe Yvonne"));
+    table().MoveToIndex(0);
+    table().MoveToIndex(3);
+    table().Edit();
+    table().FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Dorthe Xenia"));
+
+    m_find->SetSearchKey(QStringLiteral("xenia"));
+    m_find->FindFirst();
+    QCOMPARE(table().State(), DataSetState::Browse);
+    QCOMPARE(currentName(), QStringLiteral("Dorthe Xenia"));
+}
+
+void TestEasyFind::controlsHearOnceAndCursorIsRestored()
+{
+    int changes = 0;
+    m_dm->TelefonSource->OnDataChange = [&](TDataSource&, TField*) { ++changes; };
+    table().First();
+    changes = 0;
+    m_find->SetSearchKey(QStringLiteral("ørsted"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Øjvind Ørsted"));
+    QCOMPARE(changes, 1);
+    QVERIFY(!table().ControlsDisabled());
+    QVERIFY(!QGuiApplication::overrideCursor());
+
+    table().Close();
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, m_find->FindFirst());
+    QVERIFY(!table().ControlsDisabled());
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestEasyFind::longValuesAreCut()
+{
+    // A plain field is searched in its first 255 characters only.
+    addContact(QString(250, u'x') + QStringLiteral("early"), QStringLiteral("1"));
+    addContact(QString(260, u'y') + QStringLiteral("late"), QStringLiteral("2"));
+    m_find->SetSearchKey(QStringLiteral("early"));
+    m_find->FindFirst();
+    QVERIFY(currentName().endsWith(QStringLiteral("early")));
+    m_find->SetSearchKey(QStringLiteral("late"));
+    table().First();
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And"));
+
+    // A memo in its first 65,280 bytes: ø takes two of them.
+    const QString head = QString(32639, QChar(0xF8)) + u'x'; // 65,279 bytes
+    addContact(QStringLiteral("Memo Ok"), QStringLiteral("3"), {}, head + QStringLiteral("q"));
+    addContact(QStringLiteral("Memo Long"), QStringLiteral("4"), {}, head + QStringLiteral("øz"));
+    m_find->SetSearchField(QStringLiteral("Notater"));
+    m_find->SetSearchKey(QStringLiteral("xq"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Memo Ok"));
+    m_find->SetSearchKey(QStringLiteral("xø"));
+    table().First();
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And"));
+}
+
+void TestEasyFind::memoEndingInLineBreak()
+{
+    addContact(QStringLiteral("Memo Person"), QStringLiteral("5"), {}, QStringLiteral("abc\r\n"));
+    m_find->SetSearchField(QStringLiteral("Notater"));
+    m_find->SetAllowWildcards(true);
+    m_find->SetSearchKey(QStringLiteral("%C"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Memo Person"));
+}
+
+void TestEasyFind::searchKeyIsCutAt255()
+{
+    m_find->SetSearchKey(QString(300, u'k'));
+    QCOMPARE(m_find->SearchKey().size(), 255);
+    // A surrogate pair is not cut in half.
+    m_find->SetSearchKey(QString(254, u'k') + QStringLiteral("\U0001F600"));
+    QCOMPARE(m_find->SearchKey(), QString(254, u'k'));
+}
+
+void TestEasyFind::missingOrClosedDataSet()
+{
+    TEasyFind find(nullptr, QStringLiteral("EasyFind2"));
+    find.SetSearchKey(QStringLiteral("an"));
+    QVERIFY_THROWS_EXCEPTION(Exception, find.FindFirst());
+    find.SetDataSource(m_dm->TelefonSource);
+    find.FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And"));
+    // A removed data source is forgotten.
+    delete m_dm->TelefonSource;
+    QCOMPARE(find.DataSource(), nullptr);
+    QVERIFY_THROWS_EXCEPTION(Exception, find.FindFirst());
+}
+
+QTEST_MAIN(TestEasyFind)
+#include "test_easyfind.moc"
