@@ -1,6 +1,7 @@
 #include "app/PhoneForm.h"
 
 #include "overview/EasyFind.h"
+#include "pages/ContactPicture.h"
 #include "store/DM.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/JpegLoader.h"
