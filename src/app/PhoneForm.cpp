@@ -5,6 +5,7 @@
 #include "store/DM.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/JpegLoader.h"
+#include "toolkit/ProgramFolder.h"
 #include "ui_DetailsPage.h"
 #include "ui_PhoneForm.h"
 
@@ -48,8 +49,6 @@ TPhoneForm::TPhoneForm(QWidget* parent) : QMainWindow(parent), m_ui(std::make_un
 }
 
 TPhoneForm::~TPhoneForm() = default;
-
-QString TPhoneForm::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
 
 QString TPhoneForm::LanguageName(int languageIndex)
 {
@@ -184,7 +183,7 @@ void TPhoneForm::SetOuterSize(QSize outer)
 
 void TPhoneForm::FormShow()
 {
-    m_ui->Help->setToolTip(QDir(ProgramFolder()).filePath(QStringLiteral("Help/Index.html")));
+    m_ui->Help->setToolTip(ProgramFolder::filePath(QStringLiteral("Help/Index.html")));
     if (!m_dm)
         return;
     TTable& config = *m_dm->ConfigTable;

@@ -44,8 +44,6 @@ public:
     void FormResize();
     void Afslut1Click();
 
-    // The program's folder: pictures and the help page are found from here.
-    static QString ProgramFolder();
     static QString LanguageName(int languageIndex);
 
     // Shows the current contact's picture on the details page.

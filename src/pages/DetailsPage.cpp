@@ -5,11 +5,10 @@
 #include "pages/ContactPicture.h"
 #include "store/DM.h"
 #include "toolkit/Dialogs.h"
+#include "toolkit/ProgramFolder.h"
 #include "ui_DetailsPage.h"
 
 #include <QClipboard>
-#include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QStyle>
@@ -27,8 +26,7 @@ TDetailsPage::TDetailsPage(QWidget* tabSheet, DetailsPageHost& host)
     m_ui->SpeedButton7->setIcon(tabSheet->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     m_ui->SpeedButton9->setIcon(tabSheet->style()->standardIcon(QStyle::SP_FileDialogContentsView));
     m_ui->Edit8->installEventFilter(this);
-    m_picture = std::make_unique<ContactPicture>(
-        m_ui->Image2, nullptr, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Billeder")));
+    m_picture = std::make_unique<ContactPicture>(m_ui->Image2, nullptr, QString());
     ConnectHandlers();
 }
 
@@ -70,7 +68,8 @@ void TDetailsPage::Bind(TDM* dm)
     ui.DBCheckBox2->SetDataSource(source);
     ui.DBLookupComboBox1->SetDataSource(source);
     ui.DBLookupComboBox1->SetListSource(dm->NogleSource);
-    m_picture = std::make_unique<ContactPicture>(ui.Image2, dm->TelefonTable, m_picture->PictureFolder());
+    m_picture = std::make_unique<ContactPicture>(ui.Image2, dm->TelefonTable,
+                                                 ProgramFolder::filePath(QStringLiteral("Billeder")));
 }
 
 QString TDetailsPage::Tidied(const QString& text)

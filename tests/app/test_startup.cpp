@@ -1,0 +1,227 @@
+#include "RecordingDialogs.h"
+#include "TestSupport.h"
+#include "app/PhoneForm.h"
+#include "store/DM.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QScreen>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+struct ConfigValues
+{
+    qint64 sprog;
+    QString datapost;
+    qint64 height, width;
+};
+
+ConfigValues readConfig(const QString& dataFolder)
+{
+    TDM dm(nullptr, dataFolder);
+    dm.ConfigTable->Open();
+    auto f = [&](const char* n) -> TField& { return dm.ConfigTable->FieldByName(QLatin1String(n)); };
+    return {f("Sprog").AsInteger(), f("Datapost").AsString(), f("H_Main").AsInteger(), f("W_Main").AsInteger()};
+}
+
+void writeConfig(const QString& dataFolder, qint64 sprog, const QString& datapost, qint64 h, qint64 w)
+{
+    TDM dm(nullptr, dataFolder);
+    TTable& c = *dm.ConfigTable;
+    c.Open();
+    c.Edit();
+    c.FieldByName(QStringLiteral("Sprog")).SetAsInteger(sprog);
+    c.FieldByName(QStringLiteral("Datapost")).SetAsString(datapost);
+    c.FieldByName(QStringLiteral("H_Main")).SetAsInteger(h);
+    c.FieldByName(QStringLiteral("W_Main")).SetAsInteger(w);
+    c.Post();
+}
+
+void addContacts(const QString& dataFolder, const QList<QPair<QString, QString>>& contacts)
+{
+    TDM dm(nullptr, dataFolder);
+    TTable& t = *dm.TelefonTable;
+    t.Open();
+    for (const auto& [name, phone] : contacts) {
+        t.Insert();
+        t.FieldByName(QStringLiteral("Navn")).SetAsString(name);
+        t.FieldByName(QStringLiteral("Telefon")).SetAsString(phone);
+        t.Post();
+    }
+}
+
+// One run of the program on a data folder: the window is created, shown and closed.
+struct Run
+{
+    TPhoneForm form;
+    TDM dm;
+    explicit Run(const QString& dataFolder) : dm(nullptr, dataFolder)
+    {
+        form.SetDataModule(&dm);
+        form.ShowMain();
+    }
+    ~Run() { form.close(); }
+    QString currentPhone() { return dm.TelefonTable->FieldByName(QStringLiteral("Telefon")).AsString(); }
+};
+
+QSize screenSize() { return QGuiApplication::primaryScreen()->availableGeometry().size(); }
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TempDataFolder> m_folder;
+    std::unique_ptr<RecordingDialogs> m_dialogs;
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<TempDataFolder>();
+        m_dialogs = std::make_unique<RecordingDialogs>();
+    }
+    void cleanup()
+    {
+        m_dialogs.reset();
+        m_folder.reset();
+    }
+
+    void deliveredFolderStartsInDanishAtTheDesignedSize()
+    {
+        Run run(m_folder->data());
+        QCOMPARE(run.form.OuterSize(), QSize(1024, 600).boundedTo(screenSize()));
+        QCOMPARE(run.form.windowTitle(), QStringLiteral("Kalvindo"));
+        QCOMPARE(run.form.Sproget()->text(), QStringLiteral("Dansk"));
+        QVERIFY(run.form.LanguageItem(-1)->isChecked());
+        for (int i = 0; i <= 3; ++i)
+            QVERIFY(!run.form.LanguageItem(i)->isChecked());
+        QCOMPARE(run.form.PageControl1()->currentIndex(), 0);
+        QVERIFY(run.form.HelpItem()->toolTip().endsWith(QLatin1String("/Help/Index.html")));
+        for (TTable* t : run.dm.ContactTables())
+            QVERIFY2(t->Active(), qPrintable(t->objectName()));
+        QVERIFY(m_dialogs->messages.isEmpty());
+    }
+
+    void sizeLanguageAndContactRoundTrip()
+    {
+        addContacts(m_folder->data(), {{"Anna", "111"}, {"Bo", "222"}, {"Carl", "333"}});
+        const QSize size = QSize(900, 500).boundedTo(screenSize() - QSize(10, 10));
+        {
+            Run run(m_folder->data());
+            run.form.SetOuterSize(size);
+            QVERIFY(run.dm.TelefonTable->Locate(QStringLiteral("Navn"), QStringLiteral("Bo")));
+        }
+        const ConfigValues saved = readConfig(m_folder->data());
+        QCOMPARE(saved.datapost, QStringLiteral("222"));
+        QCOMPARE(saved.sprog, -1);
+        QCOMPARE(QSize(int(saved.width), int(saved.height)), size);
+
+        Run again(m_folder->data());
+        QCOMPARE(again.form.OuterSize(), size);
+        QCOMPARE(again.currentPhone(), QStringLiteral("222"));
+    }
+
+    void storedContactThatIsGoneLeavesTheFirstCurrent()
+    {
+        addContacts(m_folder->data(), {{"Bo", "222"}, {"Anna", "111"}});
+        writeConfig(m_folder->data(), -1, QStringLiteral("999"), 600, 1024);
+        Run run(m_folder->data());
+        QCOMPARE(run.currentPhone(), QStringLiteral("111"));
+        QVERIFY(m_dialogs->messages.isEmpty());
+    }
+
+    void twoContactsWithTheStoredPhoneTakeTheFirstByName()
+    {
+        addContacts(m_folder->data(), {{"Bo", "555"}, {"Anna", "555"}, {"Carl", "111"}});
+        writeConfig(m_folder->data(), -1, QStringLiteral("555"), 600, 1024);
+        Run run(m_folder->data());
+        QCOMPARE(run.dm.TelefonTable->FieldByName(QStringLiteral("Navn")).AsString(), QStringLiteral("Anna"));
+    }
+
+    void emptyContactTableWritesEmptyDatapost()
+    {
+        writeConfig(m_folder->data(), -1, QStringLiteral("222"), 600, 1024);
+        {
+            Run run(m_folder->data());
+        }
+        QCOMPARE(readConfig(m_folder->data()).datapost, QString());
+    }
+
+    void storedLanguageIsShown()
+    {
+        writeConfig(m_folder->data(), 3, QString(), 600, 1024);
+        Run run(m_folder->data());
+        QCOMPARE(run.form.LanguageIndex(), 3);
+        QCOMPARE(run.form.Sproget()->text(), QStringLiteral("Deutsch"));
+        QCOMPARE(run.form.windowTitle(), QStringLiteral("Kalvindo"));
+        for (int i = -1; i <= 3; ++i)
+            QCOMPARE(run.form.LanguageItem(i)->isChecked(), i == 3);
+    }
+
+    void unusableStoredSizeGivesTheDesignedSize_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("width");
+        QTest::newRow("zero") << 0 << 0;
+        QTest::newRow("negative") << -5 << 800;
+        QTest::newRow("larger than the screen") << 600 << 99999;
+    }
+    void unusableStoredSizeGivesTheDesignedSize()
+    {
+        QFETCH(int, height);
+        QFETCH(int, width);
+        writeConfig(m_folder->data(), -1, QString(), height, width);
+        Run run(m_folder->data());
+        QCOMPARE(run.form.OuterSize(), QSize(1024, 600).boundedTo(screenSize()));
+    }
+
+    void storedLanguageOutOfRangeStillOpensTheTables()
+    {
+        addContacts(m_folder->data(), {{"Anna", "111"}});
+        writeConfig(m_folder->data(), 7, QString(), 600, 1024);
+        {
+            Run run(m_folder->data());
+            QCOMPARE(run.form.LanguageIndex(), -1);
+            QCOMPARE(run.form.Sproget()->text(), QStringLiteral("Dansk"));
+            for (TTable* t : run.dm.ContactTables())
+                QVERIFY(t->Active());
+        }
+        QCOMPARE(readConfig(m_folder->data()).sprog, -1);
+    }
+
+    void missingTableIsReportedByNameAndTheRestOpens()
+    {
+        const QString keywords = m_folder->file(QStringLiteral("Nogleord.DB"));
+        QVERIFY(QFile::remove(keywords));
+        Run run(m_folder->data());
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QCOMPARE(m_dialogs->messages[0].kind, MessageKind::Error);
+        QVERIFY(m_dialogs->messages[0].text.contains(QLatin1String("Nogleord.DB")));
+        QVERIFY(m_dialogs->messages[0].text.endsWith(u'.'));
+        QVERIFY(!run.dm.NogleTable->Active());
+        QVERIFY(run.dm.TelefonTable->Active());
+        QVERIFY(!QFile::exists(keywords));
+    }
+
+    void corruptConfigurationIsReportedAndNothingIsWritten()
+    {
+        const QString config = m_folder->file(QStringLiteral("Config.DB"));
+        QFile f(config);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("this is no table file");
+        f.close();
+        {
+            Run run(m_folder->data());
+            QVERIFY(m_dialogs->texts().join(u'\n').contains(QLatin1String("Config.DB")));
+            QVERIFY(run.dm.TelefonTable->Active());
+        }
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("this is no table file"));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"

@@ -1,0 +1,255 @@
+#include "RecordingDialogs.h"
+#include "TestSupport.h"
+#include "store/DM.h"
+#include "store/RecordRulesHost.h"
+
+#include <QtTest>
+
+namespace {
+
+class FakeHost : public RecordRulesHost
+{
+public:
+    int detailsShown = 0;
+    int placeholders = 0;
+    int pictures = 0;
+    bool placeholderFails = false;
+    int language = -1;
+    QStringList focused;
+    QString countText;
+
+    void ShowDetailsPage() override { ++detailsShown; }
+    void FocusControl(const QString& name) override { focused << name; }
+    void ShowPlaceholderPicture() override
+    {
+        ++placeholders;
+        if (placeholderFails)
+            throw Exception(QStringLiteral("Cannot open picture Billeder/Ingen.jpg"));
+    }
+    void Billede() override { ++pictures; }
+    void SetCountText(const QString& text) override { countText = text; }
+    int LanguageIndex() const override { return language; }
+};
+
+} // namespace
+
+class TestRecordRules : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TempDataFolder> m_folder;
+    std::unique_ptr<RecordingDialogs> m_dialogs;
+    std::unique_ptr<TDM> m_dm;
+    FakeHost m_host;
+
+    TTable& contacts() { return *m_dm->TelefonTable; }
+    TField& field(TTable& t, const char* name) { return t.FieldByName(QLatin1String(name)); }
+
+    void addContact(const QString& name, const QString& phone, const QString& keyword = QString())
+    {
+        contacts().Insert();
+        field(contacts(), "Navn").SetAsString(name);
+        field(contacts(), "Telefon").SetAsString(phone);
+        field(contacts(), "Nogleord").SetAsString(keyword);
+        contacts().Post();
+    }
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<TempDataFolder>();
+        m_dialogs = std::make_unique<RecordingDialogs>();
+        m_host = FakeHost();
+        m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
+        m_dm->SetHost(&m_host);
+        for (TTable* t : m_dm->ContactTables())
+            t->Open();
+    }
+    void cleanup()
+    {
+        m_dm.reset();
+        m_dialogs.reset();
+        m_folder.reset();
+    }
+
+    void newContactGetsItsDefaultsAndTheFirstNumber()
+    {
+        contacts().Insert();
+        QCOMPARE(contacts().State(), DataSetState::Insert);
+        QCOMPARE(field(contacts(), "FKort").AsString(), QStringLiteral("Nej"));
+        QCOMPARE(field(contacts(), "JKort").AsString(), QStringLiteral("Nej"));
+        QCOMPARE(field(contacts(), "Land").AsString(), QStringLiteral("Danmark"));
+        QCOMPARE(field(contacts(), "Regnr").AsInteger(), 1);
+        QCOMPARE(m_host.detailsShown, 1);
+        QCOMPARE(m_host.focused, QStringList{QStringLiteral("DBEdit2")});
+        QCOMPARE(m_host.placeholders, 1);
+        QCOMPARE(m_dm->RegTable->RecordCount(), 1);
+    }
+
+    void cancelledNumbersAreNeverGivenAgain()
+    {
+        addContact(QStringLiteral("Anna"), QStringLiteral("1"));
+        const qint64 n = field(contacts(), "Regnr").AsInteger();
+        contacts().Insert();
+        contacts().Cancel();
+        contacts().Insert();
+        QCOMPARE(field(contacts(), "Regnr").AsInteger(), n + 2);
+    }
+
+    void insertLiftsAKeywordFilter()
+    {
+        addContact(QStringLiteral("Anna"), QStringLiteral("1"), QStringLiteral("Familie"));
+        addContact(QStringLiteral("Bo"), QStringLiteral("2"), QStringLiteral("Arbejde"));
+        addContact(QStringLiteral("Carl"), QStringLiteral("3"), QStringLiteral("Arbejde"));
+        contacts().SetFilter(QStringLiteral("Nogleord = 'Arbejde'"));
+        contacts().SetFiltered(true);
+        QCOMPARE(m_host.countText, QStringLiteral("Viste registreringer: 2"));
+        contacts().Insert();
+        QVERIFY(!contacts().Filtered());
+        QCOMPARE(m_host.countText, QStringLiteral("Viste registreringer: 3"));
+    }
+
+    void dayAndMonthFollowTheBirthday_data()
+    {
+        QTest::addColumn<QString>("birthday");
+        QTest::addColumn<QString>("dg");
+        QTest::addColumn<QString>("md");
+        QTest::newRow("9 January 1970") << "09-01-1970" << "09" << "01";
+        QTest::newRow("5 March") << "05-03-1999" << "05" << "03";
+        QTest::newRow("31 December") << "31-12-2001" << "31" << "12";
+        QTest::newRow("none") << "" << "" << "";
+    }
+    void dayAndMonthFollowTheBirthday()
+    {
+        QFETCH(QString, birthday);
+        QFETCH(QString, dg);
+        QFETCH(QString, md);
+        contacts().Insert();
+        field(contacts(), "Navn").SetAsString(QStringLiteral("Anna"));
+        field(contacts(), "Fodselsdag").SetAsString(birthday);
+        contacts().Post();
+        QCOMPARE(field(contacts(), "Dg").AsString(), dg);
+        QCOMPARE(field(contacts(), "Md").AsString(), md);
+    }
+
+    void clearingTheBirthdayEmptiesDayAndMonth()
+    {
+        contacts().Insert();
+        field(contacts(), "Navn").SetAsString(QStringLiteral("Anna"));
+        field(contacts(), "Fodselsdag").SetAsString(QStringLiteral("09-01-1970"));
+        contacts().Post();
+        contacts().Edit();
+        field(contacts(), "Fodselsdag").SetAsString(QStringLiteral("  -  -    "));
+        contacts().Post();
+        QVERIFY(field(contacts(), "Dg").IsNull());
+        QVERIFY(field(contacts(), "Md").IsNull());
+    }
+
+    void duplicateContactIsRefusedOnceAndKeepsWhatWasTyped()
+    {
+        addContact(QStringLiteral("Anna"), QStringLiteral("111"));
+        contacts().Insert();
+        field(contacts(), "Navn").SetAsString(QStringLiteral("Anna"));
+        field(contacts(), "Telefon").SetAsString(QStringLiteral("111"));
+        field(contacts(), "Adresse1").SetAsString(QStringLiteral("Vestergade 1"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, contacts().Post());
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QCOMPARE(m_dialogs->messages[0].kind, MessageKind::Warning);
+        QCOMPARE(m_dialogs->messages[0].text, QStringLiteral("Der findes en tilsvarende registrering i forvejen."));
+        QCOMPARE(m_dialogs->messages[0].buttons, MessageButtons(Ok));
+        QCOMPARE(contacts().State(), DataSetState::Insert);
+        QCOMPARE(field(contacts(), "Adresse1").AsString(), QStringLiteral("Vestergade 1"));
+        field(contacts(), "Telefon").SetAsString(QStringLiteral("112"));
+        contacts().Post();
+        QCOMPARE(contacts().RecordCount(), 2);
+        QCOMPARE(m_dialogs->messages.size(), 1);
+    }
+
+    void sameNameWithAnotherPhoneIsAccepted()
+    {
+        addContact(QStringLiteral("Anna"), QStringLiteral("111"));
+        addContact(QStringLiteral("Anna"), QStringLiteral("222"));
+        QCOMPARE(contacts().RecordCount(), 2);
+        QVERIFY(m_dialogs->messages.isEmpty());
+    }
+
+    void countTextFollowsTheLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("Dansk") << -1 << "Viste registreringer: ";
+        QTest::newRow("English") << 0 << "Selected registrations: ";
+        QTest::newRow("Norsk") << 1 << "Viste registreringer: ";
+        QTest::newRow("Svensk") << 2 << "Viste registreringer: ";
+        QTest::newRow("Deutsch") << 3 << "Viste registreringer: ";
+    }
+    void countTextFollowsTheLanguage()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, prefix);
+        m_host.language = language;
+        addContact(QStringLiteral("Anna"), QStringLiteral("1"));
+        addContact(QStringLiteral("Bo"), QStringLiteral("2"));
+        QCOMPARE(m_host.countText, prefix + QStringLiteral("2"));
+    }
+
+    void deleteAndCancelRefreshThePicture()
+    {
+        addContact(QStringLiteral("Anna"), QStringLiteral("1"));
+        addContact(QStringLiteral("Bo"), QStringLiteral("2"));
+        const int before = m_host.pictures;
+        contacts().Delete();
+        QCOMPARE(m_host.pictures, before + 1);
+        contacts().Edit();
+        field(contacts(), "Adresse1").SetAsString(QStringLiteral("x"));
+        contacts().Cancel();
+        QCOMPARE(m_host.pictures, before + 2);
+    }
+
+    void placeholderFailureStillGivesANumber()
+    {
+        m_host.placeholderFails = true;
+        QVERIFY_THROWS_EXCEPTION(Exception, contacts().Insert());
+        QCOMPARE(contacts().State(), DataSetState::Insert);
+        QCOMPARE(field(contacts(), "Regnr").AsInteger(), 1);
+        QCOMPARE(m_dm->RegTable->RecordCount(), 1);
+    }
+
+    void familyRules()
+    {
+        addContact(QStringLiteral("Anna"), QStringLiteral("111"));
+        TTable& family = *m_dm->FamilieTable;
+        family.Insert();
+        QCOMPARE(m_host.focused.last(), QStringLiteral("SpouseEdit"));
+        QCOMPARE(field(family, "Navn").AsString(), QStringLiteral("Anna"));
+        QCOMPARE(field(family, "Telefon").AsString(), QStringLiteral("111"));
+        field(family, "FamNavn").SetAsString(QStringLiteral("Ole"));
+        field(family, "Fodselsdag").SetAsString(QStringLiteral("17-04-2010"));
+        family.Post();
+        QCOMPARE(field(family, "Dg").AsString(), QStringLiteral("17"));
+        QCOMPARE(field(family, "Md").AsString(), QStringLiteral("04"));
+
+        family.Insert();
+        field(family, "FamNavn").SetAsString(QStringLiteral("Ole"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, family.Post());
+        QCOMPARE(m_dialogs->texts(), QStringList{TDM::DuplicateMessage});
+        QCOMPARE(family.State(), DataSetState::Insert);
+    }
+
+    void keywordRules()
+    {
+        TTable& words = *m_dm->NogleTable;
+        words.Insert();
+        QCOMPARE(m_host.focused.last(), QStringLiteral("NogleForm.DBGrid1"));
+        field(words, "Nogleord").SetAsString(QStringLiteral("Familie"));
+        words.Post();
+        words.Insert();
+        field(words, "Nogleord").SetAsString(QStringLiteral("Familie"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, words.Post());
+        QCOMPARE(m_dialogs->texts(), QStringList{TDM::DuplicateMessage});
+        QCOMPARE(field(words, "Nogleord").AsString(), QStringLiteral("Familie"));
+        QCOMPARE(words.State(), DataSetState::Insert);
+    }
+};
+
+QTEST_MAIN(TestRecordRules)
+#include "test_recordrules.moc"
