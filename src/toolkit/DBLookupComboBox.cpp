@@ -113,8 +113,9 @@ void TDBLookupComboBox::choose(int index)
             showKey(m_link.FieldText()); // refused: show what the record holds
             return;
         }
+        showKey(key);
     } else {
-        m_keyValue = key;
+        showKey(key);
     }
     guarded([this] { emit clicked(); })();
 }

@@ -1,0 +1,48 @@
+#include "RecordingDialogs.h"
+
+RecordingDialogs::RecordingDialogs()
+{
+    Dialogs::install(this);
+}
+
+RecordingDialogs::~RecordingDialogs()
+{
+    Dialogs::install(nullptr);
+}
+
+MessageButton RecordingDialogs::message(MessageKind kind, const QString& text,
+                                        MessageButtons buttons)
+{
+    messages.append({kind, text, buttons});
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    for (MessageButton b : {Ok, Yes, Cancel, No})
+        if (buttons & b)
+            return b;
+    return Ok;
+}
+
+QString RecordingDialogs::openFileName(const QString& filter)
+{
+    filters.append(filter);
+    return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+}
+
+bool RecordingDialogs::openUrl(const QString& target)
+{
+    openedUrls.append(target);
+    return true;
+}
+
+bool RecordingDialogs::hasHandler(const QString&)
+{
+    return handlersPresent;
+}
+
+QStringList RecordingDialogs::texts() const
+{
+    QStringList result;
+    for (const auto& m : messages)
+        result << m.text;
+    return result;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "toolkit/Dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Answers the program's dialogs without showing a window and remembers what
+// was asked. Installed for its lifetime; the previous silent dialogs come back after.
+class RecordingDialogs : public Dialogs
+{
+public:
+    struct Message
+    {
+        MessageKind kind;
+        QString text;
+        MessageButtons buttons;
+    };
+
+    RecordingDialogs();
+    ~RecordingDialogs() override;
+    RecordingDialogs(const RecordingDialogs&) = delete;
+    RecordingDialogs& operator=(const RecordingDialogs&) = delete;
+
+    // Answers given in turn; when none is left, the first offered button of
+    // Ok, Yes, Cancel, No answers.
+    QList<MessageButton> answers;
+    QList<Message> messages;
+    QStringList fileNames; // answers of openFileName, in turn; empty when none left
+    QStringList filters;
+    QStringList openedUrls;
+    bool handlersPresent = true;
+
+    MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
+    QString openFileName(const QString& filter) override;
+    bool openUrl(const QString& target) override;
+    bool hasHandler(const QString& scheme) override;
+
+    QStringList texts() const;
+};
