@@ -85,7 +85,10 @@ Statement::Statement(Connection& connection, const QString& sql) : m_connection(
         connection.fail(rc);
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
 
 void Statement::reset()
 {
@@ -148,24 +151,35 @@ Connection::~Connection()
     sqlite3_close_v2(m_db);
 }
 
-QString Connection::fileName() const { return QFileInfo(m_path).fileName(); }
+QString Connection::fileName() const
+{
+    return QFileInfo(m_path).fileName();
+}
 
 std::shared_ptr<Connection> Connection::open(const QString& path)
 {
-    const QString canonical = QFileInfo(path).absoluteFilePath();
+    // One connection per file, however the path was written ("./Data", a
+    // link, another letter case found by the data folder).
+    const QFileInfo given(path);
+    const QString canonical = given.exists() ? given.canonicalFilePath() : given.absoluteFilePath();
     if (auto existing = openConnections().value(canonical).lock())
         return existing;
 
     const QString shown = QFileInfo(path).fileName();
     const QFileInfo info(canonical);
     if (!info.exists())
-        throw EDatabaseError(QStringLiteral("Table file %1 not found in %2")
-                                 .arg(shown, info.absolutePath()));
+        throw EDatabaseError(
+            QStringLiteral("Table file %1 not found in %2").arg(shown, info.absolutePath()));
     if (!info.isFile())
         throw EDatabaseError(QStringLiteral("Table file %1 is not a file").arg(canonical));
-    if (!info.isReadable() || !info.isWritable())
+    // A file without any write permission is read-only by intent, also for a
+    // user (root) whom the permission bits would not stop.
+    const auto writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!info.isReadable() || !info.isWritable() || !(info.permissions() & writeBits))
         throw EDatabaseError(
-            QStringLiteral("Table file %1 cannot be written (read-only or no access)").arg(canonical));
+            QStringLiteral("Table file %1 cannot be written (read-only or no access)")
+                .arg(canonical));
 
     sqlite3* db = nullptr;
     const QByteArray utf8 = canonical.toUtf8();
@@ -174,10 +188,15 @@ std::shared_ptr<Connection> Connection::open(const QString& path)
     if (rc != SQLITE_OK) {
         const QString why = QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
-        throw EDatabaseError(QStringLiteral("Table file %1 cannot be opened: %2").arg(canonical, why));
+        throw EDatabaseError(
+            QStringLiteral("Table file %1 cannot be opened: %2").arg(canonical, why));
     }
     std::shared_ptr<Connection> conn(new Connection(db, canonical));
     sqlite3_extended_result_codes(db, 1);
+    // A misspelt column must be an error, not a text literal: "Telefon" in
+    // double quotes names a column and nothing else.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_busy_timeout(db, 1500);
     SqliteSupport::registerCollations(db);
 
@@ -199,7 +218,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path)
         default:
             why = QString::fromUtf8(sqlite3_errmsg(db));
         }
-        throw EDatabaseError(QStringLiteral("Table file %1 cannot be opened: %2").arg(canonical, why));
+        throw EDatabaseError(
+            QStringLiteral("Table file %1 cannot be opened: %2").arg(canonical, why));
     }
     if (sqlite3_db_readonly(db, "main") == 1)
         throw EDatabaseError(
@@ -225,8 +245,7 @@ void Connection::fail(int rc) const
                              {EDBEngineError::KeyViolation});
     if (primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR ||
         primary == SQLITE_FULL || primary == SQLITE_PERM)
-        throw EDBEngineError(
-            QStringLiteral("Cannot write to %1: %2").arg(m_path, message), {rc});
+        throw EDBEngineError(QStringLiteral("Cannot write to %1: %2").arg(m_path, message), {rc});
     throw EDBEngineError(QStringLiteral("%1 (%2)").arg(message, fileName()), {rc});
 }
 

@@ -7,7 +7,13 @@
 
 struct FilterExpression::Node
 {
-    enum class Kind { Compare, And, Or, Not } kind = Kind::Compare;
+    enum class Kind
+    {
+        Compare,
+        And,
+        Or,
+        Not
+    } kind = Kind::Compare;
     // Compare
     const FieldDefinition* field = nullptr;
     QString op;
@@ -25,7 +31,16 @@ namespace {
 
 struct Token
 {
-    enum class Type { Name, Text, Number, Op, LParen, RParen, End } type = Type::End;
+    enum class Type
+    {
+        Name,
+        Text,
+        Number,
+        Op,
+        LParen,
+        RParen,
+        End
+    } type = Type::End;
     QString text;
 };
 
@@ -164,13 +179,15 @@ private:
     {
         const Token name = take();
         if (name.type != Token::Type::Name)
-            syntaxError(m_text, QStringLiteral("a field name was expected before \"%1\"").arg(name.text));
+            syntaxError(m_text,
+                        QStringLiteral("a field name was expected before \"%1\"").arg(name.text));
         const int fieldIdx = m_table.fieldIndex(name.text);
         if (fieldIdx < 0)
             syntaxError(m_text, QStringLiteral("the table has no field %1").arg(name.text));
         const Token op = take();
         if (op.type != Token::Type::Op)
-            syntaxError(m_text, QStringLiteral("a comparison was expected after %1").arg(name.text));
+            syntaxError(m_text,
+                        QStringLiteral("a comparison was expected after %1").arg(name.text));
         const Token literal = take();
         if (literal.type != Token::Type::Text && literal.type != Token::Type::Number)
             syntaxError(m_text, QStringLiteral("a quoted text was expected after %1").arg(op.text));
@@ -216,11 +233,15 @@ QString nodeSql(const FilterExpression::Node& node, QVariantList& params)
     using Kind = FilterExpression::Node::Kind;
     switch (node.kind) {
     case Kind::And:
-    case Kind::Or:
+    case Kind::Or: {
+        // The parameters must follow the placeholders from left to right, so
+        // the two sides are turned into SQL one after the other.
+        const QString left = nodeSql(*node.children[0], params);
+        const QString right = nodeSql(*node.children[1], params);
         return QStringLiteral("(%1 %2 %3)")
-            .arg(nodeSql(*node.children[0], params),
-                 node.kind == Kind::And ? QStringLiteral("AND") : QStringLiteral("OR"),
-                 nodeSql(*node.children[1], params));
+            .arg(left, node.kind == Kind::And ? QStringLiteral("AND") : QStringLiteral("OR"),
+                 right);
+    }
     case Kind::Not:
         return QStringLiteral("(NOT %1)").arg(nodeSql(*node.children[0], params));
     case Kind::Compare:

@@ -8,14 +8,20 @@
 
 namespace {
 
-QString quoted(const QString& identifier) { return u'"' + identifier + u'"'; }
+QString quoted(const QString& identifier)
+{
+    return u'"' + identifier + u'"';
+}
 
 // Rows kept for grids before the cache is dropped and read again.
 constexpr int RowCacheLimit = 4000;
 
 } // namespace
 
-TTable::TTable(QObject* owner, const QString& name) : QObject(owner) { setObjectName(name); }
+TTable::TTable(QObject* owner, const QString& name) : QObject(owner)
+{
+    setObjectName(name);
+}
 
 TTable::~TTable()
 {
@@ -70,8 +76,9 @@ void TTable::Open()
     try {
         selectRow = std::make_unique<Statement>(*connection, select);
     } catch (const EDatabaseError& e) {
-        throw EDatabaseError(QStringLiteral("Table file %1 does not hold the table %2 as expected: %3")
-                                 .arg(connection->path(), m_definition->name, e.message()));
+        throw EDatabaseError(
+            QStringLiteral("Table file %1 does not hold the table %2 as expected: %3")
+                .arg(connection->path(), m_definition->name, e.message()));
     }
 
     m_connection = std::move(connection);
@@ -98,9 +105,8 @@ void TTable::Open()
                                                     : m_definition->indexes.front().fields);
     }
     m_masterValues = currentMasterValues();
-    if (TTable* master = m_masterSource ? m_masterSource->DataSet() : nullptr)
-        m_masterValues << (master->Active() &&
-                           (master->m_rowid >= 0 || master->State() == DataSetState::Insert));
+    if (m_masterSource)
+        m_masterValues << masterHasRecord();
     m_state = DataSetState::Browse;
     m_modified = false;
     rebuildView();
@@ -121,7 +127,11 @@ void TTable::Close()
         return;
     m_state = DataSetState::Inactive;
     m_view = View();
+    m_viewStale = false;
     m_selectRow.reset();
+    m_insertRow.reset();
+    m_updateRow.reset();
+    m_deleteRow.reset();
     m_rowCache.clear();
     if (m_connection)
         disconnect(m_connection.get(), nullptr, this, nullptr);
@@ -138,8 +148,9 @@ void TTable::Close()
 void TTable::requireActive() const
 {
     if (!Active())
-        throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset (%1)")
-                                 .arg(objectName().isEmpty() ? m_tableName : objectName()));
+        throw EDatabaseError(
+            QStringLiteral("Cannot perform this operation on a closed dataset (%1)")
+                .arg(objectName().isEmpty() ? m_tableName : objectName()));
 }
 
 void TTable::requireEditing() const
@@ -190,7 +201,10 @@ QString TTable::DisplayText(FieldType type, const QVariant& stored)
 
 // --- the ordered view ---------------------------------------------------------
 
-void TTable::applyOrder(const std::vector<IndexField>& order) { m_order = order; }
+void TTable::applyOrder(const std::vector<IndexField>& order)
+{
+    m_order = order;
+}
 
 QVariantList TTable::currentMasterValues() const
 {
@@ -205,15 +219,20 @@ QVariantList TTable::currentMasterValues() const
     return values;
 }
 
+bool TTable::masterHasRecord() const
+{
+    const TTable* master = m_masterSource ? m_masterSource->DataSet() : nullptr;
+    return master && master->Active() &&
+           (master->m_rowid >= 0 || master->State() == DataSetState::Insert);
+}
+
 QString TTable::whereClause(QVariantList& params) const
 {
     QStringList parts;
     if (m_filtered && !m_filter.isEmpty())
         parts << m_filter.toSql(params);
     if (m_masterSource && !m_masterFields.isEmpty()) {
-        TTable* master = m_masterSource->DataSet();
-        if (!master || !master->Active() ||
-            (master->m_rowid < 0 && master->State() != DataSetState::Insert)) {
+        if (!masterHasRecord()) {
             parts << QStringLiteral("0"); // no master record: no detail records
         } else {
             for (int i = 0; i < m_masterFields.size() && i < m_masterValues.size(); ++i) {
@@ -234,8 +253,19 @@ QString TTable::orderClause() const
     return cols.join(u',');
 }
 
+void TTable::invalidateView()
+{
+    m_view = View();
+    m_viewStale = true;
+    m_rowCache.clear();
+    ++m_viewVersion;
+    if (m_rowid >= 0)
+        m_recNo = PositionUnknown;
+}
+
 void TTable::rebuildView()
 {
+    m_viewStale = false;
     QVariantList params;
     const QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3")
                             .arg(quoted(m_definition->name), whereClause(params), orderClause());
@@ -251,6 +281,8 @@ bool TTable::ensureRow(int index)
 {
     if (index < 0)
         return false;
+    if (m_viewStale)
+        rebuildView();
     while (int(m_view.rowids.size()) <= index && !m_view.complete) {
         if (m_view.scan->step()) {
             m_view.rowids.push_back(m_view.scan->columnInt64(0));
@@ -284,11 +316,15 @@ void TTable::loadRowid(qint64 rowid)
 void TTable::loadAt(int index)
 {
     m_recNo = index;
+    m_fallbackIndex = index;
     loadRowid(m_view.rowids[size_t(index)]);
     m_eof = m_bof = false;
 }
 
-void TTable::clearBuffer() { m_buffer.assign(m_fields.size(), QVariant()); }
+void TTable::clearBuffer()
+{
+    m_buffer.assign(m_fields.size(), QVariant());
+}
 
 void TTable::setEmpty()
 {
@@ -312,11 +348,74 @@ int TTable::findIndex(qint64 rowid)
 
 bool TTable::moveToRowid(qint64 rowid)
 {
-    const int index = findIndex(rowid);
-    if (index < 0)
+    if (rowid < 0 || !passes(rowid))
         return false;
-    loadAt(index);
+    positionOn(rowid);
     return true;
+}
+
+// Makes a record of the view current without stepping the view to it.
+void TTable::positionOn(qint64 rowid)
+{
+    loadRowid(rowid);
+    m_recNo = PositionUnknown;
+    m_eof = m_bof = false;
+}
+
+int TTable::resolvedIndex()
+{
+    if (m_recNo != PositionUnknown)
+        return m_recNo;
+    const int index = findIndex(m_rowid);
+    if (index >= 0) {
+        m_recNo = index;
+        m_fallbackIndex = index;
+        return index;
+    }
+    // A record being edited stays current, in the view or not.
+    if (IsEditing())
+        return -1;
+    // The record left the view: the one now at its place becomes current.
+    const bool eof = m_eof;
+    refreshAndFind(-1, m_fallbackIndex);
+    m_eof = m_eof || eof;
+    return m_recNo;
+}
+
+// Whether a record is in the table and passes the filter and the link.
+bool TTable::passes(qint64 rowid)
+{
+    QVariantList params;
+    const QString where = whereClause(params);
+    Statement query(*m_connection, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ? AND (%2)")
+                                       .arg(quoted(m_definition->name), where));
+    query.bind(1, QVariant(rowid));
+    for (int i = 0; i < params.size(); ++i)
+        query.bind(i + 2, params[i]);
+    return query.step();
+}
+
+// After this cursor wrote the current record: the view is read again when
+// it is next needed, and the record stays current where it still passes.
+void TTable::settleAfterWrite(bool inserted)
+{
+    if (!passes(m_rowid)) {
+        refreshAndFind(-1, m_fallbackIndex);
+        return;
+    }
+    const qint64 count = m_view.count;
+    invalidateView();
+    if (count >= 0)
+        m_view.count = count + (inserted ? 1 : 0);
+    positionOn(m_rowid);
+}
+
+Statement& TTable::cached(std::unique_ptr<Statement>& slot, const QString& sql)
+{
+    if (!slot)
+        slot = std::make_unique<Statement>(*m_connection, sql);
+    slot->reset();
+    return *slot;
 }
 
 void TTable::refreshAndFind(qint64 rowid, int fallbackIndex)
@@ -341,8 +440,9 @@ qint64 TTable::firstMatch(const QString& condition, const QVariantList& conditio
     QVariantList params;
     const QString where = whereClause(params);
     params += conditionParams;
-    Statement query(*m_connection, QStringLiteral("SELECT rowid FROM %1 WHERE (%2) AND (%3) ORDER BY %4 LIMIT 1")
-                                       .arg(quoted(m_definition->name), where, condition, orderClause()));
+    Statement query(*m_connection,
+                    QStringLiteral("SELECT rowid FROM %1 WHERE (%2) AND (%3) ORDER BY %4 LIMIT 1")
+                        .arg(quoted(m_definition->name), where, condition, orderClause()));
     for (int i = 0; i < params.size(); ++i)
         query.bind(i + 1, params[i]);
     return query.step() ? query.columnInt64(0) : -1;
@@ -366,6 +466,7 @@ void TTable::Next()
 {
     requireActive();
     CheckBrowseMode();
+    resolvedIndex();
     if (m_recNo >= 0 && ensureRow(m_recNo + 1)) {
         loadAt(m_recNo + 1);
         notifyDataChange(nullptr);
@@ -378,7 +479,7 @@ void TTable::Prior()
 {
     requireActive();
     CheckBrowseMode();
-    if (m_recNo > 0) {
+    if (resolvedIndex() > 0) {
         loadAt(m_recNo - 1);
         notifyDataChange(nullptr);
     } else {
@@ -404,19 +505,16 @@ void TTable::MoveBy(int distance)
 {
     requireActive();
     CheckBrowseMode();
-    if (m_recNo < 0 || distance == 0)
+    if (resolvedIndex() < 0 || distance == 0)
         return;
-    int target = m_recNo + distance;
-    if (target < 0) {
-        target = 0;
-        m_bof = true;
-    }
-    if (!ensureRow(target)) {
-        target = int(m_view.rowids.size()) - 1;
-        loadAt(target);
-        m_eof = true;
+    const int wanted = m_recNo + distance;
+    if (ensureRow(std::max(wanted, 0))) {
+        loadAt(std::max(wanted, 0));
+        m_bof = wanted < 0; // asked to go before the first record
     } else {
-        loadAt(target);
+        ensureRow(INT_MAX - 1);
+        loadAt(int(m_view.rowids.size()) - 1);
+        m_eof = true;
     }
     notifyDataChange(nullptr);
 }
@@ -424,7 +522,7 @@ void TTable::MoveBy(int distance)
 void TTable::MoveToIndex(int index)
 {
     requireActive();
-    if (index == m_recNo && m_state == DataSetState::Browse)
+    if (index == resolvedIndex() && m_state == DataSetState::Browse)
         return;
     CheckBrowseMode();
     if (!ensureRow(index))
@@ -445,8 +543,8 @@ int TTable::RecordCount()
     if (m_view.count < 0) {
         QVariantList params;
         const QString where = whereClause(params);
-        Statement count(*m_connection,
-                        QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoted(m_definition->name), where));
+        Statement count(*m_connection, QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
+                                           .arg(quoted(m_definition->name), where));
         for (int i = 0; i < params.size(); ++i)
             count.bind(i + 1, params[i]);
         m_view.count = count.step() ? count.columnInt64(0) : 0;
@@ -491,6 +589,11 @@ void TTable::Insert()
 {
     requireActive();
     CheckBrowseMode();
+    // A detail record belongs to a master record; without one it would be
+    // stored under empty link values and never be seen again.
+    if (m_masterSource && !m_masterFields.isEmpty() && !masterHasRecord())
+        throw EDatabaseError(QStringLiteral("Cannot add a record to %1 without a master record")
+                                 .arg(objectName().isEmpty() ? m_tableName : objectName()));
     if (BeforeInsert)
         BeforeInsert(*this);
     m_rowidBeforeInsert = m_rowid;
@@ -511,19 +614,9 @@ void TTable::Insert()
 void TTable::writeRecord()
 {
     const auto& fields = m_definition->fields;
-    QStringList names, marks, sets;
-    for (const auto& f : fields) {
-        names << quoted(f.name);
-        marks << QStringLiteral("?");
-        sets << quoted(f.name) + QStringLiteral(" = ?");
-    }
     const bool inserting = m_state == DataSetState::Insert;
-    const QString sql =
-        inserting ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(quoted(m_definition->name), names.join(u','), marks.join(u','))
-                  : QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                        .arg(quoted(m_definition->name), sets.join(u','));
-    Statement statement(*m_connection, sql);
+    Statement& statement =
+        inserting ? cached(m_insertRow, insertSql()) : cached(m_updateRow, updateSql());
     for (size_t i = 0; i < fields.size(); ++i) {
         QVariant v = m_buffer[i];
         if (v.isNull() && m_definition->primaryKey.contains(fields[i].name) &&
@@ -534,6 +627,7 @@ void TTable::writeRecord()
     if (!inserting)
         statement.bind(int(fields.size()) + 1, QVariant(m_rowid));
     statement.step();
+    statement.reset();
     if (inserting) {
         m_rowid = sqlite3_last_insert_rowid(m_connection->handle());
     } else if (sqlite3_changes(m_connection->handle()) == 0) {
@@ -541,6 +635,26 @@ void TTable::writeRecord()
                                  .arg(m_connection->fileName()),
                              {8708});
     }
+}
+
+QString TTable::insertSql() const
+{
+    QStringList names, marks;
+    for (const auto& f : m_definition->fields) {
+        names << quoted(f.name);
+        marks << QStringLiteral("?");
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(quoted(m_definition->name), names.join(u','), marks.join(u','));
+}
+
+QString TTable::updateSql() const
+{
+    QStringList sets;
+    for (const auto& f : m_definition->fields)
+        sets << quoted(f.name) + QStringLiteral(" = ?");
+    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+        .arg(quoted(m_definition->name), sets.join(u','));
 }
 
 void TTable::Post()
@@ -564,12 +678,13 @@ void TTable::Post()
             throw EAbort();
         throw;
     }
+    const bool inserted = m_state == DataSetState::Insert;
     m_state = DataSetState::Browse;
     m_modified = false;
     m_writing = true;
     m_connection->noteChanged();
     m_writing = false;
-    refreshAndFind(m_rowid, m_recNo);
+    settleAfterWrite(inserted);
     notifyState();
     emit viewChanged();
     notifyDataChange(nullptr);
@@ -584,18 +699,14 @@ void TTable::Cancel()
         return;
     if (BeforeCancel)
         BeforeCancel(*this);
-    const bool wasInsert = m_state == DataSetState::Insert;
     m_state = DataSetState::Browse;
     m_modified = false;
-    if (wasInsert) {
-        if (!moveToRowid(m_rowidBeforeInsert)) {
-            if (ensureRow(0))
-                loadAt(0);
-            else
-                setEmpty();
-        }
-    } else {
+    // Back to the record that was current before, read as it is stored now.
+    if (m_rowid >= 0 && passes(m_rowid)) {
         loadRowid(m_rowid);
+        m_eof = m_bof = false;
+    } else {
+        refreshAndFind(-1, m_fallbackIndex);
     }
     notifyState();
     notifyDataChange(nullptr);
@@ -616,14 +727,18 @@ void TTable::Delete()
         throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     if (BeforeDelete)
         BeforeDelete(*this);
-    Statement statement(*m_connection,
-                        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_definition->name)));
+    const int place = std::max(resolvedIndex(), 0);
+    Statement& statement =
+        cached(m_deleteRow,
+               QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_definition->name)));
     statement.bind(1, QVariant(m_rowid));
     statement.step();
+    statement.reset();
     m_writing = true;
     m_connection->noteChanged();
     m_writing = false;
-    refreshAndFind(-1, m_recNo);
+    // The record that followed the deleted one takes its place.
+    refreshAndFind(-1, place);
     emit viewChanged();
     notifyDataChange(nullptr);
     if (AfterDelete)
@@ -690,7 +805,10 @@ void TTable::SetIndexName(const QString& name)
     }
     CheckBrowseMode();
     applyOrder(index->fields);
-    refreshAndFind(m_rowid, 0);
+    // Same records, another order: the current one stays, its place is
+    // found when needed.
+    invalidateView();
+    m_fallbackIndex = 0;
     emit viewChanged();
     notifyDataChange(nullptr);
 }
@@ -704,7 +822,8 @@ bool TTable::FindKey(const QVariant& value)
     const IndexField& key = m_order.front();
     const TField* field = FindField(key.field);
     const bool isText = field && field->DataType() != FieldType::Integer;
-    const QString column = isText ? QStringLiteral("ifnull(%1,'')").arg(quoted(key.field)) : quoted(key.field);
+    const QString column =
+        isText ? QStringLiteral("ifnull(%1,'')").arg(quoted(key.field)) : quoted(key.field);
     const QString condition =
         QStringLiteral("%1 = ? COLLATE %2").arg(column, Schema::collationName(key.collation));
     const qint64 rowid = firstMatch(condition, {isText ? QVariant(value.toString()) : value});
@@ -782,7 +901,7 @@ QVariant TTable::ValueAt(int index, int field)
 {
     if (!Active() || field < 0 || size_t(field) >= m_fields.size())
         return {};
-    if (index == m_recNo && IsEditing() && m_state == DataSetState::Edit)
+    if (m_state == DataSetState::Edit && index == resolvedIndex())
         return m_buffer[size_t(field)];
     if (!ensureRow(index))
         return {};
@@ -818,7 +937,8 @@ std::vector<QString> TTable::ColumnInOrder(int field)
         query.bind(i + 1, params[i]);
     const FieldType type = m_fields[size_t(field)]->DataType();
     while (query.step())
-        values.push_back(type == FieldType::Date ? DisplayText(type, query.column(0)) : query.columnText(0));
+        values.push_back(type == FieldType::Date ? DisplayText(type, query.column(0))
+                                                 : query.columnText(0));
     return values;
 }
 
@@ -856,10 +976,7 @@ void TTable::onMasterChange(TField* field)
     if (field && !m_masterFields.contains(field->FieldName(), Qt::CaseInsensitive))
         return;
     QVariantList values = currentMasterValues();
-    TTable* master = m_masterSource ? m_masterSource->DataSet() : nullptr;
-    const bool masterHasRecord = master && master->Active() &&
-                                 (master->m_rowid >= 0 || master->State() == DataSetState::Insert);
-    values << masterHasRecord;
+    values << masterHasRecord();
     if (values == m_masterValues)
         return;
     CheckBrowseMode();
@@ -878,15 +995,19 @@ void TTable::onConnectionChanged()
 {
     if (m_writing || !Active())
         return;
-    // Another cursor on the same file wrote: read the order again, keeping
-    // the current record where it can be kept.
+    // Another cursor on the same file wrote: the view is read again when it
+    // is next needed. The current record stays where it still passes, read
+    // as it is stored now; a record being edited keeps what the user typed.
     if (m_state == DataSetState::Browse) {
-        refreshAndFind(m_rowid, m_recNo);
+        if (m_rowid >= 0 && passes(m_rowid)) {
+            invalidateView();
+            positionOn(m_rowid);
+        } else {
+            refreshAndFind(-1, m_recNo >= 0 ? m_recNo : m_fallbackIndex);
+        }
         notifyDataChange(nullptr);
     } else {
-        // The record being edited keeps what the user typed.
-        rebuildView();
-        m_recNo = findIndex(m_rowid);
+        invalidateView();
     }
     emit viewChanged();
 }

@@ -19,11 +19,21 @@ class Connection;
 class Statement;
 class TDataSource;
 
-enum class DataSetState { Inactive, Browse, Edit, Insert };
+enum class DataSetState
+{
+    Inactive,
+    Browse,
+    Edit,
+    Insert
+};
 
 // What a post-error handler decides: let the error go on to the user, or end
 // the post silently and leave the record as it is.
-enum class DataAction { Fail, Abort };
+enum class DataAction
+{
+    Fail,
+    Abort
+};
 
 struct LocateOptions
 {
@@ -71,7 +81,10 @@ public:
     void Close();
     bool Active() const { return m_state != DataSetState::Inactive; }
     DataSetState State() const { return m_state; }
-    bool IsEditing() const { return m_state == DataSetState::Edit || m_state == DataSetState::Insert; }
+    bool IsEditing() const
+    {
+        return m_state == DataSetState::Edit || m_state == DataSetState::Insert;
+    }
 
     // --- fields of the current record
     int FieldCount() const { return int(m_fields.size()); }
@@ -88,8 +101,10 @@ public:
     bool Eof() const { return m_eof; }
     bool Bof() const { return m_bof; }
     bool IsEmpty();
-    int RecordCount();                 // records that pass the filter and the link
-    int CurrentIndex() const { return m_recNo; } // 0-based place in the order, -1 if none
+    int RecordCount(); // records that pass the filter and the link
+    // 0-based place in the order, -1 if none. The place of a record reached
+    // by a search or a post is found only when it is asked for.
+    int CurrentIndex() const { return const_cast<TTable*>(this)->resolvedIndex(); }
     void MoveToIndex(int index);
 
     // --- editing
@@ -127,8 +142,8 @@ public:
     bool ControlsDisabled() const { return m_disableCount > 0; }
 
     // --- reading without moving (grids, search)
-    QVariant ValueAt(int index, int field);       // raw stored value
-    QString DisplayTextAt(int index, int field);  // as a control shows it
+    QVariant ValueAt(int index, int field);        // raw stored value
+    QString DisplayTextAt(int index, int field);   // as a control shows it
     std::vector<QString> ColumnInOrder(int field); // display texts of every record in order
     // Changes whenever the order, the filter, the link or the stored data change.
     quint64 ViewVersion() const { return m_viewVersion; }
@@ -156,7 +171,14 @@ private:
     QString whereClause(QVariantList& params) const;
     QString orderClause() const;
     void rebuildView();
+    void invalidateView();
     bool ensureRow(int index);
+    int resolvedIndex();
+    bool passes(qint64 rowid);
+    void settleAfterWrite(bool inserted);
+    void positionOn(qint64 rowid);
+    bool masterHasRecord() const;
+    Statement& cached(std::unique_ptr<Statement>& slot, const QString& sql);
     void loadAt(int index);
     void loadRowid(qint64 rowid);
     void clearBuffer();
@@ -167,6 +189,8 @@ private:
     qint64 firstMatch(const QString& condition, const QVariantList& params);
     std::vector<QVariant> readRow(qint64 rowid);
     void writeRecord();
+    QString insertSql() const;
+    QString updateSql() const;
     void applyOrder(const std::vector<IndexField>& order);
     QVariantList currentMasterValues() const;
     void onMasterChange(TField* field);
@@ -181,7 +205,11 @@ private:
     DataSetState m_state = DataSetState::Inactive;
     std::vector<std::unique_ptr<TField>> m_fields;
     std::vector<QVariant> m_buffer;
+    // The place of the current record in the view is not known yet; it is
+    // found by stepping the view when a move or a grid needs it.
+    static constexpr int PositionUnknown = -2;
     qint64 m_rowid = -1;
+    int m_fallbackIndex = 0; // where to go when the current record leaves the view
     qint64 m_rowidBeforeInsert = -1;
     bool m_modified = false;
     int m_recNo = -1;
@@ -207,8 +235,10 @@ private:
         bool complete = false;
         qint64 count = -1;
     } m_view;
+    bool m_viewStale = false;
     quint64 m_viewVersion = 0;
     std::unique_ptr<Statement> m_selectRow;
+    std::unique_ptr<Statement> m_insertRow, m_updateRow, m_deleteRow;
     QHash<qint64, std::vector<QVariant>> m_rowCache;
 
     std::vector<TDataSource*> m_sources;

@@ -1,0 +1,75 @@
+#include "StoreTestHelpers.h"
+
+#include "store/Connection.h"
+
+#include <QFile>
+
+std::unique_ptr<TTable> openTable(const QString& folder, const QString& file)
+{
+    auto table = std::make_unique<TTable>(nullptr, file);
+    table->SetDatabaseName(folder);
+    table->SetTableName(file);
+    table->Open();
+    return table;
+}
+
+void addContact(TTable& table, const QString& navn, const QString& telefon,
+                const QStringList& moreFieldsAndValues)
+{
+    table.Insert();
+    table.FieldByName(QStringLiteral("Navn")).SetAsString(navn);
+    table.FieldByName(QStringLiteral("Telefon")).SetAsString(telefon);
+    for (int i = 0; i + 1 < moreFieldsAndValues.size(); i += 2)
+        table.FieldByName(moreFieldsAndValues[i]).SetAsString(moreFieldsAndValues[i + 1]);
+    table.Post();
+}
+
+QStringList column(TTable& table, const QString& field)
+{
+    QStringList values;
+    const TBookmark mark = table.GetBookmark();
+    table.DisableControls();
+    for (table.First(); !table.Eof(); table.Next())
+        values << table.FieldByName(field).AsString();
+    if (mark)
+        table.GotoBookmark(mark);
+    table.EnableControls();
+    return values;
+}
+
+RawConnection::RawConnection(const QString& path)
+{
+    sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    // Without the collations of the name indexes even count(*) fails.
+    SqliteSupport::registerCollations(m_db);
+}
+
+RawConnection::~RawConnection()
+{
+    sqlite3_close_v2(m_db);
+}
+
+QStringList RawConnection::query(const QString& sql)
+{
+    QStringList rows;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return {QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(m_db))};
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        rows << (text ? QString::fromUtf8(text) : QString());
+    }
+    sqlite3_finalize(stmt);
+    return rows;
+}
+
+int RawConnection::exec(const QString& sql)
+{
+    return sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+}
+
+QByteArray fileContents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
