@@ -117,7 +117,9 @@ TTable& TEasyFind::dataSet() const
 {
     TTable* table = m_dataSource ? m_dataSource->DataSet() : nullptr;
     if (!table)
-        throw Exception(QStringLiteral("%1: missing DataSource").arg(objectName()));
+        throw Exception(objectName().isEmpty()
+                            ? QStringLiteral("DataSource not set")
+                            : QStringLiteral("%1: DataSource not set").arg(objectName()));
     if (!table->Active())
         throw EDatabaseError(
             QStringLiteral("Cannot perform this operation on a closed dataset (%1)")
