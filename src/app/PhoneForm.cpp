@@ -177,6 +177,7 @@ void TPhoneForm::SetOuterSize(QSize outer)
     if (outer.width() <= 0 || outer.height() <= 0 || outer.width() > available.width() ||
         outer.height() > available.height())
         outer = QSize(DesignWidth, DesignHeight).boundedTo(available.size());
+    m_outerSize = outer;
     const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize();
     resize(outer - frame);
 }
@@ -236,12 +237,16 @@ void TPhoneForm::ShowMain()
 {
     FormShow();
     m_shown = true;
+    show();
+    // The frame is known once the window is shown: the stored size is the
+    // outer size, frame included.
+    if (m_outerSize.isValid())
+        SetOuterSize(m_outerSize);
     if (QScreen* s = screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(s->availableGeometry().center());
         move(frame.topLeft());
     }
-    show();
 }
 
 void TPhoneForm::FormClose()

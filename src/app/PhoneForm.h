@@ -93,5 +93,6 @@ private:
     bool m_pageFromCode = false;
     int m_languageIndex = -1;
     bool m_shown = false;
+    QSize m_outerSize;
     bool m_closed = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtTest>
 
 QString postalCodesCsv() { return QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv"); }
 
@@ -32,5 +33,15 @@ TempDataFolder::TempDataFolder()
     for (const QString& name : source.entryList(QDir::Files)) {
         QFile::copy(source.filePath(name), QDir(data()).filePath(name));
         QFile::setPermissions(QDir(data()).filePath(name), QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(widget, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 }

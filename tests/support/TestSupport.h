@@ -20,3 +20,7 @@ private:
 
 // The postal code list the program ships.
 QString postalCodesCsv();
+
+class QWidget;
+// Types text into a widget key by key, letters outside ASCII included.
+void typeText(QWidget* widget, const QString& text);
