@@ -3,6 +3,7 @@
 #include "overview/EasyFind.h"
 #include "pages/ContactPicture.h"
 #include "store/DM.h"
+#include "store/NogleForm.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/JpegLoader.h"
 #include "toolkit/ProgramFolder.h"
@@ -42,6 +43,7 @@ TPhoneForm::TPhoneForm(QWidget* parent) : QMainWindow(parent), m_ui(std::make_un
     m_label46->setStyleSheet(QStringLiteral("color: navy;"));
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
             guarded([this](int index) { PageControl1Change(index); }));
+    connect(m_ui->Nogleord1, &QAction::triggered, this, guarded([this] { Nogleord1Click(); }));
     connect(m_ui->CopyAddress1, &QAction::triggered, this, guarded([this] { CopyAddress1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
@@ -65,6 +67,12 @@ void TPhoneForm::SetDataModule(TDM* dm)
     m_details->Bind(dm);
     m_easyFind2->SetDataSource(dm->TelefonSource);
     dm->SetHost(this);
+}
+
+void TPhoneForm::Nogleord1Click()
+{
+    if (m_nogleForm)
+        m_nogleForm->exec();
 }
 
 void TPhoneForm::Billede() { m_details->Picture().Billede(); }

@@ -12,6 +12,7 @@ class PhoneForm;
 }
 class TDM;
 class TEasyFind;
+class TNogleForm;
 class QAction;
 class QLabel;
 class QTabWidget;
@@ -33,6 +34,9 @@ public:
     // The data module is created after the main window, as at start-up;
     // binding it gives the pages their data and the record rules their host.
     void SetDataModule(TDM* dm);
+    // The keyword window, created hidden after the data module.
+    void SetKeywordWindow(TNogleForm* window) { m_nogleForm = window; }
+    void Nogleord1Click();
     TDM* DM() const { return m_dm; }
 
     // Runs FormShow, then centres the window on the screen and shows it.
@@ -90,6 +94,7 @@ private:
     TEasyFind* m_easyFind2 = nullptr;
     QLabel* m_label46 = nullptr;
     TDM* m_dm = nullptr;
+    TNogleForm* m_nogleForm = nullptr;
     bool m_pageFromCode = false;
     int m_languageIndex = -1;
     bool m_shown = false;

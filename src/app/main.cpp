@@ -1,5 +1,6 @@
 #include "app/PhoneForm.h"
 #include "store/DM.h"
+#include "store/NogleForm.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/QtDialogs.h"
 
@@ -36,7 +37,9 @@ int main(int argc, char** argv)
 
     TPhoneForm form;
     TDM dm(&app, QStringLiteral("Data"));
+    TNogleForm keywords(&dm);
     form.SetDataModule(&dm);
+    form.SetKeywordWindow(&keywords);
     form.ShowMain();
     const int result = QApplication::exec();
     Dialogs::install(nullptr);

@@ -24,6 +24,7 @@ TDM::TDM(QObject* owner, const QString& dataFolder) : QObject(owner), m_dataFold
     FamilieTable->SetMasterSource(TelefonSource);
     FamilieTable->SetMasterFields(QStringLiteral("Navn;Telefon"));
     FamilieTable->SetIndexFieldNames(QStringLiteral("Navn;Telefon"));
+    BindRecordRules();
 }
 
 TDM::~TDM() = default;
@@ -48,9 +49,10 @@ QList<TTable*> TDM::ContactTables() const
 
 const QString TDM::DuplicateMessage = QStringLiteral("Der findes en tilsvarende registrering i forvejen.");
 
-void TDM::SetHost(RecordRulesHost* host)
+void TDM::SetHost(RecordRulesHost* host) { m_host = host; }
+
+void TDM::BindRecordRules()
 {
-    m_host = host;
     TelefonTable->BeforeInsert = [this](TTable& t) { TelefonTableBeforeInsert(t); };
     TelefonTable->AfterInsert = [this](TTable& t) { TelefonTableAfterInsert(t); };
     TelefonTable->BeforePost = [this](TTable& t) { TelefonTableBeforePost(t); };

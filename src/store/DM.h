@@ -41,7 +41,8 @@ public:
     // The tables in the order the main window opens them after the configuration.
     QList<TTable*> ContactTables() const;
 
-    // Binds the record rules to the tables; they act on the windows through the host.
+    // The record rules act on the windows through the host; without one they
+    // still keep the records right.
     void SetHost(RecordRulesHost* host);
     RecordRulesHost* Host() const { return m_host; }
 
@@ -69,6 +70,7 @@ public:
     QString CountText() const;
 
 private:
+    void BindRecordRules();
     static void DeriveDayAndMonth(TTable& table);
     void RefusePostOnKeyViolation(EDatabaseError& error, DataAction& action);
     RecordRulesHost* m_host = nullptr;

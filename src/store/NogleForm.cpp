@@ -1,0 +1,35 @@
+#include "store/NogleForm.h"
+
+#include "store/DM.h"
+#include "toolkit/Dialogs.h"
+#include "ui_NogleForm.h"
+
+#include <QKeyEvent>
+
+TNogleForm::TNogleForm(TDM* dm, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::NogleForm>()), m_dm(dm)
+{
+    m_ui->setupUi(this);
+    setFont([] {
+        QFont f = QDialog().font();
+        f.setPixelSize(11);
+        return f;
+    }());
+    m_ui->DBGrid1->Columns()->Add(QStringLiteral("Nogleord"), QStringLiteral("Nøgleord"));
+    m_ui->DBGrid1->SetDataSource(dm->NogleSource);
+    m_ui->DBNavigator1->SetVisibleButtons(TDBNavigator::Buttons(TDBNavigator::InsertButton) |
+                                          TDBNavigator::DeleteButton | TDBNavigator::PostButton);
+    m_ui->DBNavigator1->SetDataSource(dm->NogleSource);
+    connect(m_ui->DBGrid1, &TDBGrid::keyDown, this, [this](QKeyEvent* e) { guarded([this, e] { DBGrid1KeyDown(e); })(); });
+}
+
+TNogleForm::~TNogleForm() = default;
+
+void TNogleForm::DBGrid1KeyDown(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return;
+    TTable& words = *m_dm->NogleTable;
+    if (words.IsEditing())
+        words.Post();
+}

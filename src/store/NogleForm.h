@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class NogleForm;
+}
+class TDM;
+class QKeyEvent;
+
+// The keyword window: the list of keywords, edited in place, with a
+// navigator of three buttons (insert, delete, post). Shown modally from the
+// main menu; the same window object is shown each time.
+class TNogleForm : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TNogleForm(TDM* dm, QWidget* parent = nullptr);
+    ~TNogleForm() override;
+    TNogleForm(const TNogleForm&) = delete;
+    TNogleForm& operator=(const TNogleForm&) = delete;
+
+    Ui::NogleForm& Form() { return *m_ui; }
+    void DBGrid1KeyDown(QKeyEvent* event);
+
+private:
+    std::unique_ptr<Ui::NogleForm> m_ui;
+    TDM* m_dm;
+};
