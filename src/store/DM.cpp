@@ -24,7 +24,6 @@ TDM::TDM(QObject* owner, const QString& dataFolder) : QObject(owner), m_dataFold
     FamilieTable->SetMasterSource(TelefonSource);
     FamilieTable->SetMasterFields(QStringLiteral("Navn;Telefon"));
     FamilieTable->SetIndexFieldNames(QStringLiteral("Navn;Telefon"));
-    BindRecordRules();
 }
 
 TDM::~TDM() = default;
@@ -49,7 +48,11 @@ QList<TTable*> TDM::ContactTables() const
 
 const QString TDM::DuplicateMessage = QStringLiteral("Der findes en tilsvarende registrering i forvejen.");
 
-void TDM::SetHost(RecordRulesHost* host) { m_host = host; }
+void TDM::SetHost(RecordRulesHost* host)
+{
+    m_host = host;
+    BindRecordRules();
+}
 
 void TDM::BindRecordRules()
 {

@@ -41,8 +41,9 @@ public:
     // The tables in the order the main window opens them after the configuration.
     QList<TTable*> ContactTables() const;
 
-    // The record rules act on the windows through the host; without one they
-    // still keep the records right.
+    // Binds the record rules to the tables. They act on the windows through
+    // the host; with none (tools, tests) they still keep the records right.
+    // Unbound, the tables are plain tables.
     void SetHost(RecordRulesHost* host);
     RecordRulesHost* Host() const { return m_host; }
 

@@ -31,6 +31,7 @@ private slots:
         m_folder = std::make_unique<TempDataFolder>();
         m_dialogs = std::make_unique<RecordingDialogs>();
         m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
+        m_dm->SetHost(nullptr);
         m_dm->NogleTable->Open();
         m_window = std::make_unique<TNogleForm>(m_dm.get());
         m_window->show();
