@@ -18,7 +18,10 @@
 #include <QScreen>
 
 // The pictures are built into the static library; make sure they are linked in.
-static void initPictures() { Q_INIT_RESOURCE(pictures); }
+static void initPictures()
+{
+    Q_INIT_RESOURCE(pictures);
+}
 
 namespace {
 
@@ -26,7 +29,8 @@ const char* const LanguageNames[] = {"Dansk", "English", "Norsk", "Svensk", "Deu
 
 } // namespace
 
-TPhoneForm::TPhoneForm(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::PhoneForm>())
+TPhoneForm::TPhoneForm(QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::PhoneForm>())
 {
     initPictures();
     m_ui->setupUi(this);
@@ -44,7 +48,8 @@ TPhoneForm::TPhoneForm(QWidget* parent) : QMainWindow(parent), m_ui(std::make_un
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
             guarded([this](int index) { PageControl1Change(index); }));
     connect(m_ui->Nogleord1, &QAction::triggered, this, guarded([this] { Nogleord1Click(); }));
-    connect(m_ui->CopyAddress1, &QAction::triggered, this, guarded([this] { CopyAddress1Click(); }));
+    connect(m_ui->CopyAddress1, &QAction::triggered, this,
+            guarded([this] { CopyAddress1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     FormCreate();
@@ -75,9 +80,15 @@ void TPhoneForm::Nogleord1Click()
         m_nogleForm->exec();
 }
 
-void TPhoneForm::Billede() { m_details->Picture().Billede(); }
+void TPhoneForm::Billede()
+{
+    m_details->Picture().Billede();
+}
 
-void TPhoneForm::CopyAddress1Click() { m_details->SpeedButton7Click(); }
+void TPhoneForm::CopyAddress1Click()
+{
+    m_details->SpeedButton7Click();
+}
 
 void TPhoneForm::PageControl1Change(int index)
 {
@@ -110,7 +121,10 @@ void TPhoneForm::FocusControl(const QString& objectName)
         target->setFocus();
 }
 
-void TPhoneForm::ShowPlaceholderPicture() { m_details->Picture().ShowPlaceholder(); }
+void TPhoneForm::ShowPlaceholderPicture()
+{
+    m_details->Picture().ShowPlaceholder();
+}
 
 void TPhoneForm::SetCountText(const QString& text)
 {
@@ -119,9 +133,18 @@ void TPhoneForm::SetCountText(const QString& text)
     m_label46->adjustSize();
 }
 
-QTabWidget* TPhoneForm::PageControl1() const { return m_ui->PageControl1; }
-QLabel* TPhoneForm::Sproget() const { return m_ui->Sproget; }
-QAction* TPhoneForm::HelpItem() const { return m_ui->Help; }
+QTabWidget* TPhoneForm::PageControl1() const
+{
+    return m_ui->PageControl1;
+}
+QLabel* TPhoneForm::Sproget() const
+{
+    return m_ui->Sproget;
+}
+QAction* TPhoneForm::HelpItem() const
+{
+    return m_ui->Help;
+}
 
 QAction* TPhoneForm::LanguageItem(int languageIndex) const
 {
@@ -181,7 +204,8 @@ void TPhoneForm::SetOuterSize(QSize outer)
 {
     // A size of 0, a negative one or one larger than the screen cannot be
     // meant: take the designed size, within what the screen offers.
-    const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    const QRect available =
+        screen() ? screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
     if (outer.width() <= 0 || outer.height() <= 0 || outer.width() > available.width() ||
         outer.height() > available.height())
         outer = QSize(DesignWidth, DesignHeight).boundedTo(available.size());
@@ -303,4 +327,7 @@ void TPhoneForm::resizeEvent(QResizeEvent* event)
     FormResize();
 }
 
-void TPhoneForm::Afslut1Click() { close(); }
+void TPhoneForm::Afslut1Click()
+{
+    close();
+}

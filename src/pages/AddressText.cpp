@@ -9,7 +9,9 @@ Fields FromCurrentRecord(TTable& contacts)
     Fields f;
     if (!contacts.Active())
         return f;
-    auto value = [&](const char* name) { return contacts.FieldByName(QLatin1String(name)).AsString(); };
+    auto value = [&](const char* name) {
+        return contacts.FieldByName(QLatin1String(name)).AsString();
+    };
     f.navn = value("Navn");
     f.adresse1 = value("Adresse1");
     f.adresse2 = value("Adresse2");
@@ -19,7 +21,10 @@ Fields FromCurrentRecord(TTable& contacts)
     return f;
 }
 
-QString NameLine(const Fields& f) { return f.navn.left(LineLimit); }
+QString NameLine(const Fields& f)
+{
+    return f.navn.left(LineLimit);
+}
 
 QString PostalLine(const Fields& f)
 {

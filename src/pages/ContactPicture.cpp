@@ -45,7 +45,8 @@ void ContactPicture::Billede()
             return;
         if (m_contacts->FieldByName(QStringLiteral("Navn")).AsString().isEmpty())
             return;
-        const QString path = PicturePath(m_contacts->FieldByName(QStringLiteral("Regnr")).AsInteger());
+        const QString path =
+            PicturePath(m_contacts->FieldByName(QStringLiteral("Regnr")).AsInteger());
         Show(JpegLoader::load(path), path);
         return;
     } catch (const Exception&) {
@@ -67,7 +68,8 @@ void ContactPicture::Fetch(const QString& chosenFile)
     try {
         image = JpegLoader::decode(data);
     } catch (const Exception& e) {
-        throw Exception(QStringLiteral("%1 is not a picture that can be used: %2").arg(chosenFile, e.message()));
+        throw Exception(QStringLiteral("%1 is not a picture that can be used: %2")
+                            .arg(chosenFile, e.message()));
     }
     const QString target = PicturePath(regnr);
     if (!QDir(m_folder).exists())

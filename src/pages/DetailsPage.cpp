@@ -57,8 +57,9 @@ void TDetailsPage::Bind(TDM* dm)
     m_dm = dm;
     Ui::DetailsPage& ui = *m_ui;
     TDataSource* source = dm->TelefonSource;
-    for (TDBEdit* e : {ui.DBEdit2, ui.DBEdit8, ui.DBEdit9, ui.DBEdit3, ui.DBEdit10, ui.DBEdit11, ui.DBEdit25,
-                       ui.DBEdit16, ui.DBEdit15, ui.DBEdit4, ui.DBEdit5, ui.EmailEdit, ui.URLEdit, ui.DBEdit17})
+    for (TDBEdit* e :
+         {ui.DBEdit2, ui.DBEdit8, ui.DBEdit9, ui.DBEdit3, ui.DBEdit10, ui.DBEdit11, ui.DBEdit25,
+          ui.DBEdit16, ui.DBEdit15, ui.DBEdit4, ui.DBEdit5, ui.EmailEdit, ui.URLEdit, ui.DBEdit17})
         e->SetDataSource(source);
     ui.DBDateEdit1->SetDataSource(source);
     ui.NotesMemo->SetDataSource(source);
@@ -68,8 +69,8 @@ void TDetailsPage::Bind(TDM* dm)
     ui.DBCheckBox2->SetDataSource(source);
     ui.DBLookupComboBox1->SetDataSource(source);
     ui.DBLookupComboBox1->SetListSource(dm->NogleSource);
-    m_picture = std::make_unique<ContactPicture>(ui.Image2, dm->TelefonTable,
-                                                 ProgramFolder::filePath(QStringLiteral("Billeder")));
+    m_picture = std::make_unique<ContactPicture>(
+        ui.Image2, dm->TelefonTable, ProgramFolder::filePath(QStringLiteral("Billeder")));
 }
 
 QString TDetailsPage::Tidied(const QString& text)
@@ -86,10 +87,22 @@ void TDetailsPage::Tidy(TDBEdit* edit)
     edit->setText(Tidied(edit->text()));
 }
 
-void TDetailsPage::DBEdit2Exit() { Tidy(m_ui->DBEdit2); }
-void TDetailsPage::DBEdit8Exit() { Tidy(m_ui->DBEdit8); }
-void TDetailsPage::DBEdit9Exit() { Tidy(m_ui->DBEdit9); }
-void TDetailsPage::DBEdit11Exit() { Tidy(m_ui->DBEdit11); }
+void TDetailsPage::DBEdit2Exit()
+{
+    Tidy(m_ui->DBEdit2);
+}
+void TDetailsPage::DBEdit8Exit()
+{
+    Tidy(m_ui->DBEdit8);
+}
+void TDetailsPage::DBEdit9Exit()
+{
+    Tidy(m_ui->DBEdit9);
+}
+void TDetailsPage::DBEdit11Exit()
+{
+    Tidy(m_ui->DBEdit11);
+}
 
 void TDetailsPage::DBEdit3Exit()
 {
@@ -162,7 +175,10 @@ void TDetailsPage::SpeedButton8Click()
     m_host.Billede();
 }
 
-void TDetailsPage::Button4Click() { m_dm->TelefonTable->SetFiltered(false); }
+void TDetailsPage::Button4Click()
+{
+    m_dm->TelefonTable->SetFiltered(false);
+}
 
 void TDetailsPage::EmailEditChange()
 {
@@ -186,7 +202,8 @@ void TDetailsPage::SpeedButton1Click()
 
 void TDetailsPage::SpeedButton7Click()
 {
-    QGuiApplication::clipboard()->setText(Address::Text(Address::FromCurrentRecord(*m_dm->TelefonTable)));
+    QGuiApplication::clipboard()->setText(
+        Address::Text(Address::FromCurrentRecord(*m_dm->TelefonTable)));
 }
 
 void TDetailsPage::Activated()

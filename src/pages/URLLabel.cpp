@@ -78,7 +78,8 @@ void TURLLabel::SetURL(const QString& text)
     if (text.contains(u'@'))
         m_linkType = ltMailTo;
     const QString head = text.left(7).toLower();
-    m_url = (head == QLatin1String("mailto:") || head == QLatin1String("http://")) ? text.mid(7) : text;
+    m_url =
+        (head == QLatin1String("mailto:") || head == QLatin1String("http://")) ? text.mid(7) : text;
     UpdateDisplay();
 }
 
@@ -156,7 +157,10 @@ void TURLLabel::SetDisplayText(const QString& text)
     UpdateHint();
 }
 
-void TURLLabel::UpdateHint() { setToolTip(m_urlAsHint ? m_displayText : QString()); }
+void TURLLabel::UpdateHint()
+{
+    setToolTip(m_urlAsHint ? m_displayText : QString());
+}
 
 void TURLLabel::CheckHandler()
 {

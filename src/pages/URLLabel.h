@@ -12,9 +12,24 @@ class TURLLabel : public QLabel
 {
     Q_OBJECT
 public:
-    enum TLabelType { Auto, Passive, Active };
+    enum TLabelType
+    {
+        Auto,
+        Passive,
+        Active
+    };
     Q_ENUM(TLabelType)
-    enum TLinkType { ltFile, ltFTP, ltGopher, ltHTTP, ltMailTo, ltNews, ltTelNet, ltNone };
+    enum TLinkType
+    {
+        ltFile,
+        ltFTP,
+        ltGopher,
+        ltHTTP,
+        ltMailTo,
+        ltNews,
+        ltTelNet,
+        ltNone
+    };
     Q_ENUM(TLinkType)
 
 private:

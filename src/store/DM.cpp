@@ -6,20 +6,20 @@
 TDM::TDM(QObject* owner, const QString& dataFolder) : QObject(owner), m_dataFolder(dataFolder)
 {
     setObjectName(QStringLiteral("DM"));
-    TelefonTable = makeTable(QStringLiteral("TelefonTable"), QStringLiteral("Telefon.DB"), TelefonSource,
-                             QStringLiteral("TelefonSource"));
-    FamilieTable = makeTable(QStringLiteral("FamilieTable"), QStringLiteral("Familie.db"), FamilieSource,
-                             QStringLiteral("FamilieSource"));
-    FamAllTable = makeTable(QStringLiteral("FamAllTable"), QStringLiteral("Familie.DB"), FamAllSource,
-                            QStringLiteral("FamAllSource"));
+    TelefonTable = makeTable(QStringLiteral("TelefonTable"), QStringLiteral("Telefon.DB"),
+                             TelefonSource, QStringLiteral("TelefonSource"));
+    FamilieTable = makeTable(QStringLiteral("FamilieTable"), QStringLiteral("Familie.db"),
+                             FamilieSource, QStringLiteral("FamilieSource"));
+    FamAllTable = makeTable(QStringLiteral("FamAllTable"), QStringLiteral("Familie.DB"),
+                            FamAllSource, QStringLiteral("FamAllSource"));
     PostTable = makeTable(QStringLiteral("PostTable"), QStringLiteral("Postnr.DB"), PostSource,
                           QStringLiteral("PostSource"));
     NogleTable = makeTable(QStringLiteral("NogleTable"), QStringLiteral("Nogleord.DB"), NogleSource,
                            QStringLiteral("NogleSource"));
     RegTable = makeTable(QStringLiteral("RegTable"), QStringLiteral("Regnr.DB"), RegSource,
                          QStringLiteral("RegSource"));
-    ConfigTable = makeTable(QStringLiteral("ConfigTable"), QStringLiteral("Config.DB"), ConfigSource,
-                            QStringLiteral("ConfigSource"));
+    ConfigTable = makeTable(QStringLiteral("ConfigTable"), QStringLiteral("Config.DB"),
+                            ConfigSource, QStringLiteral("ConfigSource"));
 
     FamilieTable->SetMasterSource(TelefonSource);
     FamilieTable->SetMasterFields(QStringLiteral("Navn;Telefon"));
@@ -46,7 +46,8 @@ QList<TTable*> TDM::ContactTables() const
 
 // --- record rules ---------------------------------------------------------------
 
-const QString TDM::DuplicateMessage = QStringLiteral("Der findes en tilsvarende registrering i forvejen.");
+const QString TDM::DuplicateMessage =
+    QStringLiteral("Der findes en tilsvarende registrering i forvejen.");
 
 void TDM::SetHost(RecordRulesHost* host)
 {
@@ -65,7 +66,9 @@ void TDM::BindRecordRules()
     TelefonTable->OnPostError = [this](TTable& t, EDatabaseError& e, DataAction& a) {
         TelefonTablePostError(t, e, a);
     };
-    TelefonSource->OnDataChange = [this](TDataSource& s, TField* f) { TelefonSourceDataChange(s, f); };
+    TelefonSource->OnDataChange = [this](TDataSource& s, TField* f) {
+        TelefonSourceDataChange(s, f);
+    };
     FamilieTable->AfterInsert = [this](TTable& t) { FamilieTableAfterInsert(t); };
     FamilieTable->BeforePost = [this](TTable& t) { FamilieTableBeforePost(t); };
     FamilieTable->AfterPost = [this](TTable& t) { FamilieTableAfterPost(t); };
@@ -124,16 +127,33 @@ void TDM::DeriveDayAndMonth(TTable& table)
     // Taken from the birthday field itself at every post, so that the two
     // fields always follow it, also when the birthday was cleared.
     const QString birthday = table.FieldByName(QStringLiteral("Fodselsdag")).AsString();
-    table.FieldByName(QStringLiteral("Dg")).SetAsString(birthday.isEmpty() ? QString() : birthday.mid(0, 2));
-    table.FieldByName(QStringLiteral("Md")).SetAsString(birthday.isEmpty() ? QString() : birthday.mid(3, 2));
+    table.FieldByName(QStringLiteral("Dg"))
+        .SetAsString(birthday.isEmpty() ? QString() : birthday.mid(0, 2));
+    table.FieldByName(QStringLiteral("Md"))
+        .SetAsString(birthday.isEmpty() ? QString() : birthday.mid(3, 2));
 }
 
-void TDM::TelefonTableBeforePost(TTable& table) { DeriveDayAndMonth(table); }
-void TDM::FamilieTableBeforePost(TTable& table) { DeriveDayAndMonth(table); }
+void TDM::TelefonTableBeforePost(TTable& table)
+{
+    DeriveDayAndMonth(table);
+}
+void TDM::FamilieTableBeforePost(TTable& table)
+{
+    DeriveDayAndMonth(table);
+}
 
-void TDM::TelefonTableAfterPost(TTable& table) { table.FlushBuffers(); }
-void TDM::FamilieTableAfterPost(TTable& table) { table.FlushBuffers(); }
-void TDM::NogleTableAfterPost(TTable& table) { table.FlushBuffers(); }
+void TDM::TelefonTableAfterPost(TTable& table)
+{
+    table.FlushBuffers();
+}
+void TDM::FamilieTableAfterPost(TTable& table)
+{
+    table.FlushBuffers();
+}
+void TDM::NogleTableAfterPost(TTable& table)
+{
+    table.FlushBuffers();
+}
 
 void TDM::TelefonTableAfterDelete(TTable&)
 {
@@ -144,7 +164,8 @@ void TDM::TelefonTableAfterDelete(TTable&)
 void TDM::RefusePostOnKeyViolation(EDatabaseError& error, DataAction& action)
 {
     const auto* engine = dynamic_cast<EDBEngineError*>(&error);
-    if (!engine || engine->errorCount() == 0 || engine->errorCode(0) != EDBEngineError::KeyViolation)
+    if (!engine || engine->errorCount() == 0 ||
+        engine->errorCode(0) != EDBEngineError::KeyViolation)
         return;
     Dialogs::instance().message(MessageKind::Warning, DuplicateMessage, Ok);
     action = DataAction::Abort;

@@ -20,7 +20,8 @@ TNogleForm::TNogleForm(TDM* dm, QWidget* parent)
     m_ui->DBNavigator1->SetVisibleButtons(TDBNavigator::Buttons(TDBNavigator::InsertButton) |
                                           TDBNavigator::DeleteButton | TDBNavigator::PostButton);
     m_ui->DBNavigator1->SetDataSource(dm->NogleSource);
-    connect(m_ui->DBGrid1, &TDBGrid::keyDown, this, [this](QKeyEvent* e) { guarded([this, e] { DBGrid1KeyDown(e); })(); });
+    connect(m_ui->DBGrid1, &TDBGrid::keyDown, this,
+            [this](QKeyEvent* e) { guarded([this, e] { DBGrid1KeyDown(e); })(); });
 }
 
 TNogleForm::~TNogleForm() = default;

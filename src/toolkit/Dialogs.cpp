@@ -30,7 +30,10 @@ Dialogs*& current()
 
 } // namespace
 
-Dialogs& Dialogs::instance() { return *current(); }
+Dialogs& Dialogs::instance()
+{
+    return *current();
+}
 
 void Dialogs::install(Dialogs* dialogs)
 {
@@ -48,7 +51,10 @@ QString text(const QString& message)
     return message + u'.';
 }
 
-void show(const QString& message) { Dialogs::instance().message(MessageKind::Error, text(message), Ok); }
+void show(const QString& message)
+{
+    Dialogs::instance().message(MessageKind::Error, text(message), Ok);
+}
 
 void show(const std::exception& error)
 {

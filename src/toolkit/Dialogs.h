@@ -6,9 +6,22 @@
 #include <type_traits>
 #include <utility>
 
-enum class MessageKind { Information, Warning, Confirmation, Error };
+enum class MessageKind
+{
+    Information,
+    Warning,
+    Confirmation,
+    Error
+};
 
-enum MessageButton : int { NoButton = 0, Ok = 1, Cancel = 2, Yes = 4, No = 8 };
+enum MessageButton : int
+{
+    NoButton = 0,
+    Ok = 1,
+    Cancel = 2,
+    Yes = 4,
+    No = 8
+};
 using MessageButtons = int;
 
 // Every message box, file choice and shell "open" of the program goes through
@@ -20,7 +33,8 @@ public:
     virtual ~Dialogs() = default;
 
     // A modal message box; answers the button that closed it.
-    virtual MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) = 0;
+    virtual MessageButton message(MessageKind kind, const QString& text,
+                                  MessageButtons buttons) = 0;
     // A modal open-file dialog; filter as "Billeder (*.jpg)". Empty on cancel.
     virtual QString openFileName(const QString& filter) = 0;
     // The desktop's "open" of a file or address (mailto:, http://, a path).

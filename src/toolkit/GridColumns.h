@@ -15,11 +15,23 @@ class TColumn : public QObject
 public:
     explicit TColumn(QObject* parent = nullptr) : QObject(parent) {}
     QString FieldName() const { return m_fieldName; }
-    void SetFieldName(const QString& name) { m_fieldName = name; emit changed(); }
+    void SetFieldName(const QString& name)
+    {
+        m_fieldName = name;
+        emit changed();
+    }
     QString Title() const { return m_title.isEmpty() ? m_fieldName : m_title; }
-    void SetTitle(const QString& title) { m_title = title; emit changed(); }
+    void SetTitle(const QString& title)
+    {
+        m_title = title;
+        emit changed();
+    }
     int Width() const { return m_width; } // pixels; 0 for the field's default width
-    void SetWidth(int width) { m_width = width; emit changed(); }
+    void SetWidth(int width)
+    {
+        m_width = width;
+        emit changed();
+    }
 
 signals:
     void changed();

@@ -43,7 +43,8 @@ void countScans(j_common_ptr info)
 {
     auto* cinfo = reinterpret_cast<j_decompress_ptr>(info);
     auto* progress = reinterpret_cast<ScanLimit*>(info->progress);
-    if (cinfo->is_decompressor && cinfo->global_state >= 0 && cinfo->input_scan_number > progress->limit) {
+    if (cinfo->is_decompressor && cinfo->global_state >= 0 &&
+        cinfo->input_scan_number > progress->limit) {
         auto* err = reinterpret_cast<ErrorManager*>(info->err);
         std::snprintf(err->message, sizeof err->message, "too many progressive scans");
         std::longjmp(err->escape, 1);

@@ -13,10 +13,19 @@ QString& overridden()
 
 namespace ProgramFolder {
 
-QString path() { return overridden().isEmpty() ? QCoreApplication::applicationDirPath() : overridden(); }
+QString path()
+{
+    return overridden().isEmpty() ? QCoreApplication::applicationDirPath() : overridden();
+}
 
-QString filePath(const QString& relative) { return QDir(path()).filePath(relative); }
+QString filePath(const QString& relative)
+{
+    return QDir(path()).filePath(relative);
+}
 
-void setPath(const QString& folder) { overridden() = folder; }
+void setPath(const QString& folder)
+{
+    overridden() = folder;
+}
 
 } // namespace ProgramFolder

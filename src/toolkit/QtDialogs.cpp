@@ -39,7 +39,10 @@ MessageButton QtDialogs::message(MessageKind kind, const QString& text, MessageB
         break;
     }
     const std::pair<MessageButton, QMessageBox::StandardButton> map[] = {
-        {Ok, QMessageBox::Ok}, {Cancel, QMessageBox::Cancel}, {Yes, QMessageBox::Yes}, {No, QMessageBox::No}};
+        {Ok, QMessageBox::Ok},
+        {Cancel, QMessageBox::Cancel},
+        {Yes, QMessageBox::Yes},
+        {No, QMessageBox::No}};
     QMessageBox::StandardButtons standard;
     for (const auto& [ours, qt] : map)
         if (buttons & ours)

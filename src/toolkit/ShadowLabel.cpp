@@ -2,7 +2,10 @@
 
 #include <QPainter>
 
-TShadowLabel::TShadowLabel(QWidget* parent) : QLabel(parent) { setAttribute(Qt::WA_TranslucentBackground); }
+TShadowLabel::TShadowLabel(QWidget* parent) : QLabel(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
 
 void TShadowLabel::paintEvent(QPaintEvent*)
 {

@@ -12,11 +12,23 @@ class TShadowLabel : public QLabel
 public:
     explicit TShadowLabel(QWidget* parent = nullptr);
     QColor ShadowColor() const { return m_shadowColor; }
-    void SetShadowColor(const QColor& c) { m_shadowColor = c; update(); }
+    void SetShadowColor(const QColor& c)
+    {
+        m_shadowColor = c;
+        update();
+    }
     int ShadowDepth() const { return m_shadowDepth; }
-    void SetShadowDepth(int d) { m_shadowDepth = d; update(); }
+    void SetShadowDepth(int d)
+    {
+        m_shadowDepth = d;
+        update();
+    }
     QColor TextColor() const { return m_textColor; }
-    void SetTextColor(const QColor& c) { m_textColor = c; update(); }
+    void SetTextColor(const QColor& c)
+    {
+        m_textColor = c;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

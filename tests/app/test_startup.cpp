@@ -23,11 +23,15 @@ ConfigValues readConfig(const QString& dataFolder)
 {
     TDM dm(nullptr, dataFolder);
     dm.ConfigTable->Open();
-    auto f = [&](const char* n) -> TField& { return dm.ConfigTable->FieldByName(QLatin1String(n)); };
-    return {f("Sprog").AsInteger(), f("Datapost").AsString(), f("H_Main").AsInteger(), f("W_Main").AsInteger()};
+    auto f = [&](const char* n) -> TField& {
+        return dm.ConfigTable->FieldByName(QLatin1String(n));
+    };
+    return {f("Sprog").AsInteger(), f("Datapost").AsString(), f("H_Main").AsInteger(),
+            f("W_Main").AsInteger()};
 }
 
-void writeConfig(const QString& dataFolder, qint64 sprog, const QString& datapost, qint64 h, qint64 w)
+void writeConfig(const QString& dataFolder, qint64 sprog, const QString& datapost, qint64 h,
+                 qint64 w)
 {
     TDM dm(nullptr, dataFolder);
     TTable& c = *dm.ConfigTable;
@@ -64,10 +68,16 @@ struct Run
         form.ShowMain();
     }
     ~Run() { form.close(); }
-    QString currentPhone() { return dm.TelefonTable->FieldByName(QStringLiteral("Telefon")).AsString(); }
+    QString currentPhone()
+    {
+        return dm.TelefonTable->FieldByName(QStringLiteral("Telefon")).AsString();
+    }
 };
 
-QSize screenSize() { return QGuiApplication::primaryScreen()->availableGeometry().size(); }
+QSize screenSize()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry().size();
+}
 
 } // namespace
 
@@ -138,7 +148,8 @@ private slots:
         addContacts(m_folder->data(), {{"Bo", "555"}, {"Anna", "555"}, {"Carl", "111"}});
         writeConfig(m_folder->data(), -1, QStringLiteral("555"), 600, 1024);
         Run run(m_folder->data());
-        QCOMPARE(run.dm.TelefonTable->FieldByName(QStringLiteral("Navn")).AsString(), QStringLiteral("Anna"));
+        QCOMPARE(run.dm.TelefonTable->FieldByName(QStringLiteral("Navn")).AsString(),
+                 QStringLiteral("Anna"));
     }
 
     void emptyContactTableWritesEmptyDatapost()

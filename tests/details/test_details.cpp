@@ -18,7 +18,10 @@
 
 namespace {
 
-QString fixture(const char* name) { return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name); }
+QString fixture(const char* name)
+{
+    return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name);
+}
 
 } // namespace
 
@@ -32,7 +35,10 @@ class TestDetails : public QObject
 
     Ui::DetailsPage& ui() { return m_form->DetailsPage()->Form(); }
     TTable& contacts() { return *m_dm->TelefonTable; }
-    QString value(const char* name) { return contacts().FieldByName(QLatin1String(name)).AsString(); }
+    QString value(const char* name)
+    {
+        return contacts().FieldByName(QLatin1String(name)).AsString();
+    }
 
     void addContact(const QString& name, const QString& phone, qint64 regnr = 0)
     {
@@ -46,7 +52,8 @@ class TestDetails : public QObject
 
     void showDetails()
     {
-        m_form->PageControl1()->setCurrentWidget(m_form->findChild<QWidget*>(QStringLiteral("TabSheet1")));
+        m_form->PageControl1()->setCurrentWidget(
+            m_form->findChild<QWidget*>(QStringLiteral("TabSheet1")));
         QApplication::processEvents();
     }
 
@@ -88,10 +95,14 @@ private slots:
         QTest::addColumn<bool>("editing");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("town");
-        QTest::newRow("four characters") << true << "8000" << "Aarhus C";
-        QTest::newRow("five characters are not looked up") << true << "80000" << "Gammel by";
-        QTest::newRow("unknown code") << true << "0001" << "Gammel by";
-        QTest::newRow("browsing changes nothing") << false << "8000" << "Gammel by";
+        QTest::newRow("four characters") << true << "8000"
+                                         << "Aarhus C";
+        QTest::newRow("five characters are not looked up") << true << "80000"
+                                                           << "Gammel by";
+        QTest::newRow("unknown code") << true << "0001"
+                                      << "Gammel by";
+        QTest::newRow("browsing changes nothing") << false << "8000"
+                                                  << "Gammel by";
     }
     void postalCodeFillsTheTownOnlyWhileEditing()
     {
@@ -119,10 +130,18 @@ private slots:
         QTest::addColumn<QString>("town");
         QTest::addColumn<QString>("result");
         QTest::addColumn<bool>("editing");
-        QTest::newRow("known town") << "" << "Aarhus C" << "8000" << true;
-        QTest::newRow("town in other case") << "" << "aarhus c" << "8000" << true;
-        QTest::newRow("unknown town still starts the edit") << "12" << "Atlantis" << "12" << true;
-        QTest::newRow("code of five characters: nothing at all") << "12345" << "Aarhus C" << "12345" << false;
+        QTest::newRow("known town") << ""
+                                    << "Aarhus C"
+                                    << "8000" << true;
+        QTest::newRow("town in other case") << ""
+                                            << "aarhus c"
+                                            << "8000" << true;
+        QTest::newRow("unknown town still starts the edit") << "12"
+                                                            << "Atlantis"
+                                                            << "12" << true;
+        QTest::newRow("code of five characters: nothing at all") << "12345"
+                                                                 << "Aarhus C"
+                                                                 << "12345" << false;
     }
     void townButtonFindsThePostalCode()
     {
@@ -147,15 +166,24 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("tidied");
-        QTest::newRow("plain") << "vestergade 12" << "Vestergade 12";
-        QTest::newRow("only the first letter") << "nørre allé" << "Nørre allé";
-        QTest::newRow("capitals stay") << "VESTERGADE" << "VESTERGADE";
-        QTest::newRow("ø") << "østergade" << "Østergade";
-        QTest::newRow("å") << "århus" << "Århus";
-        QTest::newRow("ä") << "ängelholm" << "Ängelholm";
-        QTest::newRow("ü") << "überlingen" << "Überlingen";
-        QTest::newRow("leading space") << " vej" << " vej";
-        QTest::newRow("digit") << "12 vej" << "12 vej";
+        QTest::newRow("plain") << "vestergade 12"
+                               << "Vestergade 12";
+        QTest::newRow("only the first letter") << "nørre allé"
+                                               << "Nørre allé";
+        QTest::newRow("capitals stay") << "VESTERGADE"
+                                       << "VESTERGADE";
+        QTest::newRow("ø") << "østergade"
+                           << "Østergade";
+        QTest::newRow("å") << "århus"
+                           << "Århus";
+        QTest::newRow("ä") << "ängelholm"
+                           << "Ängelholm";
+        QTest::newRow("ü") << "überlingen"
+                           << "Überlingen";
+        QTest::newRow("leading space") << " vej"
+                                       << " vej";
+        QTest::newRow("digit") << "12 vej"
+                               << "12 vej";
     }
     void leavingNameAndAddressTidiesTheFirstLetter()
     {
@@ -181,7 +209,9 @@ private slots:
         addContact(QStringLiteral("Anna"), QStringLiteral("1"));
         showDetails();
         contacts().Edit();
-        contacts().FieldByName(QStringLiteral("Fodselsdag")).SetAsString(QStringLiteral("09-01-1970"));
+        contacts()
+            .FieldByName(QStringLiteral("Fodselsdag"))
+            .SetAsString(QStringLiteral("09-01-1970"));
         QCOMPARE(ui().DBDateEdit1->text(), QStringLiteral("09-01-1970"));
         QCOMPARE(ui().DBEdit17->text(), QStringLiteral("09-01-1970"));
         // Clearing the date in the page: the hidden mirror keeps its text, and
@@ -235,7 +265,8 @@ private slots:
         QTest::keyClicks(ui().Edit8, text);
         QTest::keyClick(ui().Edit8, Qt::Key_Enter, Qt::ShiftModifier);
         QCOMPARE(value("Navn"), QStringLiteral("Bo"));
-        QCOMPARE(m_form->DetailsPage()->Picture().ShownPath(), m_folder->root() + QStringLiteral("/Billeder/8.jpg"));
+        QCOMPARE(m_form->DetailsPage()->Picture().ShownPath(),
+                 m_folder->root() + QStringLiteral("/Billeder/8.jpg"));
         QVERIFY(m_dialogs->messages.isEmpty());
     }
 
@@ -244,7 +275,8 @@ private slots:
         addContact(QStringLiteral("Anna"), QStringLiteral("1"));
         showDetails();
         QTest::mouseClick(ui().SpeedButton8, Qt::LeftButton);
-        QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("No initial Find/Locate done first.")});
+        QCOMPARE(m_dialogs->texts(),
+                 QStringList{QStringLiteral("No initial Find/Locate done first.")});
         QCOMPARE(m_dialogs->messages[0].kind, MessageKind::Error);
     }
 
@@ -255,7 +287,8 @@ private slots:
         m_form->PageControl1()->setCurrentIndex(4);
         ui().Image2->clear();
         showDetails();
-        QCOMPARE(m_form->DetailsPage()->Picture().ShownPath(), m_folder->root() + QStringLiteral("/Billeder/3.jpg"));
+        QCOMPARE(m_form->DetailsPage()->Picture().ShownPath(),
+                 m_folder->root() + QStringLiteral("/Billeder/3.jpg"));
         QVERIFY(ui().Edit8->hasFocus());
     }
 
@@ -286,7 +319,8 @@ private slots:
         m_form->ShowDetailsPage();
         QTest::mouseClick(ui().PhoneNav->button(TDBNavigator::Insert), Qt::LeftButton);
         QCOMPARE(contacts().State(), DataSetState::Insert);
-        QCOMPARE(m_form->PageControl1()->currentWidget()->objectName(), QStringLiteral("TabSheet1"));
+        QCOMPARE(m_form->PageControl1()->currentWidget()->objectName(),
+                 QStringLiteral("TabSheet1"));
         QVERIFY(ui().DBEdit2->hasFocus());
         QCOMPARE(ui().DBEdit11->text(), QStringLiteral("Danmark"));
         QCOMPARE(ui().DBCheckBox1->checkState(), Qt::Unchecked);
@@ -334,19 +368,22 @@ private slots:
         QCOMPARE(ui().URLLabel2->text(), QStringLiteral("HTTP://example.dk"));
         QTest::mouseClick(ui().URLLabel1, Qt::LeftButton);
         QTest::mouseClick(ui().URLLabel2, Qt::LeftButton);
-        QCOMPARE(m_dialogs->openedUrls,
-                 (QStringList{QStringLiteral("mailto:anna@example.dk"), QStringLiteral("http://example.dk")}));
+        QCOMPARE(m_dialogs->openedUrls, (QStringList{QStringLiteral("mailto:anna@example.dk"),
+                                                     QStringLiteral("http://example.dk")}));
     }
 
     void copyAddressFromButtonAndMenu()
     {
         contacts().Insert();
         contacts().FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Anna Berg"));
-        contacts().FieldByName(QStringLiteral("Adresse1")).SetAsString(QStringLiteral("Vestergade 12"));
+        contacts()
+            .FieldByName(QStringLiteral("Adresse1"))
+            .SetAsString(QStringLiteral("Vestergade 12"));
         contacts().FieldByName(QStringLiteral("Postnr")).SetAsString(QStringLiteral("8000"));
         contacts().FieldByName(QStringLiteral("Bynavn")).SetAsString(QStringLiteral("Aarhus C"));
         contacts().Post();
-        const QString expected = QStringLiteral("Anna Berg\r\nVestergade 12\r\n8000 Aarhus C\r\nDanmark");
+        const QString expected =
+            QStringLiteral("Anna Berg\r\nVestergade 12\r\n8000 Aarhus C\r\nDanmark");
         QApplication::clipboard()->clear();
         QTest::mouseClick(ui().SpeedButton7, Qt::LeftButton);
         QCOMPARE(QApplication::clipboard()->text(), expected);
@@ -367,7 +404,8 @@ private slots:
         QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
         QCOMPARE(m_dialogs->messages.size(), 1);
         QVERIFY(m_dialogs->messages[0].text.contains(QLatin1String("not-a-picture.jpg")));
-        QCOMPARE(JpegLoader::load(m_folder->root() + QStringLiteral("/Billeder/12.jpg")).size(), QSize(64, 48));
+        QCOMPARE(JpegLoader::load(m_folder->root() + QStringLiteral("/Billeder/12.jpg")).size(),
+                 QSize(64, 48));
     }
 };
 

@@ -21,7 +21,8 @@ class TestKeywordWindow : public QObject
 
     void typeWord(const QString& word)
     {
-        QTest::mouseClick(m_window->Form().DBNavigator1->button(TDBNavigator::Insert), Qt::LeftButton);
+        QTest::mouseClick(m_window->Form().DBNavigator1->button(TDBNavigator::Insert),
+                          Qt::LeftButton);
         words().FieldByName(QStringLiteral("Nogleord")).SetAsString(word);
     }
 
@@ -53,7 +54,8 @@ private slots:
         QCOMPARE(nav->height(), 31);
         for (auto b : {TDBNavigator::Insert, TDBNavigator::Delete, TDBNavigator::Post})
             QVERIFY(nav->button(b)->isVisibleTo(nav));
-        for (auto b : {TDBNavigator::First, TDBNavigator::Next, TDBNavigator::Edit, TDBNavigator::Cancel})
+        for (auto b :
+             {TDBNavigator::First, TDBNavigator::Next, TDBNavigator::Edit, TDBNavigator::Cancel})
             QVERIFY(!nav->button(b)->isVisibleTo(nav));
     }
 
@@ -88,7 +90,8 @@ private slots:
         QTest::keyClick(grid(), Qt::Key_Return);
         QCOMPARE(m_dialogs->texts(), QStringList{TDM::DuplicateMessage});
         QCOMPARE(words().State(), DataSetState::Insert);
-        QCOMPARE(words().FieldByName(QStringLiteral("Nogleord")).AsString(), QStringLiteral("Familie"));
+        QCOMPARE(words().FieldByName(QStringLiteral("Nogleord")).AsString(),
+                 QStringLiteral("Familie"));
     }
 
     void ctrlDeleteAsksFirst()

@@ -11,7 +11,10 @@
 
 namespace {
 
-QString fixture(const char* name) { return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name); }
+QString fixture(const char* name)
+{
+    return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name);
+}
 
 void addContact(TTable& t, const QString& name, qint64 regnr)
 {
@@ -126,7 +129,8 @@ private slots:
     {
         QTest::addColumn<QString>("chosen");
         QTest::newRow("missing file") << QStringLiteral("/nonexistent/picture.jpg");
-        QTest::newRow("not a jpeg") << QStringLiteral(KALVINDO_TEST_DATA "/pictures/not-a-picture.jpg");
+        QTest::newRow("not a jpeg")
+            << QStringLiteral(KALVINDO_TEST_DATA "/pictures/not-a-picture.jpg");
     }
     void failedFetchKeepsTheOldPicture()
     {
@@ -149,22 +153,25 @@ private slots:
         QTest::addColumn<QStringList>("fields"); // navn, adresse1, adresse2, postnr, bynavn, land
         QTest::addColumn<QString>("text");
         const QString longName = QString(70, u'N');
-        QTest::newRow("letter") << QStringList{"Anna Berg", "Vestergade 12", "", "8000", "Aarhus C", "Danmark"}
+        QTest::newRow("letter") << QStringList{"Anna Berg", "Vestergade 12", "",
+                                               "8000",      "Aarhus C",      "Danmark"}
                                 << "Anna Berg\r\nVestergade 12\r\n8000 Aarhus C\r\nDanmark";
         QTest::newRow("two address lines")
             << QStringList{"Bo", "c/o Hansen", "Nørre allé 3", "2200", "København N", "Danmark"}
             << "Bo\r\nc/o Hansen\r\nNørre allé 3\r\n2200 København N\r\nDanmark";
-        QTest::newRow("name cut to 64") << QStringList{longName, QString(80, u'a'), "", "", "", ""}
-                                        << QString(64, u'N') + "\r\n" + QString(80, u'a') + "\r\n\r\n";
-        QTest::newRow("town without postal code") << QStringList{"Bo", "", "", "", "Aarhus", "Norge"}
-                                                  << "Bo\r\n Aarhus\r\nNorge";
-        QTest::newRow("neither postal code nor town") << QStringList{"Bo", "Vej 1", "", "", "", "Danmark"}
-                                                      << "Bo\r\nVej 1\r\n\r\nDanmark";
-        QTest::newRow("no country ends with the postal line") << QStringList{"Bo", "", "", "8000", "Aarhus", ""}
-                                                              << "Bo\r\n8000 Aarhus\r\n";
+        QTest::newRow("name cut to 64")
+            << QStringList{longName, QString(80, u'a'), "", "", "", ""}
+            << QString(64, u'N') + "\r\n" + QString(80, u'a') + "\r\n\r\n";
+        QTest::newRow("town without postal code")
+            << QStringList{"Bo", "", "", "", "Aarhus", "Norge"} << "Bo\r\n Aarhus\r\nNorge";
+        QTest::newRow("neither postal code nor town")
+            << QStringList{"Bo", "Vej 1", "", "", "", "Danmark"} << "Bo\r\nVej 1\r\n\r\nDanmark";
+        QTest::newRow("no country ends with the postal line")
+            << QStringList{"Bo", "", "", "8000", "Aarhus", ""} << "Bo\r\n8000 Aarhus\r\n";
         QTest::newRow("no contact at all") << QStringList{"", "", "", "", "", ""} << "\r\n";
-        QTest::newRow("postal line cut to 64") << QStringList{"", "", "", "8000", QString(70, u'x'), ""}
-                                               << "8000 " + QString(59, u'x') + "\r\n";
+        QTest::newRow("postal line cut to 64")
+            << QStringList{"", "", "", "8000", QString(70, u'x'), ""}
+            << "8000 " + QString(59, u'x') + "\r\n";
     }
     void addressText()
     {

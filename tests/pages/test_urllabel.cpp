@@ -26,18 +26,33 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("target");
         const int web = TURLLabel::ltHTTP, mail = TURLLabel::ltMailTo;
-        QTest::newRow("http prefix dropped") << web << "http://example.dk" << "example.dk" << "http://example.dk";
-        QTest::newRow("http prefix in any case") << web << "HtTp://example.dk" << "example.dk" << "http://example.dk";
-        QTest::newRow("no prefix") << web << "example.dk" << "example.dk" << "http://example.dk";
-        QTest::newRow("other scheme kept") << web << "https://example.dk" << "https://example.dk"
+        QTest::newRow("http prefix dropped") << web << "http://example.dk"
+                                             << "example.dk"
+                                             << "http://example.dk";
+        QTest::newRow("http prefix in any case") << web << "HtTp://example.dk"
+                                                 << "example.dk"
+                                                 << "http://example.dk";
+        QTest::newRow("no prefix") << web << "example.dk"
+                                   << "example.dk"
+                                   << "http://example.dk";
+        QTest::newRow("other scheme kept") << web << "https://example.dk"
+                                           << "https://example.dk"
                                            << "http://https://example.dk";
-        QTest::newRow("ftp kept") << web << "ftp://files.dk" << "ftp://files.dk" << "http://ftp://files.dk";
-        QTest::newRow("mailto dropped") << web << "MAILTO:bo@example.dk" << "bo@example.dk"
+        QTest::newRow("ftp kept") << web << "ftp://files.dk"
+                                  << "ftp://files.dk"
+                                  << "http://ftp://files.dk";
+        QTest::newRow("mailto dropped") << web << "MAILTO:bo@example.dk"
+                                        << "bo@example.dk"
                                         << "mailto:bo@example.dk";
-        QTest::newRow("at sign turns a web label into mail") << web << "bo@example.dk" << "bo@example.dk"
+        QTest::newRow("at sign turns a web label into mail") << web << "bo@example.dk"
+                                                             << "bo@example.dk"
                                                              << "mailto:bo@example.dk";
-        QTest::newRow("mail label") << mail << "bo@example.dk" << "bo@example.dk" << "mailto:bo@example.dk";
-        QTest::newRow("empty mail label opens a new message") << mail << "" << "" << "mailto:";
+        QTest::newRow("mail label") << mail << "bo@example.dk"
+                                    << "bo@example.dk"
+                                    << "mailto:bo@example.dk";
+        QTest::newRow("empty mail label opens a new message") << mail << ""
+                                                              << ""
+                                                              << "mailto:";
     }
     void clickOpensTheDerivedTarget()
     {
@@ -72,11 +87,16 @@ private slots:
         QTest::addColumn<int>("linkType");
         QTest::addColumn<bool>("handler");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("active") << int(TURLLabel::Active) << int(TURLLabel::ltHTTP) << false << true;
-        QTest::newRow("passive never") << int(TURLLabel::Passive) << int(TURLLabel::ltHTTP) << true << false;
-        QTest::newRow("auto with a handler") << int(TURLLabel::Auto) << int(TURLLabel::ltMailTo) << true << true;
-        QTest::newRow("auto without a handler") << int(TURLLabel::Auto) << int(TURLLabel::ltMailTo) << false << false;
-        QTest::newRow("none never, even active") << int(TURLLabel::Active) << int(TURLLabel::ltNone) << true << false;
+        QTest::newRow("active") << int(TURLLabel::Active) << int(TURLLabel::ltHTTP) << false
+                                << true;
+        QTest::newRow("passive never")
+            << int(TURLLabel::Passive) << int(TURLLabel::ltHTTP) << true << false;
+        QTest::newRow("auto with a handler")
+            << int(TURLLabel::Auto) << int(TURLLabel::ltMailTo) << true << true;
+        QTest::newRow("auto without a handler")
+            << int(TURLLabel::Auto) << int(TURLLabel::ltMailTo) << false << false;
+        QTest::newRow("none never, even active")
+            << int(TURLLabel::Active) << int(TURLLabel::ltNone) << true << false;
     }
     void whoOpensLinks()
     {
@@ -102,9 +122,12 @@ private slots:
         QTest::addColumn<bool>("asHint");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("prefix shown as hint") << true << true << "http://example.dk" << "http://example.dk";
-        QTest::newRow("no prefix") << false << true << "example.dk" << "example.dk";
-        QTest::newRow("no hint") << true << false << "http://example.dk" << "";
+        QTest::newRow("prefix shown as hint") << true << true << "http://example.dk"
+                                              << "http://example.dk";
+        QTest::newRow("no prefix") << false << true << "example.dk"
+                                   << "example.dk";
+        QTest::newRow("no hint") << true << false << "http://example.dk"
+                                 << "";
     }
     void displayTextAndHint()
     {

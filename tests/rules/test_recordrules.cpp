@@ -113,10 +113,18 @@ private slots:
         QTest::addColumn<QString>("birthday");
         QTest::addColumn<QString>("dg");
         QTest::addColumn<QString>("md");
-        QTest::newRow("9 January 1970") << "09-01-1970" << "09" << "01";
-        QTest::newRow("5 March") << "05-03-1999" << "05" << "03";
-        QTest::newRow("31 December") << "31-12-2001" << "31" << "12";
-        QTest::newRow("none") << "" << "" << "";
+        QTest::newRow("9 January 1970") << "09-01-1970"
+                                        << "09"
+                                        << "01";
+        QTest::newRow("5 March") << "05-03-1999"
+                                 << "05"
+                                 << "03";
+        QTest::newRow("31 December") << "31-12-2001"
+                                     << "31"
+                                     << "12";
+        QTest::newRow("none") << ""
+                              << ""
+                              << "";
     }
     void dayAndMonthFollowTheBirthday()
     {
@@ -154,7 +162,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EAbort, contacts().Post());
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->messages[0].kind, MessageKind::Warning);
-        QCOMPARE(m_dialogs->messages[0].text, QStringLiteral("Der findes en tilsvarende registrering i forvejen."));
+        QCOMPARE(m_dialogs->messages[0].text,
+                 QStringLiteral("Der findes en tilsvarende registrering i forvejen."));
         QCOMPARE(m_dialogs->messages[0].buttons, MessageButtons(Ok));
         QCOMPARE(contacts().State(), DataSetState::Insert);
         QCOMPARE(field(contacts(), "Adresse1").AsString(), QStringLiteral("Vestergade 1"));

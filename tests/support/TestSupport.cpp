@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QtTest>
 
-QString postalCodesCsv() { return QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv"); }
+QString postalCodesCsv()
+{
+    return QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv");
+}
 
 namespace {
 
