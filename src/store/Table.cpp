@@ -281,9 +281,9 @@ void TTable::rebuildView()
             m_scanFields.push_back(index);
         }
     }
-    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
-                            .arg(columns, quoted(m_definition->name), whereClause(params),
-                                 orderClause());
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+            .arg(columns, quoted(m_definition->name), whereClause(params), orderClause());
     m_view = View();
     m_view.scan = std::make_unique<Statement>(*m_connection, sql);
     for (int i = 0; i < params.size(); ++i)

@@ -1,0 +1,221 @@
+// The record store against the bare SQLite C API on the same table files:
+// opening 100,000 contacts and reading the first screen in name order, and
+// posting one contact so that it is on disk when the post returns.
+#include "store/Connection.h"
+#include "store/DataFolder.h"
+#include "store/Table.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int ContactCount = 100000;
+constexpr int ScreenRows = 30;
+
+struct Files
+{
+    QTemporaryDir root{QDir::tempPath() + QStringLiteral("/kalvindo-bench-XXXXXX")};
+    QString readFolder() const { return root.filePath(QStringLiteral("Data")); }
+    QString readFile() const { return readFolder() + QStringLiteral("/Telefon.DB"); }
+    QString postFolder() const { return root.filePath(QStringLiteral("PostData")); }
+    QString rawPostFile() const { return root.filePath(QStringLiteral("Raw/Telefon.DB")); }
+};
+
+Files* g_files = nullptr;
+
+const char* const FirstNames[] = {
+    "Anders", "Anne",   "Birgit",   "Bo",    "Christian", "Dorthe",  "Erik",    "Freja",  "Gitte",
+    "Hans",   "Ida",    "Jens",     "Karen", "Lars",      "Mette",   "Niels",   "Ole",    "Pia",
+    "Rasmus", "Søren",  "Tove",     "Ulla",  "Vibeke",    "Åse",     "Ærbødig", "Øjvind", "Aase",
+    "Mads",   "Louise", "Frederik", "Sofie", "Kasper",    "Camilla", "Jørgen",  "Bjørn",  "Lærke"};
+const char* const LastNames[] = {"Jensen",       "Nielsen",  "Hansen",     "Pedersen",  "Andersen",
+                                 "Christensen",  "Larsen",   "Sørensen",   "Rasmussen", "Jørgensen",
+                                 "Petersen",     "Madsen",   "Kristensen", "Olsen",     "Thomsen",
+                                 "Christiansen", "Poulsen",  "Johansen",   "Møller",    "Mortensen",
+                                 "Østergaard",   "Ærenlund", "Aagaard",    "Åkjær",     "Bæk",
+                                 "Dalgaard",     "Frølich",  "Grøn",       "Holm"};
+
+// Fills the contact table with realistic Danish names in one transaction.
+void fillContacts(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    SqliteSupport::registerCollations(db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO Telefon (Navn, Telefon, Adresse1, Postnr, Bynavn, Land, FKort, "
+                       "JKort, Regnr) VALUES (?, ?, ?, ?, 'Aarhus C', 'Danmark', 'Nej', 'Nej', ?)",
+                       -1, &insert, nullptr);
+    QRandomGenerator random(4711);
+    const int first = int(std::size(FirstNames));
+    const int last = int(std::size(LastNames));
+    for (int i = 0; i < ContactCount; ++i) {
+        const QByteArray name = QByteArray(FirstNames[random.bounded(first)]) + ' ' +
+                                LastNames[random.bounded(last)] + ' ' +
+                                LastNames[random.bounded(last)];
+        const QByteArray phone = QByteArray::number(20000000 + random.bounded(79999999));
+        const QByteArray street = "Vestergade " + QByteArray::number(random.bounded(1, 200));
+        sqlite3_bind_text(insert, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, phone.constData(), int(phone.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, street.constData(), int(street.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 4, "8000", 4, SQLITE_STATIC);
+        sqlite3_bind_int(insert, 5, i + 1);
+        sqlite3_step(insert); // a repeated name and phone number is simply skipped
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db);
+}
+
+void prepareFiles()
+{
+    g_files = new Files;
+    DataFolder::createDelivered(
+        g_files->readFolder(), QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv"));
+    fillContacts(g_files->readFile());
+    QDir().mkpath(g_files->postFolder());
+    QDir().mkpath(g_files->root.filePath(QStringLiteral("Raw")));
+    QFile::copy(g_files->readFile(), g_files->postFolder() + QStringLiteral("/Telefon.DB"));
+    QFile::copy(g_files->readFile(), g_files->rawPostFile());
+}
+
+// --- (a) open and read the first screen in name order -----------------------
+
+void OpenFirstScreen_Table(benchmark::State& state)
+{
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        TTable table;
+        table.SetDatabaseName(g_files->readFolder());
+        table.SetTableName(QStringLiteral("Telefon.DB"));
+        table.Open();
+        TField& navn = table.FieldByName(QStringLiteral("Navn"));
+        TField& telefon = table.FieldByName(QStringLiteral("Telefon"));
+        table.First();
+        for (int i = 0; i < ScreenRows; ++i) {
+            if (i > 0)
+                table.Next();
+            bytes += navn.AsString().size() + telefon.AsString().size();
+        }
+    }
+    benchmark::DoNotOptimize(bytes);
+}
+BENCHMARK(OpenFirstScreen_Table)->Unit(benchmark::kMicrosecond);
+
+void OpenFirstScreen_Sqlite(benchmark::State& state)
+{
+    const QByteArray path = g_files->readFile().toUtf8();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        SqliteSupport::registerCollations(db);
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT Navn, Telefon FROM Telefon ORDER BY Navn COLLATE DANISH, "
+                           "Telefon COLLATE DANISH LIMIT 30",
+                           -1, &query, nullptr);
+        int rows = 0;
+        while (sqlite3_step(query) == SQLITE_ROW) {
+            bytes += sqlite3_column_bytes(query, 0) + sqlite3_column_bytes(query, 1);
+            ++rows;
+        }
+        if (rows != ScreenRows)
+            state.SkipWithError("the query gave too few rows");
+        sqlite3_finalize(query);
+        sqlite3_close_v2(db);
+    }
+    benchmark::DoNotOptimize(bytes);
+}
+BENCHMARK(OpenFirstScreen_Sqlite)->Unit(benchmark::kMicrosecond);
+
+// --- (b) post one contact, on disk when the post returns --------------------
+
+QString uniqueName(int n)
+{
+    return QStringLiteral("Zoë Bænk %1").arg(n);
+}
+
+void PostContact_Table(benchmark::State& state)
+{
+    TTable table;
+    table.SetDatabaseName(g_files->postFolder());
+    table.SetTableName(QStringLiteral("Telefon.DB"));
+    table.Open();
+    static int serial = 0;
+    for (auto _ : state) {
+        table.Insert();
+        table.FieldByName(QStringLiteral("Navn")).SetAsString(uniqueName(++serial));
+        table.FieldByName(QStringLiteral("Telefon")).SetAsString(QStringLiteral("86123456"));
+        table.FieldByName(QStringLiteral("Adresse1")).SetAsString(QStringLiteral("Søndergade 12"));
+        table.FieldByName(QStringLiteral("Postnr")).SetAsString(QStringLiteral("8000"));
+        table.FieldByName(QStringLiteral("Bynavn")).SetAsString(QStringLiteral("Aarhus C"));
+        table.FieldByName(QStringLiteral("Land")).SetAsString(QStringLiteral("Danmark"));
+        table.FieldByName(QStringLiteral("FKort")).SetAsString(QStringLiteral("Nej"));
+        table.FieldByName(QStringLiteral("JKort")).SetAsString(QStringLiteral("Nej"));
+        table.FieldByName(QStringLiteral("Regnr")).SetAsInteger(ContactCount + serial);
+        table.Post();
+    }
+}
+BENCHMARK(PostContact_Table)->Unit(benchmark::kMicrosecond);
+
+void PostContact_Sqlite(benchmark::State& state)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(g_files->rawPostFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE,
+                    nullptr);
+    SqliteSupport::registerCollations(db);
+    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO Telefon (Navn, Telefon, Adresse1, Postnr, Bynavn, Land, FKort, "
+                       "JKort, Regnr) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                       -1, &insert, nullptr);
+    static int serial = 0;
+    for (auto _ : state) {
+        const QByteArray name = uniqueName(++serial).toUtf8();
+        const auto text = [&](int i, const char* value) {
+            sqlite3_bind_text(insert, i, value, -1, SQLITE_STATIC);
+        };
+        sqlite3_bind_text(insert, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        text(2, "86123456");
+        text(3, "Søndergade 12");
+        text(4, "8000");
+        text(5, "Aarhus C");
+        text(6, "Danmark");
+        text(7, "Nej");
+        text(8, "Nej");
+        sqlite3_bind_int(insert, 9, ContactCount + serial);
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            state.SkipWithError(sqlite3_errmsg(db));
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close_v2(db);
+}
+BENCHMARK(PostContact_Sqlite)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    prepareFiles();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete g_files;
+    return 0;
+}
