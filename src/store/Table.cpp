@@ -6,6 +6,8 @@
 
 #include <QDate>
 
+#include <algorithm>
+
 namespace {
 
 QString quoted(const QString& identifier)
@@ -38,8 +40,11 @@ void TTable::SetMasterSource(TDataSource* master)
     if (m_masterSource)
         disconnect(m_masterSource, nullptr, this, nullptr);
     m_masterSource = master;
-    if (master)
+    if (master) {
         connect(master, &TDataSource::dataChange, this, &TTable::onMasterChange);
+        // The owner may destroy the master source before this table.
+        connect(master, &QObject::destroyed, this, [this] { m_masterSource = nullptr; });
+    }
 }
 
 void TTable::SetMasterFields(const QString& fields)
@@ -267,8 +272,18 @@ void TTable::rebuildView()
 {
     m_viewStale = false;
     QVariantList params;
-    const QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3")
-                            .arg(quoted(m_definition->name), whereClause(params), orderClause());
+    QString columns = QStringLiteral("rowid");
+    m_scanFields.clear();
+    for (const auto& f : m_order) {
+        const int index = m_definition->fieldIndex(f.field);
+        if (index >= 0) {
+            columns += u',' + quoted(m_definition->fields[size_t(index)].name);
+            m_scanFields.push_back(index);
+        }
+    }
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+            .arg(columns, quoted(m_definition->name), whereClause(params), orderClause());
     m_view = View();
     m_view.scan = std::make_unique<Statement>(*m_connection, sql);
     for (int i = 0; i < params.size(); ++i)
@@ -286,7 +301,9 @@ bool TTable::ensureRow(int index)
     while (int(m_view.rowids.size()) <= index && !m_view.complete) {
         if (m_view.scan->step()) {
             m_view.rowids.push_back(m_view.scan->columnInt64(0));
+            m_view.scanAt = int(m_view.rowids.size()) - 1;
         } else {
+            m_view.scanAt = -1;
             m_view.complete = true;
             m_view.count = qint64(m_view.rowids.size());
         }
@@ -294,7 +311,23 @@ bool TTable::ensureRow(int index)
     return int(m_view.rowids.size()) > index;
 }
 
-std::vector<QVariant> TTable::readRow(qint64 rowid)
+QVariant TTable::BufferValue(int field) const
+{
+    if (m_bufferPartial &&
+        std::find(m_scanFields.begin(), m_scanFields.end(), field) == m_scanFields.end())
+        completeBuffer();
+    return m_buffer.at(size_t(field));
+}
+
+void TTable::completeBuffer() const
+{
+    if (!m_bufferPartial)
+        return;
+    m_buffer = readRow(m_rowid);
+    m_bufferPartial = false;
+}
+
+std::vector<QVariant> TTable::readRow(qint64 rowid) const
 {
     m_selectRow->reset();
     m_selectRow->bind(1, QVariant(rowid));
@@ -309,6 +342,7 @@ std::vector<QVariant> TTable::readRow(qint64 rowid)
 void TTable::loadRowid(qint64 rowid)
 {
     m_buffer = readRow(rowid);
+    m_bufferPartial = false;
     m_rowid = rowid;
     m_modified = false;
 }
@@ -317,13 +351,24 @@ void TTable::loadAt(int index)
 {
     m_recNo = index;
     m_fallbackIndex = index;
-    loadRowid(m_view.rowids[size_t(index)]);
     m_eof = m_bof = false;
+    if (index != m_view.scanAt || m_scanFields.empty()) {
+        loadRowid(m_view.rowids[size_t(index)]);
+        return;
+    }
+    // The scan sits on this record: its order fields are at hand.
+    m_buffer.assign(m_fields.size(), QVariant());
+    for (size_t k = 0; k < m_scanFields.size(); ++k)
+        m_buffer[size_t(m_scanFields[k])] = m_view.scan->column(int(k) + 1);
+    m_bufferPartial = true;
+    m_rowid = m_view.rowids[size_t(index)];
+    m_modified = false;
 }
 
 void TTable::clearBuffer()
 {
     m_buffer.assign(m_fields.size(), QVariant());
+    m_bufferPartial = false;
 }
 
 void TTable::setEmpty()
@@ -578,6 +623,7 @@ void TTable::Edit()
     }
     if (BeforeEdit)
         BeforeEdit(*this);
+    completeBuffer();
     m_state = DataSetState::Edit;
     m_modified = false;
     notifyState();
@@ -613,6 +659,7 @@ void TTable::Insert()
 
 void TTable::writeRecord()
 {
+    completeBuffer();
     const auto& fields = m_definition->fields;
     const bool inserting = m_state == DataSetState::Insert;
     Statement& statement =

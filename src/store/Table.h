@@ -154,7 +154,7 @@ public:
     std::function<void(TTable&, EDatabaseError&, DataAction&)> OnPostError;
 
     // --- for TField and TDataSource
-    QVariant BufferValue(int field) const { return m_buffer.at(size_t(field)); }
+    QVariant BufferValue(int field) const;
     void SetBufferValue(int field, const QVariant& value);
     void AddDataSource(TDataSource* source);
     void RemoveDataSource(TDataSource* source);
@@ -187,7 +187,8 @@ private:
     int findIndex(qint64 rowid);
     bool moveToRowid(qint64 rowid);
     qint64 firstMatch(const QString& condition, const QVariantList& params);
-    std::vector<QVariant> readRow(qint64 rowid);
+    std::vector<QVariant> readRow(qint64 rowid) const;
+    void completeBuffer() const;
     void writeRecord();
     QString insertSql() const;
     QString updateSql() const;
@@ -204,7 +205,12 @@ private:
     std::shared_ptr<Connection> m_connection;
     DataSetState m_state = DataSetState::Inactive;
     std::vector<std::unique_ptr<TField>> m_fields;
-    std::vector<QVariant> m_buffer;
+    // A record reached by stepping the view holds at first only the fields
+    // of the order, which the view's scan reads from the index; the rest is
+    // read when a field outside them is asked for.
+    mutable std::vector<QVariant> m_buffer;
+    mutable bool m_bufferPartial = false;
+    std::vector<int> m_scanFields; // fields the scan gives after the rowid
     // The place of the current record in the view is not known yet; it is
     // found by stepping the view when a move or a grid needs it.
     static constexpr int PositionUnknown = -2;
@@ -232,6 +238,7 @@ private:
     {
         std::unique_ptr<Statement> scan;
         std::vector<qint64> rowids;
+        int scanAt = -1; // the row the scan statement sits on
         bool complete = false;
         qint64 count = -1;
     } m_view;
