@@ -310,8 +310,31 @@ void TPhoneForm::FormClose()
     }
 }
 
+bool TPhoneForm::SavePendingEdits()
+{
+    if (!m_dm)
+        return true;
+    for (TTable* table : {m_dm->TelefonTable, m_dm->FamilieTable, m_dm->NogleTable}) {
+        if (!table->Active() || !table->IsEditing())
+            continue;
+        try {
+            table->CheckBrowseMode();
+        } catch (const std::exception& e) {
+            ErrorBox::show(e);
+            return false;
+        }
+    }
+    return true;
+}
+
 void TPhoneForm::closeEvent(QCloseEvent* event)
 {
+    // What the user typed is saved before the window goes; a record that
+    // cannot be saved keeps the window open so that it can be corrected.
+    if (!m_closed && !SavePendingEdits()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

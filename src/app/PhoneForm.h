@@ -45,6 +45,9 @@ public:
     void FormCreate();
     void FormShow();
     void FormClose();
+    // Posts the contact, family member or keyword being edited; false when
+    // one of them cannot be saved (the error has been shown).
+    bool SavePendingEdits();
     void FormResize();
     void Afslut1Click();
 

@@ -217,6 +217,37 @@ private slots:
         QVERIFY(!QFile::exists(keywords));
     }
 
+    void closingSavesTheContactBeingEdited()
+    {
+        addContacts(m_folder->data(), {{"Anna", "111"}});
+        {
+            Run run(m_folder->data());
+            TTable& t = *run.dm.TelefonTable;
+            t.Edit();
+            t.FieldByName(QStringLiteral("Adresse1")).SetAsString(QStringLiteral("Vestergade 12"));
+        }
+        TDM dm(nullptr, m_folder->data());
+        dm.TelefonTable->Open();
+        QCOMPARE(dm.TelefonTable->FieldByName(QStringLiteral("Adresse1")).AsString(),
+                 QStringLiteral("Vestergade 12"));
+    }
+
+    void closingWithARecordThatCannotBeSavedKeepsTheWindowOpen()
+    {
+        addContacts(m_folder->data(), {{"Anna", "111"}});
+        Run run(m_folder->data());
+        run.dm.SetHost(nullptr);
+        TTable& t = *run.dm.TelefonTable;
+        t.Insert();
+        t.FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Anna"));
+        t.FieldByName(QStringLiteral("Telefon")).SetAsString(QStringLiteral("111"));
+        QVERIFY(!run.form.close());
+        QVERIFY(run.form.isVisible());
+        QCOMPARE(t.State(), DataSetState::Insert);
+        QCOMPARE(m_dialogs->texts(), QStringList{TDM::DuplicateMessage});
+        t.Cancel();
+    }
+
     void corruptConfigurationIsReportedAndNothingIsWritten()
     {
         const QString config = m_folder->file(QStringLiteral("Config.DB"));
