@@ -22,10 +22,8 @@ TDBDateEdit::TDBDateEdit(QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(m_edit);
     layout->addWidget(m_button);
-    m_edit->setObjectName(QStringLiteral("dateText"));
     m_edit->setInputMask(QStringLiteral("99-99-9999; "));
     setWhiteBackground(m_edit);
-    m_button->setObjectName(QStringLiteral("calendarButton"));
     m_button->setText(QStringLiteral("▾"));
     m_button->setFocusPolicy(Qt::NoFocus);
     m_calendar->setWindowFlags(Qt::Popup);
@@ -37,6 +35,7 @@ TDBDateEdit::TDBDateEdit(QWidget* parent)
     m_link.ControlText = [this] { return text(); };
     m_link.watch(m_edit);
     m_edit->installEventFilter(this);
+    m_calendar->installEventFilter(this);
     connect(&m_link, &FieldDataLink::dataChanged, this, &TDBDateEdit::load);
     connect(&m_link, &FieldDataLink::stateChanged, this, &TDBDateEdit::updateReadOnly);
     connect(&m_link, &FieldDataLink::exited, this, &TDBDateEdit::exited);
@@ -122,6 +121,12 @@ bool TDBDateEdit::eventFilter(QObject* watched, QEvent* event)
             openCalendar();
             return true;
         }
+    }
+    if (watched == m_calendar && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_calendar->hide();
+        m_edit->setFocus(Qt::OtherFocusReason);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
 #include "toolkit/DBEdit.h"
 
+#include "store/Field.h"
+#include "store/Table.h"
 #include "toolkit/ControlLook.h"
 #include "toolkit/Dialogs.h"
 
@@ -22,6 +24,11 @@ void TDBEdit::load()
     m_loading = true;
     setText(m_link.FieldText());
     m_loading = false;
+    // The edit takes no more than the field keeps, so nothing typed is cut off unseen.
+    const TField* field = m_link.Field();
+    const int size =
+        field ? field->DataSet()->Definition()->fields[size_t(field->Index())].size : 0;
+    setMaxLength(size > 0 ? size : 32767);
     setReadOnly(!m_link.CanModify());
 }
 

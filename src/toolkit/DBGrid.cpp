@@ -54,7 +54,7 @@ TDBGrid::TDBGrid(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    verticalHeader()->setFixedWidth(12);
+    verticalHeader()->hide(); // the selected row marks the current record
     horizontalHeader()->setHighlightSections(false);
     SetReadOnly(false);
     connect(&m_columns, &TDBGridColumns::changed, this,
@@ -99,10 +99,11 @@ void TDBGrid::SetReadOnly(bool readOnly)
 
 void TDBGrid::applyColumnWidths()
 {
-    const int charWidth = fontMetrics().averageCharWidth();
+    // Digits are the widest common characters of dates and phone numbers.
+    const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const int width = m_model->ColumnWidth(c);
-        setColumnWidth(c, width > 0 ? width : m_model->FieldDisplayChars(c) * charWidth + 8);
+        setColumnWidth(c, width > 0 ? width : m_model->FieldDisplayChars(c) * charWidth + 12);
     }
 }
 

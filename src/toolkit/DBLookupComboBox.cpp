@@ -5,17 +5,25 @@
 #include "store/Table.h"
 #include "toolkit/Dialogs.h"
 
+#include <QFocusEvent>
+
 TDBLookupComboBox::TDBLookupComboBox(QWidget* parent) : QComboBox(parent), m_link(this)
 {
     setEditable(false);
     m_link.ControlText = [this] { return KeyValue(); };
-    m_link.watch(this);
     connect(&m_link, &FieldDataLink::dataChanged, this, [this] {
         if (bound())
             showKey(m_link.FieldText());
     });
     connect(&m_link, &FieldDataLink::exited, this, &TDBLookupComboBox::exited);
     connect(this, &QComboBox::activated, this, &TDBLookupComboBox::choose);
+}
+
+void TDBLookupComboBox::focusOutEvent(QFocusEvent* event)
+{
+    QComboBox::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        guarded([this] { emit exited(); })();
 }
 
 void TDBLookupComboBox::SetListSource(TDataSource* source)

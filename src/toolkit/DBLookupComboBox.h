@@ -47,6 +47,10 @@ signals:
     void clicked();
     void exited();
 
+protected:
+    // The choice is written when it is made; leaving only tells the page.
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
     bool bound() const { return !m_link.FieldName().isEmpty(); }
     void rebuildList();

@@ -7,6 +7,8 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), m_link(this)
 {
     setWhiteBackground(this);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(true); // Tab moves on through the page, as in every other control
+    m_link.SetMultiLine(true);
     m_link.ControlText = [this] { return toPlainText(); };
     m_link.watch(this);
     connect(&m_link, &FieldDataLink::dataChanged, this, &TDBMemo::load);

@@ -9,15 +9,10 @@
 
 namespace {
 
-struct ButtonLook
-{
-    const char* name;
-    const char* glyph;
-};
-
-constexpr ButtonLook looks[TDBNavigator::ButtonCount] = {
-    {"First", "|◀"}, {"Prior", "◀"}, {"Next", "▶"}, {"Last", "▶|"}, {"Insert", "+"},
-    {"Delete", "−"}, {"Edit", "▲"},  {"Post", "✔"}, {"Cancel", "✖"}};
+// The buttons carry no object names of their own: they are parts of the
+// navigator, not components of the window it is placed on.
+constexpr const char* glyphs[TDBNavigator::ButtonCount] = {"|◀", "◀", "▶", "▶|", "+",
+                                                           "−",  "▲", "✔", "✖"};
 
 } // namespace
 
@@ -28,8 +23,7 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent)
     layout->setSpacing(0);
     for (int i = 0; i < ButtonCount; ++i) {
         auto* b = new QToolButton(this);
-        b->setObjectName(QString::fromLatin1(looks[i].name));
-        b->setText(QString::fromUtf8(looks[i].glyph));
+        b->setText(QString::fromUtf8(glyphs[i]));
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         b->setFocusPolicy(Qt::TabFocus);
         connect(b, &QToolButton::clicked, this, [this, i] { BtnClick(Button(i)); });

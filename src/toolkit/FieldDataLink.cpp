@@ -155,14 +155,17 @@ void FieldDataLink::watch(QWidget* widget)
     widget->installEventFilter(this);
 }
 
-bool FieldDataLink::isModifyingKey(const QKeyEvent* event)
+bool FieldDataLink::isModifyingKey(const QKeyEvent* event, bool multiLine)
 {
+    const bool plain =
+        event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     switch (event->key()) {
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
+        return plain;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+        return multiLine && plain;
     default:
         break;
     }
@@ -184,7 +187,7 @@ bool FieldDataLink::eventFilter(QObject* watched, QEvent* event)
             Reset(); // Escape takes back what was typed into this control
             return true;
         }
-        if (isModifyingKey(key)) {
+        if (isModifyingKey(key, m_multiLine)) {
             bool allowed = false;
             guarded([&] { allowed = Edit(); })();
             if (!allowed)

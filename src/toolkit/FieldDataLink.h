@@ -60,7 +60,9 @@ public:
     // the widget, and writes the value when focus leaves it. Keys are
     // swallowed when the value may not be changed.
     void watch(QWidget* widget);
-    static bool isModifyingKey(const QKeyEvent* event);
+    // Whether Enter changes the text (a memo) or not (a one-line edit).
+    void SetMultiLine(bool multiLine) { m_multiLine = multiLine; }
+    static bool isModifyingKey(const QKeyEvent* event, bool multiLine);
 
 signals:
     // The control shows FieldText() again: the record moved or the field changed.
@@ -84,4 +86,5 @@ private:
     bool m_readOnly = false;
     bool m_modified = false;
     bool m_writing = false;
+    bool m_multiLine = false;
 };
