@@ -4,6 +4,7 @@
 #include "toolkit/Dialogs.h"
 #include "ui_NogleForm.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 
 TNogleForm::TNogleForm(TDM* dm, QWidget* parent)
@@ -17,6 +18,8 @@ TNogleForm::TNogleForm(TDM* dm, QWidget* parent)
     }());
     m_ui->DBGrid1->Columns()->Add(QStringLiteral("Nogleord"), QStringLiteral("Nøgleord"));
     m_ui->DBGrid1->SetDataSource(dm->NogleSource);
+    // The one column fills the window.
+    m_ui->DBGrid1->horizontalHeader()->setStretchLastSection(true);
     m_ui->DBNavigator1->SetVisibleButtons(TDBNavigator::Buttons(TDBNavigator::InsertButton) |
                                           TDBNavigator::DeleteButton | TDBNavigator::PostButton);
     m_ui->DBNavigator1->SetDataSource(dm->NogleSource);
