@@ -4,11 +4,19 @@
 #include "i18n/LanguageSettings.h"
 #include "i18n/LanguageSource.h"
 #include "i18n/LocalError.h"
+#include "i18n/QtStandardTexts.h"
 #include "i18n/Windows1252.h"
 
+#include "toolkit/ComponentModel.h"
+#include "toolkit/GridColumns.h"
 #include <QDir>
 #include <QFile>
+
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -209,6 +217,110 @@ private slots:
         QTEST(int(source.ActiveSettings()->BiDiMode()), "bidi");
         QTEST(source.ActiveSettings()->FontCharSet(), "charset");
         QCOMPARE(source.GetSection(), QString("W"));
+    }
+
+    void formLocalizerOnWindow()
+    {
+        writeBytes(path("E.lng"),
+                   "[W]\r\nCaption=Window\r\ntabsheet6.caption=Front\r\nFil1.Caption=File\r\n"
+                   "Afslut.Caption=Quit\r\nButton1.Hint=Tip\r\nLabel8.Caption=Skipped\r\n"
+                   "DBGrid3.Columns=Name,\"Phone\",x\r\nTabSheet6.Tag=9\r\nGhost.Caption=z\r\n");
+        writeBytes(path("N.lng"), "[W]\r\nDBGrid3.Columns=A,B,C,D,E\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        window.setWindowTitle("Kalvindo");
+        auto* tabs = new QTabWidget(&window);
+        tabs->setObjectName("PageControl1");
+        auto* page = new QWidget;
+        page->setObjectName("TabSheet6");
+        tabs->addTab(page, "Forside");
+        auto* label = new QLabel("Etiket", page);
+        label->setObjectName("Label8");
+        auto* button = new QPushButton("Knap", page);
+        button->setObjectName("Button1");
+        auto* bar = new QMenuBar(&window);
+        auto* menu = new QMenu("Filer", bar);
+        menu->setObjectName("Fil1");
+        auto* quit = menu->addAction("Afslut");
+        quit->setObjectName("Afslut");
+        auto* grid = new QObject(page);
+        grid->setObjectName("DBGrid3");
+        auto* cols = new TDBGridColumns(grid);
+        for (const char* f : {"Navn", "Telefon", "Fodselsdag", "Familie relation"})
+            cols->Add(f);
+        TQLanguageSource source(&window);
+        source.SetLanguages({"E=" + path("E.lng"), "N=" + path("N.lng")});
+        auto* loc = new TQFormLocalizer(&window);
+        QVERIFY_THROWS_EXCEPTION(EQLocalError, TQFormLocalizer second(&window));
+        loc->SetPropNames({"Caption", "Hint", "Columns"});
+        loc->SetExcluded({"Label8"});
+        loc->SetSource(&source);
+        source.SetActiveLanguage(0);
+        QCOMPARE(window.windowTitle(), QString("Window"));
+        QCOMPARE(tabs->tabText(0), QString("Front"));
+        QCOMPARE(menu->title(), QString("File"));
+        QCOMPARE(quit->text(), QString("Quit"));
+        QCOMPARE(button->toolTip(), QString());      // empty hint stays empty
+        QCOMPARE(label->text(), QString("Skipped")); // excluded from capture only
+        QCOMPARE(cols->Items(2)->Title(), QString("x"));
+        QCOMPARE(cols->Items(3)->Title(), QString("Familie relation"));
+        QVERIFY(!loc->Originals().join('|').contains("Label8"));
+        QCOMPARE(ComponentModel::property(button, "ParentBiDiMode").number(), 0);
+        QCOMPARE(ComponentModel::property(button, "ParentFont").number(), 0);
+        QCOMPARE(ComponentModel::fontCharSet(button), 1);
+        source.SetActiveLanguage(1);
+        QCOMPARE(cols->Items(3)->Title(), QString("D"));
+        QCOMPARE(tabs->tabText(0), QString("Front")); // Norsk lacks the key
+        source.SetActiveLanguage(-1);
+        QCOMPARE(window.windowTitle(), QString("Kalvindo"));
+        QCOMPARE(tabs->tabText(0), QString("Forside"));
+        QCOMPARE(cols->Items(0)->Title(), QString("Navn"));
+        QCOMPARE(cols->Items(3)->Title(), QString("Familie relation"));
+        QCOMPARE(quit->text(), QString("Afslut"));
+        QVERIFY(loc->Originals().isEmpty());
+    }
+
+    void propNamesChangeAndSourceRemoval()
+    {
+        writeBytes(path("H.lng"), "[W]\r\nB.Hint=Tip\r\nB.Caption=Button\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        auto* b = new QPushButton("Knap", &window);
+        b->setObjectName("B");
+        b->setToolTip("Vink");
+        auto* source = new TQLanguageSource;
+        source->SetLanguages({"H=" + path("H.lng")});
+        auto* loc = new TQFormLocalizer(&window);
+        loc->SetSource(source);
+        source->SetActiveLanguage(0);
+        QCOMPARE(b->toolTip(), QString("Tip"));
+        loc->SetPropNames({"Caption"});
+        QCOMPARE(b->toolTip(), QString("Vink"));
+        QCOMPARE(b->text(), QString("Button"));
+        loc->SetPropNames({"Caption", "Hint"});
+        QVERIFY(loc->Originals().join('|').contains("B.Hint"));
+        delete source;
+        QCOMPARE(loc->Source(), nullptr);
+        QCOMPARE(b->text(), QString("Knap"));
+        QCOMPARE(b->toolTip(), QString("Vink"));
+    }
+
+    void qtStandardTextsLoadWhereShipped()
+    {
+        TQtStandardTexts texts;
+        for (int index : {-1, 1, 2, 3}) {
+            const bool shipped = [&] {
+                for (const QString& c : TQtStandardTexts::CataloguesFor(index))
+                    if (QFile::exists(texts.Folder() + "/" + c + ".qm"))
+                        return true;
+                return false;
+            }();
+            QCOMPARE(texts.Install(index), shipped);
+        }
+        QVERIFY(texts.Install(-1));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Annuller"));
+        QVERIFY(!texts.Install(0));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
     }
 
     void readOnlySourceRefusesWrites()
