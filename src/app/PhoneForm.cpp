@@ -1,9 +1,14 @@
 #include "app/PhoneForm.h"
 
+#include "i18n/FormLocalizer.h"
+#include "i18n/InCodeText.h"
+#include "i18n/LanguageSource.h"
+#include "i18n/QtStandardTexts.h"
 #include "overview/EasyFind.h"
 #include "pages/ContactPicture.h"
 #include "store/DM.h"
 #include "store/NogleForm.h"
+#include "toolkit/ComponentTree.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/JpegLoader.h"
 #include "toolkit/ProgramFolder.h"
@@ -33,6 +38,7 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::PhoneForm>())
 {
     initPictures();
+    ComponentTree::beginLoading(this);
     m_ui->setupUi(this);
     // A caption bar with the system menu and the close button only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -52,6 +58,17 @@ TPhoneForm::TPhoneForm(QWidget* parent)
             guarded([this] { CopyAddress1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
+    const std::pair<QAction*, void (TPhoneForm::*)()> languageItems[] = {
+        {m_ui->Dansk, &TPhoneForm::DanskClick},
+        {m_ui->English, &TPhoneForm::EnglishClick},
+        {m_ui->Norsk, &TPhoneForm::NorskClick},
+        {m_ui->Svensk, &TPhoneForm::SvenskClick},
+        {m_ui->Deutsch, &TPhoneForm::DeutschClick}};
+    for (const auto& [item, handler] : languageItems)
+        connect(item, &QAction::triggered, this,
+                guarded([this, handler = handler] { (this->*handler)(); }));
+    CreateLocalisation();
+    ComponentTree::endLoading(this);
     FormCreate();
 }
 
@@ -178,19 +195,53 @@ void TPhoneForm::LoadFrontPictures()
     }
 }
 
+void TPhoneForm::CreateLocalisation()
+{
+    m_languageSource = new TQLanguageSource(this);
+    m_languageSource->setObjectName(QStringLiteral("QLanguageSource1"));
+    m_languageSource->SetLanguages(
+        {QStringLiteral("English=English.lng"), QStringLiteral("Norsk=Norsk.lng"),
+         QStringLiteral("Svensk=Svensk.lng"), QStringLiteral("Deutsch=Deutsch.lng")});
+    m_languageSource->SetOriginalName(QStringLiteral("Dansk"));
+    m_localizer = new TQFormLocalizer(this);
+    m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
+    m_localizer->SetPropNames({QStringLiteral("Caption"), QStringLiteral("Hint"),
+                               QStringLiteral("Warning"), QStringLiteral("Columns")});
+    m_localizer->SetSource(m_languageSource);
+    InCodeText::setSource(m_languageSource);
+    m_qtTexts = new TQtStandardTexts(this);
+    m_qtTexts->SetSource(m_languageSource);
+}
+
+int TPhoneForm::LanguageIndex() const
+{
+    return m_languageSource->ActiveLanguage();
+}
+
 void TPhoneForm::LanguageDisplayUpdate()
 {
     setWindowTitle(QStringLiteral("Kalvindo"));
-    m_ui->Sproget->setText(LanguageName(m_languageIndex));
+    m_ui->Sproget->setText(LanguageName(LanguageIndex()));
     for (int i = -1; i <= 3; ++i)
-        LanguageItem(i)->setChecked(i == m_languageIndex);
+        LanguageItem(i)->setChecked(i == LanguageIndex());
 }
 
 void TPhoneForm::SetActiveLanguage(int languageIndex)
 {
     // A stored index the program cannot have written is taken as Danish, so
     // that a damaged configuration never keeps the tables closed.
-    m_languageIndex = (languageIndex >= -1 && languageIndex <= 3) ? languageIndex : -1;
+    m_languageSource->SetActiveLanguage((languageIndex >= -1 && languageIndex <= 3) ? languageIndex
+                                                                                    : -1);
+}
+
+void TPhoneForm::SelectLanguage(int languageIndex)
+{
+    m_languageSource->SetActiveLanguage(languageIndex);
+    // After the translation, so the label names the language whatever a
+    // language file says of it.
+    m_ui->Sproget->setText(LanguageName(languageIndex));
+    for (int i = -1; i <= 3; ++i)
+        LanguageItem(i)->setChecked(i == languageIndex);
 }
 
 QSize TPhoneForm::OuterSize() const
@@ -291,7 +342,7 @@ void TPhoneForm::FormClose()
     TTable& config = *m_dm->ConfigTable;
     try {
         config.Edit();
-        config.FieldByName(QStringLiteral("Sprog")).SetAsInteger(m_languageIndex);
+        config.FieldByName(QStringLiteral("Sprog")).SetAsInteger(LanguageIndex());
         TTable& contacts = *m_dm->TelefonTable;
         const QString phone = contacts.Active() && contacts.CurrentIndex() >= 0
                                   ? contacts.FieldByName(QStringLiteral("Telefon")).AsString()

@@ -13,6 +13,9 @@ class PhoneForm;
 class TDM;
 class TEasyFind;
 class TNogleForm;
+class TQLanguageSource;
+class TQFormLocalizer;
+class TQtStandardTexts;
 class QAction;
 class QLabel;
 class QTabWidget;
@@ -37,6 +40,15 @@ public:
     // The keyword window, created hidden after the data module.
     void SetKeywordWindow(TNogleForm* window) { m_nogleForm = window; }
     void Nogleord1Click();
+
+    // The language menu.
+    void DanskClick() { SelectLanguage(-1); }
+    void EnglishClick() { SelectLanguage(0); }
+    void NorskClick() { SelectLanguage(1); }
+    void SvenskClick() { SelectLanguage(2); }
+    void DeutschClick() { SelectLanguage(3); }
+    TQLanguageSource* QLanguageSource1() const { return m_languageSource; }
+    TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     TDM* DM() const { return m_dm; }
 
     // Runs FormShow, then centres the window on the screen and shows it.
@@ -68,7 +80,7 @@ public:
     void FocusControl(const QString& objectName) override;
     void ShowPlaceholderPicture() override;
     void SetCountText(const QString& text) override;
-    int LanguageIndex() const override { return m_languageIndex; }
+    int LanguageIndex() const override;
     // DetailsPageHost
     TEasyFind* NameSearch() override { return m_easyFind2; }
 
@@ -88,6 +100,8 @@ protected:
 private:
     void LanguageDisplayUpdate();
     void SetActiveLanguage(int languageIndex);
+    void SelectLanguage(int languageIndex);
+    void CreateLocalisation();
     void OpenContactTables();
     void RestoreCurrentContact(const QString& datapost);
     void LoadFrontPictures();
@@ -99,7 +113,9 @@ private:
     TDM* m_dm = nullptr;
     TNogleForm* m_nogleForm = nullptr;
     bool m_pageFromCode = false;
-    int m_languageIndex = -1;
+    TQLanguageSource* m_languageSource = nullptr;
+    TQFormLocalizer* m_localizer = nullptr;
+    TQtStandardTexts* m_qtTexts = nullptr;
     bool m_shown = false;
     QSize m_outerSize;
     bool m_closed = false;

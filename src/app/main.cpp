@@ -1,4 +1,5 @@
 #include "app/PhoneForm.h"
+#include "i18n/LanguageSource.h"
 #include "store/DM.h"
 #include "store/NogleForm.h"
 #include "toolkit/Dialogs.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv)
 
     TPhoneForm form;
     TDM dm(&app, QStringLiteral("Data"));
-    TNogleForm keywords(&dm);
+    TNogleForm keywords(&dm, form.QLanguageSource1());
     form.SetDataModule(&dm);
     form.SetKeywordWindow(&keywords);
     form.ShowMain();

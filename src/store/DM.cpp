@@ -1,5 +1,6 @@
 #include "store/DM.h"
 
+#include "i18n/InCodeText.h"
 #include "store/RecordRulesHost.h"
 #include "toolkit/Dialogs.h"
 
@@ -187,8 +188,11 @@ void TDM::NogleTablePostError(TTable&, EDatabaseError& error, DataAction& action
 QString TDM::CountText() const
 {
     const int language = m_host ? m_host->LanguageIndex() : -1;
-    const QString prefix = language == 0 ? QStringLiteral("Selected registrations: ")
-                                         : QStringLiteral("Viste registreringer: ");
+    const QString prefix = InCodeText::textFor(
+        language,
+        {QStringLiteral("Viste registreringer: "), QStringLiteral("Selected registrations: "),
+         QStringLiteral("Viste registreringer: "), QStringLiteral("Viste registreringer: "),
+         QStringLiteral("Viste registreringer: ")});
     return prefix + QString::number(TelefonTable->Active() ? TelefonTable->RecordCount() : 0);
 }
 

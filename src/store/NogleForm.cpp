@@ -1,15 +1,18 @@
 #include "store/NogleForm.h"
 
+#include "i18n/FormLocalizer.h"
 #include "store/DM.h"
+#include "toolkit/ComponentTree.h"
 #include "toolkit/Dialogs.h"
 #include "ui_NogleForm.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 
-TNogleForm::TNogleForm(TDM* dm, QWidget* parent)
+TNogleForm::TNogleForm(TDM* dm, TQCustomLanguageSource* languageSource, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::NogleForm>()), m_dm(dm)
 {
+    ComponentTree::beginLoading(this);
     m_ui->setupUi(this);
     setFont([] {
         QFont f = QDialog().font();
@@ -23,6 +26,12 @@ TNogleForm::TNogleForm(TDM* dm, QWidget* parent)
     m_ui->DBNavigator1->SetVisibleButtons(TDBNavigator::Buttons(TDBNavigator::InsertButton) |
                                           TDBNavigator::DeleteButton | TDBNavigator::PostButton);
     m_ui->DBNavigator1->SetDataSource(dm->NogleSource);
+    m_localizer = new TQFormLocalizer(this);
+    m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
+    m_localizer->SetPropNames(
+        {QStringLiteral("Caption"), QStringLiteral("Hint"), QStringLiteral("Columns")});
+    m_localizer->SetSource(languageSource);
+    ComponentTree::endLoading(this);
     connect(m_ui->DBGrid1, &TDBGrid::keyDown, this,
             [this](QKeyEvent* e) { guarded([this, e] { DBGrid1KeyDown(e); })(); });
 }

@@ -7,6 +7,8 @@ namespace Ui {
 class NogleForm;
 }
 class TDM;
+class TQCustomLanguageSource;
+class TQFormLocalizer;
 class QKeyEvent;
 
 // The keyword window: the list of keywords, edited in place, with a
@@ -16,15 +18,18 @@ class TNogleForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TNogleForm(TDM* dm, QWidget* parent = nullptr);
+    // Translated from the main window's language source.
+    TNogleForm(TDM* dm, TQCustomLanguageSource* languageSource, QWidget* parent = nullptr);
     ~TNogleForm() override;
     TNogleForm(const TNogleForm&) = delete;
     TNogleForm& operator=(const TNogleForm&) = delete;
 
     Ui::NogleForm& Form() { return *m_ui; }
+    TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     void DBGrid1KeyDown(QKeyEvent* event);
 
 private:
     std::unique_ptr<Ui::NogleForm> m_ui;
     TDM* m_dm;
+    TQFormLocalizer* m_localizer = nullptr;
 };

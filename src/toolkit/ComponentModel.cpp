@@ -160,12 +160,31 @@ Property parentFont(QWidget* widget)
         [widget](const QVariant& v) { widget->setProperty(kParentFontProperty, v.toBool()); });
 }
 
+// A menu item answers its text as its tooltip when it has none of its own;
+// its hint is then empty, as a menu item's hint is until one is given.
+Property actionHint(QAction* action)
+{
+    return Property(
+        PropertyKind::Text, QStringLiteral("toolTip"),
+        [action] {
+            QString shown = action->text();
+            shown.remove(u'&');
+            if (shown.endsWith(QLatin1String("...")))
+                shown.chop(3);
+            return action->toolTip() == shown ? QVariant(QString()) : QVariant(action->toolTip());
+        },
+        [action](const QVariant& v) { action->setToolTip(v.toString()); });
+}
+
 Property mapped(QObject* object, const QString& name)
 {
     if (is(name, "Caption"))
         return caption(object);
-    if (is(name, "Hint"))
+    if (is(name, "Hint")) {
+        if (auto* action = qobject_cast<QAction*>(object))
+            return actionHint(action);
         return textProperty(object, "toolTip");
+    }
     if (is(name, "Columns"))
         return columns(object);
     auto* widget = qobject_cast<QWidget*>(object);

@@ -34,7 +34,7 @@ private slots:
         m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
         m_dm->SetHost(nullptr);
         m_dm->NogleTable->Open();
-        m_window = std::make_unique<TNogleForm>(m_dm.get());
+        m_window = std::make_unique<TNogleForm>(m_dm.get(), nullptr);
         m_window->show();
     }
     void cleanup()
