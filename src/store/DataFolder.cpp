@@ -53,25 +53,32 @@ struct NewFile
             throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, f.errorString()));
         f.close();
         ::chmod(QFile::encodeName(path).constData(), S_IRUSR | S_IWUSR);
-        if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+            SQLITE_OK)
             throw EDatabaseError(QStringLiteral("Cannot create %1").arg(path));
         SqliteSupport::registerCollations(db);
-        execOrThrow(db, QStringLiteral("PRAGMA synchronous=FULL;") + table.createStatements(), path);
+        execOrThrow(db, QStringLiteral("PRAGMA synchronous=FULL;") + table.createStatements(),
+                    path);
     }
     ~NewFile() { sqlite3_close_v2(db); }
 };
 
 } // namespace
 
-void createTableFile(const QString& path, const TableDefinition& table) { NewFile file(path, table); }
+void createTableFile(const QString& path, const TableDefinition& table)
+{
+    NewFile file(path, table);
+}
 
 void createDelivered(const QString& folder, const QString& postalCodesCsv)
 {
     if (QFileInfo::exists(folder))
-        throw EDatabaseError(QStringLiteral("Data folder %1 exists already; it is left as it is").arg(folder));
+        throw EDatabaseError(
+            QStringLiteral("Data folder %1 exists already; it is left as it is").arg(folder));
     QFile csv(postalCodesCsv);
     if (!csv.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(postalCodesCsv, csv.errorString()));
+        throw EDatabaseError(
+            QStringLiteral("Cannot read %1: %2").arg(postalCodesCsv, csv.errorString()));
 
     // Built beside the target and renamed into place, so that a failed build
     // never leaves a half data folder that would then be kept.
@@ -86,8 +93,8 @@ void createDelivered(const QString& folder, const QString& postalCodesCsv)
         if (table == &Schema::postnr()) {
             execOrThrow(file.db, QStringLiteral("BEGIN"), file.path);
             sqlite3_stmt* insert = nullptr;
-            sqlite3_prepare_v2(file.db, "INSERT INTO Postnr (Postnr, Bynavn) VALUES (?, ?)", -1, &insert,
-                               nullptr);
+            sqlite3_prepare_v2(file.db, "INSERT INTO Postnr (Postnr, Bynavn) VALUES (?, ?)", -1,
+                               &insert, nullptr);
             bool header = true;
             while (!csv.atEnd()) {
                 const QString line = QString::fromUtf8(csv.readLine()).trimmed();
@@ -107,7 +114,8 @@ void createDelivered(const QString& folder, const QString& postalCodesCsv)
                 if (rc != SQLITE_DONE) {
                     sqlite3_finalize(insert);
                     throw EDatabaseError(QStringLiteral("Cannot store postal code %1: %2")
-                                             .arg(QString::fromUtf8(code), QString::fromUtf8(sqlite3_errmsg(file.db))));
+                                             .arg(QString::fromUtf8(code),
+                                                  QString::fromUtf8(sqlite3_errmsg(file.db))));
                 }
             }
             sqlite3_finalize(insert);

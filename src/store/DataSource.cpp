@@ -2,7 +2,10 @@
 
 #include "store/Table.h"
 
-TDataSource::TDataSource(QObject* owner, const QString& name) : QObject(owner) { setObjectName(name); }
+TDataSource::TDataSource(QObject* owner, const QString& name) : QObject(owner)
+{
+    setObjectName(name);
+}
 
 TDataSource::~TDataSource()
 {

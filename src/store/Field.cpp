@@ -9,7 +9,10 @@ const QString& TField::FieldName() const
     return m_table->Definition()->fields[size_t(m_index)].name;
 }
 
-FieldType TField::DataType() const { return m_table->Definition()->fields[size_t(m_index)].type; }
+FieldType TField::DataType() const
+{
+    return m_table->Definition()->fields[size_t(m_index)].type;
+}
 
 bool TField::IsNull() const
 {
@@ -17,7 +20,10 @@ bool TField::IsNull() const
     return v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
 }
 
-QString TField::AsString() const { return TTable::DisplayText(DataType(), m_table->BufferValue(m_index)); }
+QString TField::AsString() const
+{
+    return TTable::DisplayText(DataType(), m_table->BufferValue(m_index));
+}
 
 qint64 TField::AsInteger() const
 {
@@ -77,4 +83,7 @@ void TField::SetAsInteger(qint64 value)
         SetAsString(QString::number(value));
 }
 
-void TField::Clear() { m_table->SetBufferValue(m_index, QVariant()); }
+void TField::Clear()
+{
+    m_table->SetBufferValue(m_index, QVariant());
+}

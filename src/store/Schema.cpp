@@ -6,9 +6,18 @@ FieldDefinition text(const char* name, int size = 0)
 {
     return {QString::fromLatin1(name), FieldType::Text, size};
 }
-FieldDefinition integer(const char* name) { return {QString::fromLatin1(name), FieldType::Integer, 0}; }
-FieldDefinition date(const char* name) { return {QString::fromLatin1(name), FieldType::Date, 0}; }
-FieldDefinition memo(const char* name) { return {QString::fromLatin1(name), FieldType::Memo, 0}; }
+FieldDefinition integer(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Integer, 0};
+}
+FieldDefinition date(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Date, 0};
+}
+FieldDefinition memo(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Memo, 0};
+}
 
 IndexField key(const char* field, Collation c = Collation::Binary)
 {
@@ -22,15 +31,16 @@ TableDefinition makeTelefon()
     TableDefinition t;
     t.name = QStringLiteral("Telefon");
     t.fileName = QStringLiteral("Telefon.DB");
-    t.fields = {text("Navn"),       text("Telefon"),    text("Adresse1"),   text("Adresse2"),
-                text("Postnr", 10), text("Bynavn"),     text("Land"),       text("Mobil"),
-                text("AltTelefon"), text("Fax"),        text("EMail"),      text("Hjemmeside"),
-                memo("Notater"),    date("Fodselsdag"), text("Dg", 2),      text("Md", 2),
-                integer("Reminder"), text("FKort", 3),  text("JKort", 3),   text("Nogleord"),
-                integer("Regnr"),   text("Billede"),    text("FKortDato"),  text("Lokal"),
-                text("ArbFirma"),   text("Stilling"),   text("ArbAdresse"), text("ArbPostnr", 10),
-                text("ArbBy"),      text("ArbTfl"),     text("ArbLokal"),   text("ArbAltNr"),
-                text("ArbFax"),     text("ArbMail"),    text("ArbHjemmeside"), memo("ArbNotat")};
+    t.fields = {
+        text("Navn"),        text("Telefon"),    text("Adresse1"),      text("Adresse2"),
+        text("Postnr", 10),  text("Bynavn"),     text("Land"),          text("Mobil"),
+        text("AltTelefon"),  text("Fax"),        text("EMail"),         text("Hjemmeside"),
+        memo("Notater"),     date("Fodselsdag"), text("Dg", 2),         text("Md", 2),
+        integer("Reminder"), text("FKort", 3),   text("JKort", 3),      text("Nogleord"),
+        integer("Regnr"),    text("Billede"),    text("FKortDato"),     text("Lokal"),
+        text("ArbFirma"),    text("Stilling"),   text("ArbAdresse"),    text("ArbPostnr", 10),
+        text("ArbBy"),       text("ArbTfl"),     text("ArbLokal"),      text("ArbAltNr"),
+        text("ArbFax"),      text("ArbMail"),    text("ArbHjemmeside"), memo("ArbNotat")};
     t.primaryKey = {QStringLiteral("Navn"), QStringLiteral("Telefon")};
     t.indexes = {{QString(), {key("Navn", Da), key("Telefon", Da)}},
                  {QStringLiteral("IndexTelefon"), {key("Telefon"), key("Navn", Da)}},
@@ -44,9 +54,9 @@ TableDefinition makeFamilie()
     TableDefinition t;
     t.name = QStringLiteral("Familie");
     t.fileName = QStringLiteral("Familie.db");
-    t.fields = {text("Navn"),         text("Telefon"),  text("FamNavn"), text("FamTelefon"),
-                date("Fodselsdag"),   text("Relation"), memo("Notater"), text("Dg", 2),
-                text("Md", 2)};
+    t.fields = {text("Navn"),       text("Telefon"),    text("FamNavn"),
+                text("FamTelefon"), date("Fodselsdag"), text("Relation"),
+                memo("Notater"),    text("Dg", 2),      text("Md", 2)};
     t.primaryKey = {QStringLiteral("Navn"), QStringLiteral("Telefon"), QStringLiteral("FamNavn")};
     t.indexes = {{QString(), {key("Navn", Da), key("Telefon", Da), key("FamNavn", Da)}},
                  {QStringLiteral("IndexFodsel"),
@@ -61,9 +71,9 @@ TableDefinition makePostnr()
     t.fileName = QStringLiteral("Postnr.DB");
     t.fields = {text("Postnr", 10), text("Bynavn")};
     t.primaryKey = {QStringLiteral("Postnr")};
-    t.indexes = {{QString(), {key("Postnr")}},
-                 {QStringLiteral("IndexBy"),
-                  {key("Bynavn", Collation::DanishNoCase), key("Postnr")}}};
+    t.indexes = {
+        {QString(), {key("Postnr")}},
+        {QStringLiteral("IndexBy"), {key("Bynavn", Collation::DanishNoCase), key("Postnr")}}};
     return t;
 }
 
@@ -114,7 +124,10 @@ QString sqlType(FieldType t)
     return QStringLiteral("TEXT");
 }
 
-QString quoted(const QString& identifier) { return u'"' + identifier + u'"'; }
+QString quoted(const QString& identifier)
+{
+    return u'"' + identifier + u'"';
+}
 
 } // namespace
 
@@ -158,8 +171,10 @@ QString TableDefinition::createStatements() const
             continue;
         QStringList cols;
         for (const auto& f : idx.fields)
-            cols << quoted(f.field) + QStringLiteral(" COLLATE ") + Schema::collationName(f.collation);
-        const QString idxName = name + u'_' + (idx.name.isEmpty() ? QStringLiteral("Order") : idx.name);
+            cols << quoted(f.field) + QStringLiteral(" COLLATE ") +
+                        Schema::collationName(f.collation);
+        const QString idxName =
+            name + u'_' + (idx.name.isEmpty() ? QStringLiteral("Order") : idx.name);
         sql += QStringLiteral("CREATE INDEX %1 ON %2 (%3);\n")
                    .arg(quoted(idxName), quoted(name), cols.join(u", "));
     }
@@ -201,8 +216,8 @@ const TableDefinition& config()
 
 const std::vector<const TableDefinition*>& all()
 {
-    static const std::vector<const TableDefinition*> list = {&telefon(), &familie(), &postnr(),
-                                                             &nogleord(), &regnr(), &config()};
+    static const std::vector<const TableDefinition*> list = {&telefon(),  &familie(), &postnr(),
+                                                             &nogleord(), &regnr(),   &config()};
     return list;
 }
 

@@ -4,13 +4,20 @@
 #include <QStringList>
 #include <vector>
 
-enum class FieldType { Text, Integer, Date, Memo };
+enum class FieldType
+{
+    Text,
+    Integer,
+    Date,
+    Memo
+};
 
 // How a key field compares in an ordering index.
-enum class Collation {
-    Binary,         // byte order; postal codes, phone numbers, two-digit day and month
-    Danish,         // Danish alphabetical order (Æ, Ø, Å after Z, aa as å)
-    DanishNoCase    // Danish order, letter case ignored
+enum class Collation
+{
+    Binary,      // byte order; postal codes, phone numbers, two-digit day and month
+    Danish,      // Danish alphabetical order (Æ, Ø, Å after Z, aa as å)
+    DanishNoCase // Danish order, letter case ignored
 };
 
 struct FieldDefinition
@@ -39,10 +46,10 @@ struct TableDefinition
     QString name;     // the table inside the file, e.g. "Telefon"
     QString fileName; // the file in the data folder, e.g. "Telefon.DB"
     std::vector<FieldDefinition> fields;
-    QStringList primaryKey; // unique, compared exactly
+    QStringList primaryKey;               // unique, compared exactly
     std::vector<IndexDefinition> indexes; // the first has an empty name: the primary order
 
-    int fieldIndex(const QString& fieldName) const; // case-insensitive, -1 if absent
+    int fieldIndex(const QString& fieldName) const;               // case-insensitive, -1 if absent
     const IndexDefinition* index(const QString& indexName) const; // case-insensitive
     QString createStatements() const; // SQL that creates the table and its indexes
 };
