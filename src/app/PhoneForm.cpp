@@ -17,8 +17,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -319,7 +317,6 @@ void TPhoneForm::RestoreCurrentContact(const QString& datapost)
 void TPhoneForm::ShowMain()
 {
     FormShow();
-    m_shown = true;
     show();
     // The frame is known once the window is shown: the stored size is the
     // outer size, frame included.

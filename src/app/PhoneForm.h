@@ -116,7 +116,6 @@ private:
     TQLanguageSource* m_languageSource = nullptr;
     TQFormLocalizer* m_localizer = nullptr;
     TQtStandardTexts* m_qtTexts = nullptr;
-    bool m_shown = false;
     QSize m_outerSize;
     bool m_closed = false;
 };
