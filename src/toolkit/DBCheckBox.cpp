@@ -2,7 +2,7 @@
 
 #include "toolkit/Dialogs.h"
 
-TDBCheckBox::TDBCheckBox(QWidget* parent) : QCheckBox(parent), m_link(this)
+TDBCheckBox::TDBCheckBox(QWidget* parent) : QCheckBox(parent), FieldBound(this)
 {
     setTristate(true);
     m_link.ControlText = [this] { return stateText(); };

@@ -14,8 +14,8 @@ const QString TDBDateEdit::BlankMask = QStringLiteral("  -  -    ");
 const QString TDBDateEdit::Format = QStringLiteral("dd-MM-yyyy");
 
 TDBDateEdit::TDBDateEdit(QWidget* parent)
-    : QWidget(parent), m_link(this), m_edit(new QLineEdit(this)), m_button(new QToolButton(this)),
-      m_calendar(new QCalendarWidget(this))
+    : QWidget(parent), FieldBound(this), m_edit(new QLineEdit(this)),
+      m_button(new QToolButton(this)), m_calendar(new QCalendarWidget(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

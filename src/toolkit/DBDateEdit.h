@@ -12,7 +12,7 @@ class TDataSource;
 // A date bound to a field, typed as "dd-MM-yyyy" into a mask, with a
 // button that opens a calendar to pick from. An empty date shows the blank
 // mask, and text() reads exactly that.
-class TDBDateEdit : public QWidget
+class TDBDateEdit : public QWidget, public FieldBound
 {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
@@ -24,14 +24,6 @@ public:
 
     explicit TDBDateEdit(QWidget* parent = nullptr);
     ~TDBDateEdit() override;
-
-    void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
-    TDataSource* DataSource() const { return m_link.DataSource(); }
-    QString DataField() const { return m_link.FieldName(); }
-    void SetDataField(const QString& name) { m_link.SetFieldName(name); }
-    bool ReadOnly() const { return m_link.ReadOnly(); }
-    void SetReadOnly(bool readOnly) { m_link.SetReadOnly(readOnly); }
-    FieldDataLink& Link() { return m_link; }
 
     // The text as shown, blanks included.
     QString text() const;
@@ -57,7 +49,6 @@ private:
     void pick(const QDate& date);
     void updateReadOnly();
 
-    FieldDataLink m_link;
     QLineEdit* m_edit;
     QToolButton* m_button;
     QCalendarWidget* m_calendar;

@@ -5,7 +5,7 @@
 #include "toolkit/ControlLook.h"
 #include "toolkit/Dialogs.h"
 
-TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), m_link(this)
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), FieldBound(this)
 {
     setWhiteBackground(this);
     m_link.ControlText = [this] { return text(); };

@@ -7,7 +7,7 @@
 
 #include <QFocusEvent>
 
-TDBLookupComboBox::TDBLookupComboBox(QWidget* parent) : QComboBox(parent), m_link(this)
+TDBLookupComboBox::TDBLookupComboBox(QWidget* parent) : QComboBox(parent), FieldBound(this)
 {
     setEditable(false);
     m_link.ControlText = [this] { return KeyValue(); };

@@ -12,7 +12,7 @@
 // list table's order. Choosing an entry stores its KeyField value in
 // DataField of DataSource; without a data field the list only chooses a
 // KeyValue, and clicked() tells of the choice.
-class TDBLookupComboBox : public QComboBox
+class TDBLookupComboBox : public QComboBox, public FieldBound
 {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
@@ -22,19 +22,12 @@ class TDBLookupComboBox : public QComboBox
 public:
     explicit TDBLookupComboBox(QWidget* parent = nullptr);
 
-    void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
-    TDataSource* DataSource() const { return m_link.DataSource(); }
-    QString DataField() const { return m_link.FieldName(); }
-    void SetDataField(const QString& name) { m_link.SetFieldName(name); }
     void SetListSource(TDataSource* source);
     TDataSource* ListSource() const { return m_listSource; }
     QString ListField() const { return m_listField; }
     void SetListField(const QString& name);
     QString KeyField() const { return m_keyField; }
     void SetKeyField(const QString& name);
-    bool ReadOnly() const { return m_link.ReadOnly(); }
-    void SetReadOnly(bool readOnly) { m_link.SetReadOnly(readOnly); }
-    FieldDataLink& Link() { return m_link; }
 
     // The key of the shown entry; empty when none is shown.
     QString KeyValue() const;
@@ -57,7 +50,6 @@ private:
     void showKey(const QString& key);
     void choose(int index);
 
-    FieldDataLink m_link;
     QPointer<TDataSource> m_listSource;
     QString m_listField;
     QString m_keyField;

@@ -3,7 +3,7 @@
 #include "toolkit/ControlLook.h"
 #include "toolkit/Dialogs.h"
 
-TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), m_link(this)
+TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), FieldBound(this)
 {
     setWhiteBackground(this);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

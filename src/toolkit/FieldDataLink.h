@@ -88,3 +88,23 @@ private:
     bool m_writing = false;
     bool m_multiLine = false;
 };
+
+// What every single-field control offers its form: the data source and the
+// field it shows, and whether the user may change it.
+class FieldBound
+{
+public:
+    void SetDataSource(TDataSource* source) { m_link.SetDataSource(source); }
+    TDataSource* DataSource() const { return m_link.DataSource(); }
+    QString DataField() const { return m_link.FieldName(); }
+    void SetDataField(const QString& name) { m_link.SetFieldName(name); }
+    bool ReadOnly() const { return m_link.ReadOnly(); }
+    void SetReadOnly(bool readOnly) { m_link.SetReadOnly(readOnly); }
+    FieldDataLink& Link() { return m_link; }
+
+protected:
+    explicit FieldBound(QObject* owner) : m_link(owner) {}
+    ~FieldBound() = default;
+
+    FieldDataLink m_link;
+};
