@@ -49,12 +49,8 @@ void addContacts(const QString& dataFolder, const QList<QPair<QString, QString>>
     TDM dm(nullptr, dataFolder);
     TTable& t = *dm.TelefonTable;
     t.Open();
-    for (const auto& [name, phone] : contacts) {
-        t.Insert();
-        t.FieldByName(QStringLiteral("Navn")).SetAsString(name);
-        t.FieldByName(QStringLiteral("Telefon")).SetAsString(phone);
-        t.Post();
-    }
+    for (const auto& [name, phone] : contacts)
+        addContact(t, name, phone);
 }
 
 // One run of the program on a data folder: the window is created, shown and closed.

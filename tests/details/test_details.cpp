@@ -42,12 +42,9 @@ class TestDetails : public QObject
 
     void addContact(const QString& name, const QString& phone, qint64 regnr = 0)
     {
-        contacts().Insert();
-        contacts().FieldByName(QStringLiteral("Navn")).SetAsString(name);
-        contacts().FieldByName(QStringLiteral("Telefon")).SetAsString(phone);
-        if (regnr)
-            contacts().FieldByName(QStringLiteral("Regnr")).SetAsInteger(regnr);
-        contacts().Post();
+        ::addContact(contacts(), name, phone,
+                     regnr ? QStringList{QStringLiteral("Regnr"), QString::number(regnr)}
+                           : QStringList());
     }
 
     void showDetails()

@@ -16,13 +16,9 @@ QString fixture(const char* name)
     return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name);
 }
 
-void addContact(TTable& t, const QString& name, qint64 regnr)
+void addNumberedContact(TTable& t, const QString& name, qint64 regnr)
 {
-    t.Insert();
-    t.FieldByName(QStringLiteral("Navn")).SetAsString(name);
-    t.FieldByName(QStringLiteral("Telefon")).SetAsString(QStringLiteral("1234"));
-    t.FieldByName(QStringLiteral("Regnr")).SetAsInteger(regnr);
-    t.Post();
+    addContact(t, name, QStringLiteral("1234"), {QStringLiteral("Regnr"), QString::number(regnr)});
 }
 
 } // namespace
@@ -59,7 +55,7 @@ private slots:
 
     void contactWithoutFileShowsPlaceholder()
     {
-        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 17);
+        addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 17);
         m_picture->Billede();
         QVERIFY(m_picture->ShownPath().endsWith(QLatin1String("/Ingen.jpg")));
         QCOMPARE(m_box->pixmap().size(), QSize(240, 285));
@@ -67,7 +63,7 @@ private slots:
 
     void contactShowsOwnPicture()
     {
-        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 17);
+        addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 17);
         QFile::copy(fixture("gray.jpg"), m_pictures + QStringLiteral("/17.jpg"));
         m_picture->Billede();
         QVERIFY(m_picture->ShownPath().endsWith(QLatin1String("/17.jpg")));
@@ -87,7 +83,7 @@ private slots:
     void brokenOwnPictureShowsPlaceholder()
     {
         QFETCH(QByteArray, content);
-        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 5);
+        addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 5);
         QFile f(m_pictures + QStringLiteral("/5.jpg"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content);
@@ -98,7 +94,7 @@ private slots:
 
     void emptyNameKeepsTheBox()
     {
-        addContact(*m_dm->TelefonTable, QString(), 3);
+        addNumberedContact(*m_dm->TelefonTable, QString(), 3);
         m_picture->ShowPlaceholder();
         m_box->clear();
         m_picture->Billede();
@@ -107,14 +103,14 @@ private slots:
 
     void missingPlaceholderIsAnError()
     {
-        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 9);
+        addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 9);
         QFile::remove(m_pictures + QStringLiteral("/Ingen.jpg"));
         QVERIFY_THROWS_EXCEPTION(Exception, m_picture->Billede());
     }
 
     void fetchReplacesTheOldPicture()
     {
-        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
+        addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
         QFile::copy(fixture("valid.jpg"), m_pictures + QStringLiteral("/4.jpg"));
         m_picture->Fetch(fixture("gray.jpg"));
         QFile written(m_pictures + QStringLiteral("/4.jpg"));
@@ -137,7 +133,7 @@ private slots:
         QFETCH(QString, chosen);
         QFile junk(QStringLiteral(KALVINDO_TEST_DATA "/pictures/not-a-picture.jpg"));
         QVERIFY(junk.exists());
-        addContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
+        addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
         const QString old = m_pictures + QStringLiteral("/4.jpg");
         QFile::copy(fixture("valid.jpg"), old);
         QVERIFY_THROWS_EXCEPTION(Exception, m_picture->Fetch(chosen));

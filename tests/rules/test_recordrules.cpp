@@ -46,11 +46,7 @@ class TestRecordRules : public QObject
 
     void addContact(const QString& name, const QString& phone, const QString& keyword = QString())
     {
-        contacts().Insert();
-        field(contacts(), "Navn").SetAsString(name);
-        field(contacts(), "Telefon").SetAsString(phone);
-        field(contacts(), "Nogleord").SetAsString(keyword);
-        contacts().Post();
+        ::addContact(contacts(), name, phone, {QStringLiteral("Nogleord"), keyword});
     }
 
 private slots:

@@ -13,17 +13,6 @@ std::unique_ptr<TTable> openTable(const QString& folder, const QString& file)
     return table;
 }
 
-void addContact(TTable& table, const QString& navn, const QString& telefon,
-                const QStringList& moreFieldsAndValues)
-{
-    table.Insert();
-    table.FieldByName(QStringLiteral("Navn")).SetAsString(navn);
-    table.FieldByName(QStringLiteral("Telefon")).SetAsString(telefon);
-    for (int i = 0; i + 1 < moreFieldsAndValues.size(); i += 2)
-        table.FieldByName(moreFieldsAndValues[i]).SetAsString(moreFieldsAndValues[i + 1]);
-    table.Post();
-}
-
 QStringList column(TTable& table, const QString& field)
 {
     QStringList values;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestSupport.h"
 #include "store/Table.h"
 
 #include <QString>
@@ -10,10 +11,6 @@
 
 // A table of the temporary data folder, opened.
 std::unique_ptr<TTable> openTable(const QString& folder, const QString& file);
-
-// Inserts and posts one contact.
-void addContact(TTable& table, const QString& navn, const QString& telefon,
-                const QStringList& moreFieldsAndValues = {});
 
 // The values of one field of every record, in the table's current order.
 QStringList column(TTable& table, const QString& field);

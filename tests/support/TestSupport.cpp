@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "store/DataFolder.h"
+#include "store/Table.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,4 +48,15 @@ void typeText(QWidget* widget, const QString& text)
         else
             QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+}
+
+void addContact(TTable& table, const QString& navn, const QString& telefon,
+                const QStringList& moreFieldsAndValues)
+{
+    table.Insert();
+    table.FieldByName(QStringLiteral("Navn")).SetAsString(navn);
+    table.FieldByName(QStringLiteral("Telefon")).SetAsString(telefon);
+    for (int i = 0; i + 1 < moreFieldsAndValues.size(); i += 2)
+        table.FieldByName(moreFieldsAndValues[i]).SetAsString(moreFieldsAndValues[i + 1]);
+    table.Post();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -22,5 +23,11 @@ private:
 QString postalCodesCsv();
 
 class QWidget;
+class TTable;
+
+// Inserts and posts one contact; more fields as name, value, name, value...
+void addContact(TTable& table, const QString& navn, const QString& telefon,
+                const QStringList& moreFieldsAndValues = {});
+
 // Types text into a widget key by key, letters outside ASCII included.
 void typeText(QWidget* widget, const QString& text);
