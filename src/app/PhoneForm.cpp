@@ -208,6 +208,8 @@ void TPhoneForm::CreateLocalisation()
     m_localizer->SetSource(m_languageSource);
     InCodeText::setSource(m_languageSource);
     m_qtTexts = new TQtStandardTexts(this);
+    // Named, so that the end of loading reaches it and it registers.
+    m_qtTexts->setObjectName(QStringLiteral("QtStandardTexts1"));
     m_qtTexts->SetSource(m_languageSource);
 }
 

@@ -1,0 +1,266 @@
+#include "RecordingDialogs.h"
+#include "TestSupport.h"
+#include "app/PhoneForm.h"
+#include "i18n/FormLocalizer.h"
+#include "i18n/LanguageFile.h"
+#include "i18n/LanguageSource.h"
+#include "pages/DetailsPage.h"
+#include "store/DM.h"
+#include "store/NogleForm.h"
+#include "toolkit/ComponentModel.h"
+#include "toolkit/GridColumns.h"
+#include "toolkit/ProgramFolder.h"
+#include "ui_DetailsPage.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+const QStringList LanguageFiles = {"English.lng", "Norsk.lng", "Svensk.lng", "Deutsch.lng"};
+
+QString shippedFile(const QString& name)
+{
+    return QStringLiteral(KALVINDO_SOURCE_DIR "/resources/lng/") + name;
+}
+
+// Every caption, hint, tab text and column title of a window, by its key.
+QMap<QString, QString> snapshot(QObject* window, const QStringList& props)
+{
+    QMap<QString, QString> texts;
+    for (QObject* o : window->findChildren<QObject*>()) {
+        if (o->objectName().isEmpty())
+            continue;
+        for (const QString& p : props) {
+            const ComponentModel::Property property = ComponentModel::property(o, p);
+            QString v;
+            if (property.kind() == ComponentModel::PropertyKind::GridColumns) {
+                for (int i = 0; i < property.count(); ++i)
+                    v += qobject_cast<TColumn*>(property.item(i))->Title() + u'|';
+            } else if (property.kind() == ComponentModel::PropertyKind::Text) {
+                v = property.text();
+            }
+            if (!v.isEmpty())
+                texts.insert(o->objectName() + u'.' + p, v);
+        }
+    }
+    texts.insert(QStringLiteral("Caption"), window->property("windowTitle").toString());
+    return texts;
+}
+
+// One run of the program on a data folder, in a working directory that holds
+// the language files.
+struct Run
+{
+    TPhoneForm form;
+    TDM dm;
+    TNogleForm keywords;
+    explicit Run(const QString& dataFolder)
+        : dm(nullptr, dataFolder), keywords(&dm, form.QLanguageSource1())
+    {
+        form.SetDataModule(&dm);
+        form.SetKeywordWindow(&keywords);
+        form.ShowMain();
+    }
+    ~Run() { form.close(); }
+    QString tab(const char* name) const
+    {
+        auto* tabs = form.PageControl1();
+        return tabs->tabText(tabs->indexOf(form.findChild<QWidget*>(QLatin1String(name))));
+    }
+    void checkedOnly(int index) const
+    {
+        for (int i = -1; i <= 3; ++i)
+            QCOMPARE(form.LanguageItem(i)->isChecked(), i == index);
+    }
+};
+
+} // namespace
+
+class TestLanguages : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TempDataFolder> m_folder;
+    std::unique_ptr<RecordingDialogs> m_dialogs;
+    QString m_previousDir;
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<TempDataFolder>();
+        m_dialogs = std::make_unique<RecordingDialogs>();
+        for (const QString& f : LanguageFiles)
+            QVERIFY(QFile::copy(shippedFile(f), m_folder->root() + u'/' + f));
+        QDir().mkpath(m_folder->root() + QStringLiteral("/Billeder"));
+        QFile::copy(QStringLiteral(KALVINDO_TEST_DATA "/pictures/valid.jpg"),
+                    m_folder->root() + QStringLiteral("/Billeder/Ingen.jpg"));
+        ProgramFolder::setPath(m_folder->root());
+        m_previousDir = QDir::currentPath();
+        QDir::setCurrent(m_folder->root());
+    }
+    void cleanup()
+    {
+        QDir::setCurrent(m_previousDir);
+        ProgramFolder::setPath(QString());
+        m_dialogs.reset();
+        m_folder.reset();
+    }
+
+    void everyTranslatableTextHasAnEntryInEveryFile_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const QString& f : LanguageFiles)
+            QTest::newRow(qPrintable(f)) << f;
+    }
+    void everyTranslatableTextHasAnEntryInEveryFile()
+    {
+        QFETCH(QString, file);
+        // The originals captured when Danish is left are exactly the texts
+        // that can be translated.
+        QStringList phoneKeys, keywordKeys;
+        {
+            QDir::setCurrent(QDir::tempPath());
+            Run run(m_folder->data());
+            run.form.EnglishClick();
+            for (const QString& line : run.form.QFormLocalizer1()->Originals())
+                phoneKeys << line.section(u'=', 0, 0);
+            for (const QString& line : run.keywords.QFormLocalizer1()->Originals())
+                keywordKeys << line.section(u'=', 0, 0);
+            run.form.DanskClick();
+        }
+        QVERIFY(phoneKeys.size() > 40);
+        QVERIFY(!keywordKeys.isEmpty());
+        TQLanguageFile lng(shippedFile(file));
+        for (const auto& [section, keys] : {std::pair{QStringLiteral("PhoneForm"), phoneKeys},
+                                            std::pair{QStringLiteral("NogleForm"), keywordKeys}})
+            for (const QString& key : keys)
+                // The help item's hint carries the help page's path, not a text.
+                if (key != QLatin1String("Help.Hint"))
+                    QVERIFY2(
+                        !lng.ReadString(section, key, QString()).isEmpty(),
+                        qPrintable(QStringLiteral("%1 lacks [%2] %3").arg(file, section, key)));
+        QCOMPARE(lng.ReadString(QStringLiteral("General Settings"), QStringLiteral("FontCharSet"),
+                                QString()),
+                 QStringLiteral("DEFAULT_CHARSET"));
+    }
+
+    void filesAreWindows1252WithCrLf_data() { everyTranslatableTextHasAnEntryInEveryFile_data(); }
+    void filesAreWindows1252WithCrLf()
+    {
+        QFETCH(QString, file);
+        QFile f(shippedFile(file));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QVERIFY(!bytes.contains('\0'));
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+        // Not UTF-8: the Danish and German letters are single bytes.
+        QVERIFY(QString::fromUtf8(bytes).contains(QChar::ReplacementCharacter) ||
+                bytes.toStdString().find('\xc3') == std::string::npos);
+    }
+
+    void englishWhileDanishTranslatesBothWindows()
+    {
+        Run run(m_folder->data());
+        run.form.EnglishClick();
+        QCOMPARE(run.tab("TabSheet1"), QStringLiteral("Contact"));
+        QCOMPARE(run.form.DetailsPage()->Form().Label2->text(), QStringLiteral("Name"));
+        QCOMPARE(run.form.DetailsPage()->Form().Edit8->toolTip(),
+                 QStringLiteral("Type a name and press ENTER"));
+        QCOMPARE(run.keywords.windowTitle(), QStringLiteral("Keywords"));
+        QCOMPARE(run.form.Sproget()->text(), QStringLiteral("English"));
+        run.checkedOnly(0);
+        run.form.EnglishClick();
+        QCOMPARE(run.tab("TabSheet1"), QStringLiteral("Contact"));
+        run.checkedOnly(0);
+    }
+
+    void danishComesBackExactlyAfterSeveralLanguages()
+    {
+        Run run(m_folder->data());
+        const QStringList props{QStringLiteral("Caption"), QStringLiteral("Hint"),
+                                QStringLiteral("Columns")};
+        const auto phoneBefore = snapshot(&run.form, props);
+        const auto keywordsBefore = snapshot(&run.keywords, props);
+        run.form.EnglishClick();
+        QVERIFY(snapshot(&run.form, props) != phoneBefore);
+        run.form.NorskClick();
+        QCOMPARE(run.tab("TabSheet4"), QStringLiteral("Oversikt"));
+        run.form.DanskClick();
+        QCOMPARE(snapshot(&run.form, props), phoneBefore);
+        QCOMPARE(snapshot(&run.keywords, props), keywordsBefore);
+        QCOMPARE(run.form.Sproget()->text(), QStringLiteral("Dansk"));
+        run.checkedOnly(-1);
+        QVERIFY(run.form.QFormLocalizer1()->Originals().isEmpty());
+    }
+
+    void languageLabelNamesTheLanguageWhateverTheFileSays()
+    {
+        Run run(m_folder->data());
+        run.form.SvenskClick();
+        QCOMPARE(run.form.Sproget()->text(), QStringLiteral("Svensk"));
+        run.checkedOnly(2);
+    }
+
+    void missingFileLeavesTheDanishTexts()
+    {
+        QVERIFY(QFile::remove(m_folder->root() + QStringLiteral("/Norsk.lng")));
+        Run run(m_folder->data());
+        run.form.NorskClick();
+        QCOMPARE(run.tab("TabSheet1"), QStringLiteral("Registrering"));
+        QCOMPARE(run.form.Sproget()->text(), QStringLiteral("Norsk"));
+        run.checkedOnly(1);
+        QVERIFY(m_dialogs->messages.isEmpty());
+    }
+
+    void textsComposedInCodeFollowTheNewLanguage()
+    {
+        Run run(m_folder->data());
+        addContact(*run.dm.TelefonTable, QStringLiteral("Anna"), QStringLiteral("1"));
+        run.form.EnglishClick();
+        run.dm.TelefonTable->First();
+        QCOMPARE(run.form.DetailsPage()->Form().Label47->text(),
+                 QStringLiteral("Selected registrations: 1"));
+        run.form.DeutschClick();
+        run.dm.TelefonTable->First();
+        QCOMPARE(run.form.DetailsPage()->Form().Label47->text(),
+                 QStringLiteral("Viste registreringer: 1"));
+    }
+
+    void restartInGerman()
+    {
+        {
+            Run run(m_folder->data());
+            run.form.DeutschClick();
+        }
+        Run again(m_folder->data());
+        QCOMPARE(again.form.LanguageIndex(), 3);
+        QCOMPARE(again.tab("TabSheet2"), QStringLiteral("Familie"));
+        QCOMPARE(again.tab("TabSheet4"), QStringLiteral("Übersicht"));
+        QCOMPARE(again.form.DetailsPage()->Form().Label28->text(), QStringLiteral("Geburtstag"));
+        QCOMPARE(again.keywords.windowTitle(), QStringLiteral("Schlagwörter"));
+        QCOMPARE(again.form.Sproget()->text(), QStringLiteral("Deutsch"));
+        QCOMPARE(again.form.windowTitle(), QStringLiteral("Kalvindo"));
+        again.checkedOnly(3);
+    }
+
+    void qtsOwnTextsFollowTheLanguage()
+    {
+        Run run(m_folder->data());
+        const QString before = QCoreApplication::translate("QPlatformTheme", "Cancel");
+        run.form.DeutschClick();
+        const QString german = QCoreApplication::translate("QPlatformTheme", "Cancel");
+        if (german == before)
+            QSKIP("Qt's German catalogue is not installed");
+        QCOMPARE(german, QStringLiteral("Abbrechen"));
+        run.form.DanskClick();
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                 QStringLiteral("Annuller"));
+    }
+};
+
+QTEST_MAIN(TestLanguages)
+#include "test_languages.moc"
