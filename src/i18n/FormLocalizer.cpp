@@ -150,6 +150,7 @@ void TQFormLocalizer::LanguageChanged()
 
 void TQFormLocalizer::LocalizeSection(const QString& section)
 {
+    const ComponentTree::NameIndexScope names(Owner());
     TQCustomLanguageSource* source = Source();
     if (!source || source->ActiveLanguage() < 0 ||
         source->ActiveLanguage() >= source->Languages().size()) {
@@ -376,6 +377,7 @@ bool TQFormLocalizer::processObject(QObject* object, const Walk& walk,
 
 void TQFormLocalizer::RestoreOriginals(const QStringList& propNames)
 {
+    const ComponentTree::NameIndexScope names(Owner());
     if (!Owner() || propNames.isEmpty())
         return;
     for (qsizetype i = 0; i < m_originals.size();) {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QMenu>
 #include <QMetaProperty>
@@ -53,19 +54,34 @@ PropertyKind kindOf(const QMetaProperty& p, const QVariant& value)
 }
 
 // The object's own Qt property of that name, letter case ignored.
+// The index of a class's property matched without regard to case, -1 when
+// it has none. A language change asks every component for the same few
+// names, so the answers are kept per class.
+int propertyIndex(const QMetaObject* meta, const QString& name)
+{
+    static QHash<QPair<const QMetaObject*, QString>, int> known;
+    const auto key = qMakePair(meta, name.toLower());
+    const auto it = known.constFind(key);
+    if (it != known.constEnd())
+        return it.value();
+    int found = -1;
+    for (int i = 0; i < meta->propertyCount() && found < 0; ++i)
+        if (is(name, meta->property(i).name()))
+            found = i;
+    known.insert(key, found);
+    return found;
+}
+
 Property qtProperty(QObject* object, const QString& name)
 {
-    const QMetaObject* meta = object->metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i) {
-        const QMetaProperty p = meta->property(i);
-        if (!is(name, p.name()))
-            continue;
-        const PropertyKind kind = kindOf(p, p.read(object));
-        return Property(
-            kind, QString::fromLatin1(p.name()), [object, p] { return p.read(object); },
-            [object, p](const QVariant& v) { p.write(object, v); });
-    }
-    return {};
+    const int index = propertyIndex(object->metaObject(), name);
+    if (index < 0)
+        return {};
+    const QMetaProperty p = object->metaObject()->property(index);
+    const PropertyKind kind = kindOf(p, p.read(object));
+    return Property(
+        kind, QString::fromLatin1(p.name()), [object, p] { return p.read(object); },
+        [object, p](const QVariant& v) { p.write(object, v); });
 }
 
 Property textProperty(QObject* object, const char* qtName)

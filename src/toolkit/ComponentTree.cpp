@@ -3,17 +3,41 @@
 #include "toolkit/GridColumns.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QVariant>
 
 namespace {
 
-const char* const kFormProperty = "kalvindoForm";
 const char* const kLoadingProperty = "kalvindoLoading";
+
+// The windows marked as forms. Asked for every object of every walk, so a
+// set rather than a dynamic property (which is looked up by name each time).
+QSet<const QObject*>& forms()
+{
+    static QSet<const QObject*> marked;
+    return marked;
+}
 
 bool isNamedComponent(const QObject* object)
 {
     const QString name = object->objectName();
     return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
+}
+
+// The first component of that name below parent, in component order,
+// without building the whole list.
+QObject* find(const QObject* parent, const QString& name)
+{
+    for (QObject* child : parent->children()) {
+        if (!child || ComponentTree::isCollection(child))
+            continue;
+        if (isNamedComponent(child) && child->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            return child;
+        if (!child->children().isEmpty() && !ComponentTree::isForm(child))
+            if (QObject* found = find(child, name))
+                return found;
+    }
+    return nullptr;
 }
 
 void collect(const QObject* parent, QList<QObject*>& out)
@@ -32,6 +56,34 @@ void collect(const QObject* parent, QList<QObject*>& out)
 
 namespace ComponentTree {
 
+namespace {
+NameIndexScope*& activeIndexRef()
+{
+    static NameIndexScope* active = nullptr;
+    return active;
+}
+const NameIndexScope* activeIndex()
+{
+    return activeIndexRef();
+}
+} // namespace
+
+NameIndexScope::NameIndexScope(const QObject* window)
+    : m_window(window), m_previous(activeIndexRef())
+{
+    for (QObject* c : components(window)) {
+        const QString key = c->objectName().toLower();
+        if (!m_index.contains(key))
+            m_index.insert(key, c);
+    }
+    activeIndexRef() = this;
+}
+
+NameIndexScope::~NameIndexScope()
+{
+    activeIndexRef() = m_previous;
+}
+
 QList<QObject*> components(const QObject* window)
 {
     QList<QObject*> out;
@@ -42,13 +94,12 @@ QList<QObject*> components(const QObject* window)
 
 QObject* findComponent(const QObject* window, const QString& name)
 {
-    if (name.isEmpty())
+    if (name.isEmpty() || !window)
         return nullptr;
-    for (QObject* c : components(window)) {
-        if (c->objectName().compare(name, Qt::CaseInsensitive) == 0)
-            return c;
-    }
-    return nullptr;
+    for (const NameIndexScope* scope = activeIndex(); scope; scope = scope->previous())
+        if (scope->window() == window)
+            return scope->find(name);
+    return find(window, name);
 }
 
 bool isComponentOf(const QObject* object, const QObject* window)
@@ -72,12 +123,15 @@ bool isCollection(const QObject* object)
 
 void markForm(QObject* window)
 {
-    window->setProperty(kFormProperty, true);
+    if (forms().contains(window))
+        return;
+    forms().insert(window);
+    QObject::connect(window, &QObject::destroyed, [window] { forms().remove(window); });
 }
 
 bool isForm(const QObject* object)
 {
-    return object->property(kFormProperty).toBool();
+    return forms().contains(object);
 }
 
 void beginLoading(QObject* window)

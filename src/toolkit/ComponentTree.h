@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -55,6 +57,26 @@ bool isForm(const QObject* object);
 // The loading state: a form sets it while it builds itself from its stored
 // description; endLoading clears it and calls Loaded of the window and of every
 // component, in component order.
+// While one lives, findComponent on its window answers from an index of the
+// window's component names made once, instead of walking the window for
+// every name (a language change resolves every key of a window).
+class NameIndexScope
+{
+public:
+    explicit NameIndexScope(const QObject* window);
+    ~NameIndexScope();
+    NameIndexScope(const NameIndexScope&) = delete;
+    NameIndexScope& operator=(const NameIndexScope&) = delete;
+    QObject* find(const QString& name) const { return m_index.value(name.toLower()); }
+    const QObject* window() const { return m_window; }
+    NameIndexScope* previous() const { return m_previous; }
+
+private:
+    const QObject* m_window;
+    QHash<QString, QObject*> m_index;
+    NameIndexScope* m_previous;
+};
+
 void beginLoading(QObject* window);
 void endLoading(QObject* window);
 // Whether the form that the object belongs to is being loaded.
