@@ -78,7 +78,9 @@ Property qtProperty(QObject* object, const QString& name)
     if (index < 0)
         return {};
     const QMetaProperty p = object->metaObject()->property(index);
-    const PropertyKind kind = kindOf(p, p.read(object));
+    // Only an object property needs its value to tell its kind.
+    const bool holdsObject = p.metaType().flags().testFlag(QMetaType::PointerToQObject);
+    const PropertyKind kind = kindOf(p, holdsObject ? p.read(object) : QVariant());
     return Property(
         kind, QString::fromLatin1(p.name()), [object, p] { return p.read(object); },
         [object, p](const QVariant& v) { p.write(object, v); });
