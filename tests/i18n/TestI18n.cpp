@@ -8,6 +8,7 @@
 #include "i18n/Windows1252.h"
 
 #include "toolkit/ComponentModel.h"
+#include "toolkit/ComponentTree.h"
 #include "toolkit/GridColumns.h"
 #include <QDir>
 #include <QFile>
@@ -278,6 +279,112 @@ private slots:
         QCOMPARE(cols->Items(3)->Title(), QString("Familie relation"));
         QCOMPARE(quit->text(), QString("Afslut"));
         QVERIFY(loc->Originals().isEmpty());
+    }
+
+    void excludedWholeKeyIsNotApplied()
+    {
+        writeBytes(path("X.lng"), "[W]\r\nA.Caption=Applied\r\nB.Caption=Skipped\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        auto* a = new QLabel("a", &window);
+        a->setObjectName("A");
+        auto* b = new QLabel("b", &window);
+        b->setObjectName("B");
+        TQLanguageSource source(&window);
+        source.SetLanguages({"X=" + path("X.lng")});
+        auto* loc = new TQFormLocalizer(&window);
+        loc->SetExcluded({"b.caption"});
+        loc->SetSource(&source);
+        source.SetActiveLanguage(0);
+        QCOMPARE(a->text(), QString("Applied"));
+        QCOMPARE(b->text(), QString("b"));
+    }
+
+    void replacingTheLanguageListMakesTheOriginalActive()
+    {
+        writeBytes(path("R.lng"), "[W]\r\nA.Caption=Translated\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        auto* a = new QLabel("Original", &window);
+        a->setObjectName("A");
+        TQLanguageSource source(&window);
+        source.SetLanguages({"R=" + path("R.lng")});
+        auto* loc = new TQFormLocalizer(&window);
+        loc->SetSource(&source);
+        source.SetActiveLanguage(0);
+        QCOMPARE(a->text(), QString("Translated"));
+        source.SetLanguages({"R=" + path("R.lng"), "S=" + path("S.lng")});
+        QCOMPARE(source.ActiveLanguage(), -1);
+        QCOMPARE(a->text(), QString("Original"));
+    }
+
+    void sortSectionsOrdersTheReadEntries()
+    {
+        writeBytes(path("S.lng"), "[W]\r\nc=3\r\na=1\r\nb=2\r\nempty=\"\"\r\n");
+        TQLanguageSource source;
+        source.SetLanguages({"S=" + path("S.lng")});
+        source.SetActiveLanguage(0);
+        source.SetSection("W");
+        QStringList list;
+        source.ReadSectionStrings(&list);
+        QCOMPARE(list, (QStringList{"c=3", "a=1", "b=2"}));
+        source.SetSortSections(true);
+        source.ReadSectionStrings(&list);
+        QCOMPARE(list, (QStringList{"a=1", "b=2", "c=3"}));
+    }
+
+    void saveWritesTheWindowsTextsIntoTheActiveFile_data()
+    {
+        QTest::addColumn<bool>("clearFirst");
+        QTest::newRow("kept") << false;
+        QTest::newRow("cleared before saving") << true;
+    }
+    void saveWritesTheWindowsTextsIntoTheActiveFile()
+    {
+        QFETCH(bool, clearFirst);
+        const QString file = path(clearFirst ? "Save2.lng" : "Save1.lng");
+        writeBytes(file, "[W]\r\nOld.Caption=stays unless cleared\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        window.setWindowTitle("Vindue");
+        auto* a = new QLabel("Etiket ", &window);
+        a->setObjectName("A");
+        a->setToolTip("Vink");
+        TQLanguageSource source(&window);
+        source.SetLanguages({"T=" + file});
+        auto* loc = new TQFormLocalizer(&window);
+        loc->SetClearBeforeSave(clearFirst);
+        loc->SetSource(&source);
+        source.SetActiveLanguage(0);
+        loc->Save();
+        TQLanguageFile saved(file);
+        QCOMPARE(saved.ReadString("W", "Caption", QString()), QString("Vindue"));
+        QCOMPARE(saved.ReadString("W", "A.Caption", QString()), QString("Etiket "));
+        QCOMPARE(saved.ReadString("W", "A.Hint", QString()), QString("Vink"));
+        QCOMPARE(saved.ReadString("W", "Old.Caption", QString()).isEmpty(), clearFirst);
+    }
+
+    void languageSetWhileLoadingTakesEffectWhenLoaded()
+    {
+        writeBytes(path("P.lng"), "[W]\r\nA.Caption=Loaded\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        ComponentTree::beginLoading(&window);
+        auto* a = new QLabel("Original", &window);
+        a->setObjectName("A");
+        auto* source = new TQLanguageSource(&window);
+        source->setObjectName("QLanguageSource1");
+        source->SetLanguages({"P=" + path("P.lng")});
+        source->SetActiveLanguage(0); // only remembered while the window loads
+        auto* loc = new TQFormLocalizer(&window);
+        loc->setObjectName("QFormLocalizer1");
+        loc->SetSource(source);
+        QCOMPARE(source->ActiveLanguage(), -1);
+        QCOMPARE(loc->Source(), nullptr);
+        ComponentTree::endLoading(&window);
+        QCOMPARE(source->ActiveLanguage(), 0);
+        QCOMPARE(loc->Source(), source);
+        QCOMPARE(a->text(), QString("Loaded"));
     }
 
     void propNamesChangeAndSourceRemoval()
