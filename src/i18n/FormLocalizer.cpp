@@ -10,6 +10,9 @@
 #include "toolkit/GridColumns.h"
 
 #include <QPointer>
+#include <QSet>
+
+#include <memory>
 
 using ComponentModel::PropertyKind;
 using NameValueList::contains;
@@ -100,12 +103,15 @@ void TQFormLocalizer::SetPropNames(const QStringList& names)
             walkWindow({&m_originals, OwnerName(), joining});
     }
     m_propNames = names;
+    ++m_listsRevision;
 }
 
 void TQFormLocalizer::SetOriginals(const QStringList& originals)
 {
-    if (&originals != &m_originals)
+    if (&originals != &m_originals) {
         m_originals = originals;
+        ++m_originalsRevision;
+    }
 }
 
 void TQFormLocalizer::SetDependencies(const QStringList& dependencies)
@@ -113,6 +119,7 @@ void TQFormLocalizer::SetDependencies(const QStringList& dependencies)
     if (&dependencies == &m_dependencies)
         return;
     m_dependencies = dependencies;
+    ++m_listsRevision;
     if (!ComponentTree::isLoading(this))
         Localize();
 }
@@ -122,6 +129,7 @@ void TQFormLocalizer::SetExcluded(const QStringList& excluded)
     if (&excluded == &m_excluded)
         return;
     m_excluded = excluded;
+    ++m_listsRevision;
     if (!ComponentTree::isLoading(this))
         Localize();
 }
@@ -150,7 +158,6 @@ void TQFormLocalizer::LanguageChanged()
 
 void TQFormLocalizer::LocalizeSection(const QString& section)
 {
-    const ComponentTree::NameIndexScope names(Owner());
     TQCustomLanguageSource* source = Source();
     if (!source || source->ActiveLanguage() < 0 ||
         source->ActiveLanguage() >= source->Languages().size()) {
@@ -165,12 +172,26 @@ void TQFormLocalizer::LocalizeSection(const QString& section)
     source->SetSection(section);
     QStringList entries;
     source->ReadSectionStrings(&entries);
-    for (const QString& entry : entries) {
-        const QString key = NameValueList::nameOf(entry);
+    // Held here: a handler may localize the window again meanwhile.
+    std::shared_ptr<const ResolvedSection> resolved = resolvedSection(entries);
+    const std::vector<SectionLine>* lines = resolved ? &resolved->lines : nullptr;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        // A handler of the last entry may have changed the window: the
+        // entries are then resolved one by one.
+        if (lines && !planStands(resolved->planVersion, resolved->listsRevision))
+            lines = nullptr;
+        const qsizetype eq = entries[i].indexOf(u'=');
+        const QString key = lines ? (*lines)[i].key : entries[i].left(eq);
+        const QString value = lines ? (*lines)[i].value : entries[i].mid(eq + 1);
         if (contains(m_excluded, key))
             continue;
+        const PlanEntry* e = lines ? (*lines)[i].entry : planned(key);
+        if (e && e->property) {
+            applyProperty(e->object, e->propName, e->property, value);
+            continue;
+        }
         const ResolvedKey resolved = ResolveKey(key);
-        ApplyValue(resolved.object, resolved.propName, NameValueList::valueOf(entry), m_propNames);
+        ApplyValue(resolved.object, resolved.propName, value, m_propNames);
     }
 }
 
@@ -268,21 +289,81 @@ void TQFormLocalizer::SaveSection(const QString& section)
 
 void TQFormLocalizer::walkWindow(const Walk& walk)
 {
+    if (walk.target == &m_originals)
+        ++m_originalsRevision;
+    const Plan* p = walk.target && !(m_saveOptions & soSaveEmpty) ? plan() : nullptr;
+    // Into an empty list with keys that cannot meet, every line is new; the
+    // lines are then remembered with the properties they came from.
+    if (p && walk.propNames == p->propNames && walk.target->isEmpty() && p->distinctKeys &&
+        p->allPlanned) {
+        const bool remember = walk.target == &m_originals && p->allResolvable;
+        m_captured = {};
+        for (const PlanEntry& e : p->entries) {
+            QString value;
+            if (e.property->kind() == PropertyKind::Text)
+                value = e.property->text();
+            else if (e.property->kind() == PropertyKind::TextList)
+                value = CommaText::write(e.property->lines());
+            if (isBlank(value))
+                continue;
+            walk.target->append(TQLanguageFile::EncodedLine(e.key, value));
+            if (remember)
+                m_captured.lines.push_back({&e, value});
+        }
+        if (remember) {
+            m_captured.planVersion = p->version;
+            m_captured.listsRevision = p->listsRevision;
+            m_captured.originalsRevision = m_originalsRevision;
+        }
+        return;
+    }
+
+    QHash<QString, qsizetype> lines;
+    Walk indexed = walk;
+    if (walk.target) {
+        for (qsizetype i = 0; i < walk.target->size(); ++i) {
+            const QString key = NameValueList::nameOf(walk.target->at(i)).toLower();
+            if (!lines.contains(key))
+                lines.insert(key, i);
+        }
+        indexed.lines = &lines;
+    }
+    if (p && walk.propNames == p->propNames) {
+        for (const PlanEntry& e : p->entries) {
+            if (!e.property) {
+                Walk single = indexed;
+                single.propNames = QStringList{e.propName};
+                processObject(e.object, single, std::nullopt);
+                continue;
+            }
+            QString value;
+            if (e.property->kind() == PropertyKind::Text)
+                value = e.property->text();
+            else if (e.property->kind() == PropertyKind::TextList)
+                value = CommaText::write(e.property->lines());
+            if (!isBlank(value))
+                storeLine(indexed, e.key, value);
+        }
+        return;
+    }
+    // Saving runs handlers that may delete components.
     QObject* window = Owner();
     QList<QPointer<QObject>> objects{window};
     for (QObject* c : ComponentTree::components(window))
         objects.append(c);
     for (const QPointer<QObject>& object : objects) {
         if (object && !contains(m_excluded, ComponentPath(object)))
-            processObject(object, walk, std::nullopt);
+            processObject(object, indexed, std::nullopt);
     }
 }
 
 void TQFormLocalizer::followDependency(QObject* object, const QString& propName,
-                                       QObject*& readObject, QString& readName) const
+                                       QObject*& readObject, QString& readName)
 {
     readObject = object;
     readName = propName;
+    if (m_dependencies.isEmpty())
+        return;
     qsizetype line = NameValueList::indexOfName(m_dependencies, propName);
     if (line < 0)
         return;
@@ -299,10 +380,10 @@ void TQFormLocalizer::followDependency(QObject* object, const QString& propName,
     const QStringList parts = name.split(u'.');
     QObject* current = object;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        const ComponentModel::Property p = ComponentModel::property(current, parts[i]);
-        if (p.kind() != PropertyKind::Object || !p.object())
+        const PropertyRef p = lookup(current, parts[i]);
+        if (p->kind() != PropertyKind::Object || !p->object())
             return;
-        current = p.object();
+        current = p->object();
     }
     readObject = current;
     readName = parts.last();
@@ -311,8 +392,10 @@ void TQFormLocalizer::followDependency(QObject* object, const QString& propName,
 QString TQFormLocalizer::propertyText(QObject* object, const QString& propName, const Walk& walk,
                                       const std::optional<QString>& prefix)
 {
-    const ComponentModel::Property p = ComponentModel::property(object, propName);
-    if (!p.isValid() || PropertyKey(object, propName).isEmpty())
+    const PropertyRef ref = lookup(object, propName);
+    const ComponentModel::Property& p = *ref;
+    if (!p.isValid() || propName.trimmed().isEmpty() ||
+        (object != Owner() && ComponentPath(object).isEmpty()))
         return QString();
     switch (p.kind()) {
     case PropertyKind::Text:
@@ -339,6 +422,19 @@ QString TQFormLocalizer::propertyText(QObject* object, const QString& propName, 
     }
 }
 
+void TQFormLocalizer::storeLine(const Walk& walk, const QString& key, const QString& value)
+{
+    const QString line = TQLanguageFile::EncodedLine(key, value);
+    const QString folded = key.toLower();
+    const qsizetype at = walk.lines->value(folded, -1);
+    if (at >= 0) {
+        (*walk.target)[at] = line;
+    } else {
+        walk.lines->insert(folded, walk.target->size());
+        walk.target->append(line);
+    }
+}
+
 bool TQFormLocalizer::processObject(QObject* object, const Walk& walk,
                                     const std::optional<QString>& prefix)
 {
@@ -359,7 +455,7 @@ bool TQFormLocalizer::processObject(QObject* object, const Walk& walk,
         if (key.isEmpty())
             continue;
         if (walk.target) {
-            NameValueList::setValue(*walk.target, key, TQLanguageFile::EncodeValue(value));
+            storeLine(walk, key, value);
         } else if (TQCustomLanguageSource* source = Source()) {
             source->SetSection(walk.section.isEmpty() ? OwnerName() : walk.section);
             bool allow = true;
@@ -377,22 +473,34 @@ bool TQFormLocalizer::processObject(QObject* object, const Walk& walk,
 
 void TQFormLocalizer::RestoreOriginals(const QStringList& propNames)
 {
-    const ComponentTree::NameIndexScope names(Owner());
     if (!Owner() || propNames.isEmpty())
         return;
+    if (&propNames == &m_propNames)
+        restoreCaptured();
     for (qsizetype i = 0; i < m_originals.size();) {
         const QString line = m_originals[i];
-        const ResolvedKey resolved = ResolveKey(NameValueList::nameOf(line));
-        if (!contains(propNames, resolved.propName)) {
+        const qsizetype eq = line.indexOf(u'=');
+        const QStringView key = QStringView(line).left(std::max<qsizetype>(eq, 0));
+        const PlanEntry* e = eq >= 0 ? planned(key) : nullptr;
+        const ResolvedKey resolved =
+            e ? ResolvedKey{e->object, e->propName} : ResolveKey(NameValueList::nameOf(line));
+        // Every planned property is one of the window's own names.
+        if (!(e && &propNames == &m_propNames) && !contains(propNames, resolved.propName)) {
             ++i;
             continue;
         }
-        ApplyValue(resolved.object, resolved.propName,
-                   TQLanguageFile::DecodeValue(NameValueList::valueOf(line)), propNames);
+        const QString value = TQLanguageFile::DecodeValue(NameValueList::valueOf(line));
+        if (e && e->property)
+            applyProperty(e->object, e->propName, e->property, value);
+        else
+            ApplyValue(resolved.object, resolved.propName, value, propNames);
         // The handler of an applied property may have changed the list.
-        const qsizetype at = m_originals.indexOf(line);
-        if (at >= 0)
+        const qsizetype at =
+            i < m_originals.size() && m_originals[i] == line ? i : m_originals.indexOf(line);
+        if (at >= 0) {
             m_originals.removeAt(at);
+            ++m_originalsRevision;
+        }
         i = std::min(i, m_originals.size());
     }
 }
@@ -402,19 +510,29 @@ void TQFormLocalizer::ApplyValue(QObject* object, const QString& propName, const
 {
     if (!object || !contains(propNames, propName))
         return;
-    const ComponentModel::Property p = ComponentModel::property(object, propName);
+    const PropertyRef ref = lookup(object, propName);
+    applyProperty(object, propName, ref, value);
+}
+
+// The name and the property are held here: a handler may change the window,
+// and with it the plan they came from, or delete the object itself.
+void TQFormLocalizer::applyProperty(QObject* object, const QString propName,
+                                    const PropertyRef property, const QString& value)
+{
+    const ComponentModel::Property& p = *property;
     if (!p.isValid())
         return;
+    const QPointer<QObject> alive(object);
     bool allow = true;
     QString newValue = value;
     PropertyLocalizing(object, propName, allow, newValue);
-    if (!allow)
+    if (!allow || !alive)
         return;
     switch (p.kind()) {
     case PropertyKind::Text:
         // A text left empty in the window stays empty.
         if (!p.text().isEmpty())
-            p.write(newValue);
+            p.writeText(newValue);
         break;
     case PropertyKind::TextList:
         p.write(CommaText::read(newValue));
@@ -429,35 +547,84 @@ void TQFormLocalizer::ApplyValue(QObject* object, const QString& propName, const
     default:
         break;
     }
-    PropertyLocalized(object, propName, newValue);
+    if (alive)
+        PropertyLocalized(object, propName, newValue);
 }
 
 void TQFormLocalizer::ApplyCharsetAndBiDiMode(int charSet, int biDiMode)
 {
+    // Setting the same values again on an unchanged tree changes nothing:
+    // no component came or went and no direction or kept value was touched.
+    if (m_applied && m_applied->charSet == charSet && m_applied->biDiMode == biDiMode &&
+        m_applied->structure == ComponentTree::structureVersion() &&
+        m_applied->state == ComponentTree::stateVersion())
+        return;
     using ComponentModel::ScreenFont;
     for (ScreenFont f : {ScreenFont::Hint, ScreenFont::Menu, ScreenFont::Icon})
         ComponentModel::setScreenFontCharSet(f, charSet);
     QObject* window = Owner();
     if (!window)
         return;
+    static const QString font = QStringLiteral("Font");
+    static const QString parentFontName = QStringLiteral("ParentFont");
+    static const QString biDiModeName = QStringLiteral("BiDiMode");
+    static const QString parentBiDiModeName = QStringLiteral("ParentBiDiMode");
     QList<QObject*> objects{window};
     objects.append(ComponentTree::components(window));
     for (QObject* object : objects) {
-        if (ComponentModel::property(object, QStringLiteral("Font")).kind() == PropertyKind::Font) {
+        if (lookup(object, font)->kind() == PropertyKind::Font) {
             ComponentModel::setFontCharSet(object, charSet);
-            const auto parentFont = ComponentModel::property(object, QStringLiteral("ParentFont"));
-            if (parentFont.kind() == PropertyKind::Enumeration)
-                parentFont.write(false);
+            const PropertyRef parentFont = lookup(object, parentFontName);
+            if (parentFont->kind() == PropertyKind::Enumeration)
+                parentFont->write(false);
         }
-        const auto mode = ComponentModel::property(object, QStringLiteral("BiDiMode"));
-        if (mode.kind() == PropertyKind::Enumeration) {
-            mode.write(biDiMode);
-            const auto parentMode =
-                ComponentModel::property(object, QStringLiteral("ParentBiDiMode"));
-            if (parentMode.kind() == PropertyKind::Enumeration)
-                parentMode.write(false);
+        const PropertyRef mode = lookup(object, biDiModeName);
+        if (mode->kind() == PropertyKind::Enumeration) {
+            mode->write(biDiMode);
+            const PropertyRef parentMode = lookup(object, parentBiDiModeName);
+            if (parentMode->kind() == PropertyKind::Enumeration)
+                parentMode->write(false);
         }
     }
+    m_applied = AppliedLook{charSet, biDiMode, ComponentTree::structureVersion(),
+                            ComponentTree::stateVersion()};
+}
+
+TQFormLocalizer::PropertyRef TQFormLocalizer::lookup(QObject* object, const QString& propName)
+{
+    const quint64 version = ComponentTree::structureVersion();
+    if (version != m_propertiesVersion) {
+        m_properties.clear();
+        m_propertiesVersion = version;
+    }
+    auto it = m_properties.find(object);
+    if (it == m_properties.end()) {
+        QObject* window = Owner();
+        if (!object || (object != window && !ComponentTree::isComponentOf(object, window)))
+            return std::make_shared<const ComponentModel::Property>(
+                ComponentModel::property(object, propName));
+        it = m_properties.insert(object, {});
+    }
+    auto& known = it.value();
+    for (const auto& [name, property] : known) {
+        if (name == propName)
+            return property;
+    }
+    auto property = std::make_shared<const ComponentModel::Property>(
+        ComponentModel::property(object, propName));
+    // What an object property holds (a collection, a grid's columns, another
+    // object) can change with its value; only the other kinds are the same
+    // for as long as the tree is.
+    switch (property->kind()) {
+    case PropertyKind::Object:
+    case PropertyKind::Collection:
+    case PropertyKind::GridColumns:
+        break;
+    default:
+        known.append({propName, property});
+        break;
+    }
+    return property;
 }
 
 // --- events -------------------------------------------------------------------
@@ -487,4 +654,136 @@ void TQFormLocalizer::PropertySaved(QObject* object, const QString& propName, co
 {
     if (OnPropertySaved)
         OnPropertySaved(this, object, propName, value);
+}
+
+// --- the plan -----------------------------------------------------------------
+
+bool TQFormLocalizer::planStands(quint64 version, quint64 listsRevision) const
+{
+    return m_plan && m_plan->version == version && m_plan->listsRevision == listsRevision &&
+           version == ComponentTree::structureVersion() && listsRevision == m_listsRevision;
+}
+
+void TQFormLocalizer::restoreCaptured()
+{
+    // The lines as captured, each applied to the property it was read from;
+    // given up as soon as the lines or the window are no longer as they were
+    // (a handler may change either), leaving the rest to the general way.
+    const Captured captured = std::move(m_captured);
+    m_captured = {};
+    if (captured.originalsRevision != m_originalsRevision ||
+        qsizetype(captured.lines.size()) != m_originals.size())
+        return;
+    for (const CapturedLine& line : captured.lines) {
+        if (captured.originalsRevision != m_originalsRevision ||
+            !planStands(captured.planVersion, captured.listsRevision))
+            return;
+        const QString stored = m_originals.front();
+        applyProperty(line.entry->object, line.entry->propName, line.entry->property, line.value);
+        const qsizetype at = !m_originals.isEmpty() && m_originals.front() == stored
+                                 ? 0
+                                 : m_originals.indexOf(stored);
+        if (at >= 0)
+            m_originals.removeAt(at);
+    }
+}
+
+std::shared_ptr<const TQFormLocalizer::ResolvedSection>
+TQFormLocalizer::resolvedSection(const QStringList& entries)
+{
+    const Plan* p = plan();
+    if (!p)
+        return nullptr;
+    // The same list (its storage is held here, so it cannot be another one
+    // in the same place) against the same plan is resolved already.
+    if (m_section && m_section->entries.constData() == entries.constData() &&
+        m_section->entries.size() == entries.size() && m_section->planVersion == p->version &&
+        m_section->listsRevision == p->listsRevision)
+        return m_section;
+    auto made = std::make_shared<ResolvedSection>();
+    made->lines.reserve(entries.size());
+    for (const QString& entry : entries) {
+        const qsizetype eq = entry.indexOf(u'=');
+        const QStringView key = QStringView(entry).left(std::max<qsizetype>(eq, 0));
+        made->lines.push_back({eq >= 0 ? planned(*p, key) : nullptr, key.toString(),
+                               eq >= 0 ? entry.mid(eq + 1) : QString()});
+    }
+    made->entries = entries;
+    made->planVersion = p->version;
+    made->listsRevision = p->listsRevision;
+    m_section = made;
+    return m_section;
+}
+
+const TQFormLocalizer::Plan* TQFormLocalizer::plan()
+{
+    QObject* window = Owner();
+    if (!window || !m_dependencies.isEmpty())
+        return nullptr;
+    const quint64 version = ComponentTree::structureVersion();
+    if (m_plan && m_plan->version == version && m_plan->listsRevision == m_listsRevision)
+        return &*m_plan;
+    Plan made;
+    made.propNames = m_propNames;
+    made.listsRevision = m_listsRevision;
+    QList<QObject*> objects{window};
+    objects.append(ComponentTree::components(window));
+    QSet<QString> names; // lower-cased component names met so far
+    QSet<QString> keys;  // lower-cased keys met so far
+    for (QObject* object : std::as_const(objects)) {
+        const QString path = ComponentPath(object);
+        if (contains(m_excluded, path))
+            continue;
+        // A key names the first component of its name, and a dot or bracket
+        // in a name would be read as part of the key's path.
+        bool resolvable = true;
+        if (object != window) {
+            const QString folded = path.toLower();
+            resolvable = !names.contains(folded) && !path.contains(u'.') && !path.contains(u'[');
+            names.insert(folded);
+        }
+        for (const QString& propName : std::as_const(m_propNames)) {
+            PropertyRef property = lookup(object, propName);
+            switch (property->kind()) {
+            case PropertyKind::Object:
+            case PropertyKind::Collection:
+            case PropertyKind::GridColumns:
+                property.reset();
+                made.allPlanned = false;
+                break;
+            default:
+                break;
+            }
+            const QString key = PropertyKey(object, propName);
+            if (!key.isEmpty()) {
+                const QString folded = key.toLower();
+                made.distinctKeys = made.distinctKeys && !keys.contains(folded);
+                keys.insert(folded);
+            }
+            made.entries.push_back({object, propName, std::move(property), key});
+            if (resolvable && !key.isEmpty() && !propName.contains(u'.') &&
+                !propName.contains(u'[') && !planned(made, key))
+                made.byKey.insert(qHash(key), made.entries.size() - 1);
+            else
+                made.allResolvable = false;
+        }
+    }
+    made.version = version;
+    m_plan = std::move(made);
+    return &*m_plan;
+}
+
+const TQFormLocalizer::PlanEntry* TQFormLocalizer::planned(const Plan& plan, QStringView key)
+{
+    for (auto [it, end] = plan.byKey.equal_range(qHash(key)); it != end; ++it) {
+        if (plan.entries[it.value()].key == key)
+            return &plan.entries[it.value()];
+    }
+    return nullptr;
+}
+
+const TQFormLocalizer::PlanEntry* TQFormLocalizer::planned(QStringView key)
+{
+    const Plan* p = plan();
+    return p ? planned(*p, key) : nullptr;
 }

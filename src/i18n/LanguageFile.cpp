@@ -3,6 +3,8 @@
 #include "i18n/NameValueList.h"
 #include "i18n/Windows1252.h"
 
+#include <QStringBuilder>
+
 namespace {
 
 bool isControl(QChar c)
@@ -58,6 +60,12 @@ void appendCodes(QString& result, QStringView codes)
 
 QString TQLanguageFile::EncodeValue(const QString& text)
 {
+    // Most texts need nothing but the quotes around them.
+    bool plain = text.isEmpty() || text.front() != u'#';
+    for (qsizetype i = 0; plain && i < text.size(); ++i)
+        plain = !isControl(text[i]) && text[i] != u'"';
+    if (plain)
+        return u'"' % text % u'"';
     const QString quoted = u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
     QString stored;
     stored.reserve(quoted.size() + 8);
@@ -81,8 +89,25 @@ QString TQLanguageFile::EncodeValue(const QString& text)
     return stored;
 }
 
+QString TQLanguageFile::EncodedLine(const QString& name, const QString& text)
+{
+    bool plain = text.isEmpty() || text.front() != u'#';
+    for (qsizetype i = 0; plain && i < text.size(); ++i)
+        plain = !isControl(text[i]) && text[i] != u'"';
+    if (!plain)
+        return name + u'=' + EncodeValue(text);
+    return name % u'=' % u'"' % text % u'"';
+}
+
 QString TQLanguageFile::DecodeValue(const QString& stored)
 {
+    // Most values are a text in quotes with no quote inside, or a text
+    // with no quote at all: they read as they stand.
+    const qsizetype quotes = stored.count(u'"');
+    if (quotes == 0)
+        return stored;
+    if (quotes == 2 && stored.size() >= 2 && stored.front() == u'"' && stored.back() == u'"')
+        return stored.mid(1, stored.size() - 2);
     QString result;
     QStringView s(stored);
     for (qsizetype p = s.indexOf(QLatin1String("\"#")); p >= 0;
@@ -115,8 +140,12 @@ void TQLanguageFile::WriteString(const QString& section, const QString& name, co
 
 QStringList TQLanguageFile::ReadSectionValues(const QString& section) const
 {
+    // A language change reads the same sections of the same files again and again.
+    if (std::optional<QStringList> kept = Memo(section))
+        return *kept;
     QStringList lines = TMemIniFile::ReadSectionValues(section);
     for (QString& line : lines)
         line = NameValueList::nameOf(line) + u'=' + DecodeValue(NameValueList::valueOf(line));
+    SetMemo(section, lines);
     return lines;
 }

@@ -18,5 +18,7 @@ public:
     // The stored form: the text in double quotes (inner quotes doubled), with
     // control characters written outside the quotes as #code.
     static QString EncodeValue(const QString& text);
+    // "name=" followed by the stored form of the text.
+    static QString EncodedLine(const QString& name, const QString& text);
     static QString DecodeValue(const QString& stored);
 };

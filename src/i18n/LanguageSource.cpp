@@ -228,10 +228,21 @@ void TQLanguageSource::ReadSectionStrings(QStringList* list)
 {
     if (!list || !m_file)
         return;
-    list->clear();
-    for (const QString& line : m_file->ReadSectionValues(GetSection())) {
-        if (!NameValueList::valueOf(line).isEmpty())
-            list->append(line);
+    const QStringList lines = m_file->ReadSectionValues(GetSection());
+    const auto hasValue = [](const QString& line) {
+        const qsizetype eq = line.indexOf(u'=');
+        return eq >= 0 && eq + 1 < line.size();
+    };
+    // Handed over as it is when every entry has a value: the list is then
+    // the one the file keeps, and its reader can tell it has seen it before.
+    if (std::all_of(lines.begin(), lines.end(), hasValue)) {
+        *list = lines;
+    } else {
+        list->clear();
+        for (const QString& line : lines) {
+            if (hasValue(line))
+                list->append(line);
+        }
     }
     if (m_sortSections)
         sortLines(*list);

@@ -5,7 +5,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSaveFile>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -70,10 +73,71 @@ void checkNames(const QString& section, const QString& name, const QString& valu
 
 } // namespace
 
-TMemIniFile::TMemIniFile(const QString& fileName) : m_fileName(fileName)
+namespace {
+
+// What identifies one state of a file on disk.
+struct FileStamp
 {
-    if (fileName.isEmpty() || !QFileInfo::exists(fileName))
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileStamp& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+std::optional<FileStamp> stampOf(const QString& fileName)
+{
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+template <typename Content> struct KeptFile
+{
+    FileStamp stamp;
+    std::shared_ptr<Content> content;
+};
+
+QMutex keptFilesLock;
+
+} // namespace
+
+// Kept per file name as given; the stamp tells a different file under the
+// same name (another folder, a replaced file) from the one that was read.
+// (A template only so that the file's private content type is named where
+// it may be.)
+template <typename Content> static QHash<QString, KeptFile<Content>>& keptFiles()
+{
+    static QHash<QString, KeptFile<Content>> kept;
+    return kept;
+}
+
+TMemIniFile::TMemIniFile(const QString& fileName)
+    : m_fileName(fileName), m_content(std::make_shared<Content>())
+{
+    if (fileName.isEmpty())
         return;
+    const std::optional<FileStamp> stamp = stampOf(fileName);
+    if (!stamp && !QFileInfo::exists(fileName))
+        return;
+    if (stamp) {
+        const QMutexLocker lock(&keptFilesLock);
+        const auto kept = keptFiles<Content>().constFind(fileName);
+        if (kept != keptFiles<Content>().constEnd() && kept->stamp == *stamp) {
+            m_content = kept->content;
+            return;
+        }
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EQLocalError(QStringLiteral("Cannot read language file \"%1\": %2.")
@@ -87,11 +151,41 @@ TMemIniFile::TMemIniFile(const QString& fileName) : m_fileName(fileName)
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0)
         bytes.truncate(zero);
-    parse(Windows1252::decode(bytes));
+    m_content = parse(Windows1252::decode(bytes));
+    // Kept only when the file stood still while it was read.
+    if (stamp && stampOf(fileName) == stamp) {
+        const QMutexLocker lock(&keptFilesLock);
+        keptFiles<Content>().insert(fileName, {*stamp, m_content});
+    }
 }
 
-void TMemIniFile::parse(const QString& text)
+TMemIniFile::Content& TMemIniFile::writable()
 {
+    if (m_content.use_count() > 1)
+        m_content = std::make_shared<Content>(*m_content);
+    m_content->memos.clear();
+    return *m_content;
+}
+
+std::optional<QStringList> TMemIniFile::Memo(const QString& name) const
+{
+    const QMutexLocker lock(&keptFilesLock);
+    const auto it = m_content->memos.constFind(name);
+    if (it == m_content->memos.constEnd())
+        return std::nullopt;
+    return it.value();
+}
+
+void TMemIniFile::SetMemo(const QString& name, const QStringList& lines) const
+{
+    const QMutexLocker lock(&keptFilesLock);
+    m_content->memos.insert(name, lines);
+}
+
+std::shared_ptr<TMemIniFile::Content> TMemIniFile::parse(const QString& text)
+{
+    auto content = std::make_shared<Content>();
+    std::vector<Section>& sections = content->sections;
     Section* current = nullptr;
     qsizetype pos = 0;
     while (pos <= text.size()) {
@@ -107,8 +201,8 @@ void TMemIniFile::parse(const QString& text)
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (line.startsWith(u'[') && line.endsWith(u']') && line.size() >= 2) {
-            m_sections.push_back({trimmed(QStringView(line).mid(1, line.size() - 2)), {}, {}});
-            current = &m_sections.back();
+            sections.push_back({trimmed(QStringView(line).mid(1, line.size() - 2)), {}, {}});
+            current = &sections.back();
             continue;
         }
         if (!current)
@@ -124,23 +218,24 @@ void TMemIniFile::parse(const QString& text)
         if (!current->firstEntry.contains(folded))
             current->firstEntry.insert(folded, current->lines.size() - 1);
     }
-    rebuildSectionIndex();
+    rebuildSectionIndex(*content);
+    return content;
 }
 
-void TMemIniFile::rebuildSectionIndex()
+void TMemIniFile::rebuildSectionIndex(Content& content)
 {
-    m_sectionIndex.clear();
-    for (size_t i = 0; i < m_sections.size(); ++i) {
-        const QString folded = fold(m_sections[i].name);
-        if (!m_sectionIndex.contains(folded))
-            m_sectionIndex.insert(folded, i);
+    content.sectionIndex.clear();
+    for (size_t i = 0; i < content.sections.size(); ++i) {
+        const QString folded = fold(content.sections[i].name);
+        if (!content.sectionIndex.contains(folded))
+            content.sectionIndex.insert(folded, i);
     }
 }
 
 const TMemIniFile::Section* TMemIniFile::findSection(const QString& name) const
 {
-    const auto it = m_sectionIndex.constFind(fold(name));
-    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+    const auto it = m_content->sectionIndex.constFind(fold(name));
+    return it == m_content->sectionIndex.cend() ? nullptr : &m_content->sections[*it];
 }
 
 const TMemIniFile::Line* TMemIniFile::findEntry(const Section& section, const QString& name) const
@@ -167,11 +262,12 @@ QString TMemIniFile::ReadString(const QString& section, const QString& name,
 void TMemIniFile::WriteString(const QString& section, const QString& name, const QString& value)
 {
     checkNames(section, name, value);
+    Content& content = writable();
     Section* s = const_cast<Section*>(findSection(section));
     if (!s) {
-        m_sections.push_back({section, {}, {}});
-        rebuildSectionIndex();
-        s = &m_sections.back();
+        content.sections.push_back({section, {}, {}});
+        rebuildSectionIndex(content);
+        s = &content.sections.back();
     }
     if (Line* entry = const_cast<Line*>(findEntry(*s, name))) {
         entry->value = value;
@@ -215,31 +311,31 @@ bool TMemIniFile::SectionExists(const QString& section) const
 QStringList TMemIniFile::Sections() const
 {
     QStringList names;
-    for (const Section& s : m_sections)
+    for (const Section& s : m_content->sections)
         names.append(s.name);
     return names;
 }
 
 void TMemIniFile::EraseSection(const QString& section)
 {
-    const auto it = m_sectionIndex.constFind(fold(section));
-    if (it == m_sectionIndex.cend())
+    if (!m_content->sectionIndex.contains(fold(section)))
         return;
-    m_sections.erase(m_sections.begin() + qsizetype(*it));
-    rebuildSectionIndex();
+    Content& content = writable();
+    content.sections.erase(content.sections.begin() +
+                           qsizetype(content.sectionIndex.value(fold(section))));
+    rebuildSectionIndex(content);
     UpdateFile();
 }
 
 void TMemIniFile::Clear()
 {
-    m_sections.clear();
-    m_sectionIndex.clear();
+    m_content = std::make_shared<Content>();
 }
 
 QString TMemIniFile::Text() const
 {
     QString text;
-    for (const Section& s : m_sections) {
+    for (const Section& s : m_content->sections) {
         text += u'[' + s.name + u']' + QStringLiteral("\r\n");
         for (const Line& line : s.lines)
             text +=
@@ -255,6 +351,10 @@ void TMemIniFile::UpdateFile() const
         throw EQLocalError(QStringLiteral("Cannot write a language file without a file name."));
     // Everything in memory came from the file or passed checkNames, so it encodes.
     const QByteArray bytes = Windows1252::encode(Text());
+    {
+        const QMutexLocker lock(&keptFilesLock);
+        keptFiles<Content>().remove(m_fileName);
+    }
     QSaveFile file(m_fileName);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

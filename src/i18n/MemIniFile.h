@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -11,6 +12,13 @@
 // case-insensitive section and entry names, and written back whole after
 // every change. On disk it is Windows-1252 text; CR LF, CR or LF end a line
 // when reading, CR LF is written.
+//
+// What a file held when it was last read is kept for the program's run and
+// shared by every later opening of it, for as long as the file on disk is
+// the same (device, inode, size, modification and change times to the
+// nanosecond): switching languages opens the same few files again and
+// again. A change made through one opening is that opening's own until it
+// is written; writing forgets what was kept of the file.
 class TMemIniFile
 {
 public:
@@ -51,6 +59,12 @@ public:
     // Writes the whole file anew from memory; a file-system error is thrown.
     void UpdateFile() const;
 
+protected:
+    // A list worked out from the content for a name (a section, say), kept
+    // with the content, shared as it is and dropped at any change of it.
+    std::optional<QStringList> Memo(const QString& name) const;
+    void SetMemo(const QString& name, const QStringList& lines) const;
+
 private:
     struct Line
     {
@@ -65,13 +79,21 @@ private:
         QHash<QString, size_t> firstEntry; // folded name -> line
     };
 
-    void parse(const QString& text);
-    void rebuildSectionIndex();
+    struct Content
+    {
+        std::vector<Section> sections;
+        QHash<QString, size_t> sectionIndex; // folded name -> first section of that name
+        mutable QHash<QString, QStringList> memos;
+    };
+
+    static std::shared_ptr<Content> parse(const QString& text);
+    static void rebuildSectionIndex(Content& content);
+    // The content, made this opening's own before a change.
+    Content& writable();
     const Section* findSection(const QString& name) const;
     const Line* findEntry(const Section& section, const QString& name) const;
     static QString fold(const QString& name) { return name.toCaseFolded(); }
 
     QString m_fileName;
-    std::vector<Section> m_sections;
-    QHash<QString, size_t> m_sectionIndex; // folded name -> first section of that name
+    std::shared_ptr<Content> m_content;
 };

@@ -4,6 +4,19 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+class TQtStandardTexts::SwitchingTranslator : public QTranslator
+{
+public:
+    QString translate(const char* context, const char* sourceText, const char* disambiguation,
+                      int n) const override
+    {
+        return current ? current->translate(context, sourceText, disambiguation, n) : QString();
+    }
+    bool isEmpty() const override { return !current; }
+
+    const QTranslator* current = nullptr;
+};
+
 TQtStandardTexts::TQtStandardTexts(QObject* owner)
     : TQCustomLocalizer(owner), m_folder(QLibraryInfo::path(QLibraryInfo::TranslationsPath))
 {
@@ -11,7 +24,8 @@ TQtStandardTexts::TQtStandardTexts(QObject* owner)
 
 TQtStandardTexts::~TQtStandardTexts()
 {
-    uninstall();
+    if (m_translator && QCoreApplication::instance())
+        QCoreApplication::removeTranslator(m_translator.get());
 }
 
 QStringList TQtStandardTexts::CataloguesFor(int languageIndex)
@@ -35,25 +49,36 @@ void TQtStandardTexts::Localize()
     Install(SourceLanguage());
 }
 
-void TQtStandardTexts::uninstall()
+const QTranslator* TQtStandardTexts::catalogue(const QString& fileName)
 {
-    if (m_translator)
-        QCoreApplication::removeTranslator(m_translator.get());
-    m_translator.reset();
-    m_installed.clear();
+    const auto known = m_catalogues.constFind(fileName);
+    if (known != m_catalogues.constEnd())
+        return known.value().get();
+    auto translator = std::make_shared<QTranslator>();
+    if (!translator->load(fileName) || translator->isEmpty())
+        translator.reset();
+    m_catalogues.insert(fileName, translator);
+    return translator.get();
 }
 
 bool TQtStandardTexts::Install(int languageIndex)
 {
-    uninstall();
-    for (const QString& catalogue : CataloguesFor(languageIndex)) {
-        auto translator = std::make_unique<QTranslator>();
-        if (translator->load(catalogue, m_folder) && !translator->isEmpty()) {
-            QCoreApplication::installTranslator(translator.get());
-            m_translator = std::move(translator);
-            m_installed = catalogue;
-            return true;
+    const QTranslator* found = nullptr;
+    QString name;
+    for (const QString& c : CataloguesFor(languageIndex)) {
+        if ((found = catalogue(m_folder + u'/' + c + QStringLiteral(".qm")))) {
+            name = c;
+            break;
         }
     }
-    return false;
+    if (!m_translator) {
+        if (!found)
+            return false;
+        m_translator = std::make_unique<SwitchingTranslator>();
+        m_translator->current = found;
+        QCoreApplication::installTranslator(m_translator.get());
+    }
+    m_translator->current = found;
+    m_installed = name;
+    return found != nullptr;
 }

@@ -2,16 +2,22 @@
 
 #include "i18n/CustomLocalizer.h"
 
+#include <QHash>
 #include <QStringList>
 
-#include <array>
 #include <memory>
 
 class QTranslator;
 
 // Qt's own texts (message box buttons, print preview tools) follow the active
 // language: registered with the language source like a window's localizer, it
-// installs Qt's translation catalogue of the language on every change.
+// puts Qt's translation catalogue of the language in force on every change.
+//
+// One translator of its own stays installed and answers from the catalogue
+// in force; a change only points it at another catalogue, each loaded once.
+// Installing and removing Qt translators instead would have Qt send every
+// widget of the program a language-change event at each switch, which none
+// of them needs: Qt's dialogs take their texts when they are opened.
 //
 // Each language index has catalogues to try, in order, from Qt's translations
 // folder: Dansk qtbase_da, English none, Norsk qtbase_nb, Svensk qtbase_sv
@@ -36,13 +42,19 @@ public:
     // The catalogue installed now, empty when none.
     QString InstalledCatalogue() const { return m_installed; }
 
-    // Installs the first catalogue of the language that loads; answers whether one did.
+    // Puts the first catalogue of the language that loads in force; answers
+    // whether one did. Without one, Qt's own (English) texts are used.
     bool Install(int languageIndex);
 
 private:
-    void uninstall();
+    class SwitchingTranslator;
+
+    // The catalogue loaded from that file, loaded on first use; null when it
+    // does not load (remembered, so a missing one is not searched again).
+    const QTranslator* catalogue(const QString& fileName);
 
     QString m_folder;
-    std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<SwitchingTranslator> m_translator;
+    QHash<QString, std::shared_ptr<QTranslator>> m_catalogues;
     QString m_installed;
 };

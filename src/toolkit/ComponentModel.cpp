@@ -23,6 +23,12 @@ const char* const kFontCharSetProperty = "fontCharSet";
 const char* const kParentFontProperty = "ParentFont";
 const char* const kBiDiModeProperty = "biDiMode";
 
+const QString kText = QStringLiteral("text");
+const QString kTitle = QStringLiteral("title");
+const QString kWindowTitle = QStringLiteral("windowTitle");
+const QString kToolTip = QStringLiteral("toolTip");
+const QString kColumns = QStringLiteral("Columns");
+
 bool is(const QString& name, const char* wanted)
 {
     return name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0;
@@ -59,17 +65,63 @@ PropertyKind kindOf(const QMetaProperty& p, const QVariant& value)
 // names, so the answers are kept per class.
 int propertyIndex(const QMetaObject* meta, const QString& name)
 {
+    // Kept under the name as asked: the same few spellings come again and
+    // again, and folding the name first would cost as much as the search.
     static QHash<QPair<const QMetaObject*, QString>, int> known;
-    const auto key = qMakePair(meta, name.toLower());
+    const auto key = qMakePair(meta, name);
     const auto it = known.constFind(key);
     if (it != known.constEnd())
         return it.value();
+    // From the most derived class down: a class that declares a property of
+    // its base's name anew is asked for its own.
     int found = -1;
-    for (int i = 0; i < meta->propertyCount() && found < 0; ++i)
+    for (int i = meta->propertyCount() - 1; i >= 0 && found < 0; --i)
         if (is(name, meta->property(i).name()))
             found = i;
     known.insert(key, found);
     return found;
+}
+
+// Qt's own text properties that a language change reads and writes by the
+// hundred, through their functions rather than the meta-object system; only
+// where the class that declares the property is the one whose functions are
+// called (a class of ours may declare a property of the same name anew).
+Property directText(QObject* object, const QMetaProperty& p)
+{
+    const QMetaObject* declaring = p.enclosingMetaObject();
+    const QByteArrayView name(p.name());
+    const QString qtName = QString::fromLatin1(p.name());
+    if (declaring == &QWidget::staticMetaObject) {
+        auto* w = static_cast<QWidget*>(object);
+        if (name == "toolTip")
+            return Property::textAccess(
+                qtName, [w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
+        if (name == "windowTitle")
+            return Property::textAccess(
+                qtName, [w] { return w->windowTitle(); },
+                [w](const QString& t) { w->setWindowTitle(t); });
+    } else if (declaring == &QLabel::staticMetaObject && name == "text") {
+        auto* l = static_cast<QLabel*>(object);
+        return Property::textAccess(
+            qtName, [l] { return l->text(); }, [l](const QString& t) { l->setText(t); });
+    } else if (declaring == &QAbstractButton::staticMetaObject && name == "text") {
+        auto* b = static_cast<QAbstractButton*>(object);
+        return Property::textAccess(
+            qtName, [b] { return b->text(); }, [b](const QString& t) { b->setText(t); });
+    } else if (declaring == &QAction::staticMetaObject && name == "text") {
+        auto* a = static_cast<QAction*>(object);
+        return Property::textAccess(
+            qtName, [a] { return a->text(); }, [a](const QString& t) { a->setText(t); });
+    } else if (declaring == &QGroupBox::staticMetaObject && name == "title") {
+        auto* g = static_cast<QGroupBox*>(object);
+        return Property::textAccess(
+            qtName, [g] { return g->title(); }, [g](const QString& t) { g->setTitle(t); });
+    } else if (declaring == &QMenu::staticMetaObject && name == "title") {
+        auto* m = static_cast<QMenu*>(object);
+        return Property::textAccess(
+            qtName, [m] { return m->title(); }, [m](const QString& t) { m->setTitle(t); });
+    }
+    return {};
 }
 
 Property qtProperty(QObject* object, const QString& name)
@@ -78,6 +130,9 @@ Property qtProperty(QObject* object, const QString& name)
     if (index < 0)
         return {};
     const QMetaProperty p = object->metaObject()->property(index);
+    if (p.metaType().id() == QMetaType::QString && p.isWritable())
+        if (Property direct = directText(object, p); direct.isValid())
+            return direct;
     // Only an object property needs its value to tell its kind.
     const bool holdsObject = p.metaType().flags().testFlag(QMetaType::PointerToQObject);
     const PropertyKind kind = kindOf(p, holdsObject ? p.read(object) : QVariant());
@@ -86,9 +141,9 @@ Property qtProperty(QObject* object, const QString& name)
         [object, p](const QVariant& v) { p.write(object, v); });
 }
 
-Property textProperty(QObject* object, const char* qtName)
+Property textProperty(QObject* object, const QString& qtName)
 {
-    Property p = qtProperty(object, QLatin1String(qtName));
+    Property p = qtProperty(object, qtName);
     return p.kind() == PropertyKind::Text ? p : Property();
 }
 
@@ -104,28 +159,26 @@ Property caption(QObject* object)
 {
     if (qobject_cast<QAction*>(object) || qobject_cast<QLabel*>(object) ||
         qobject_cast<QAbstractButton*>(object))
-        return textProperty(object, "text");
+        return textProperty(object, kText);
     if (qobject_cast<QGroupBox*>(object) || qobject_cast<QMenu*>(object))
-        return textProperty(object, "title");
+        return textProperty(object, kTitle);
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget)
         return {};
     if (QTabWidget* tabs = tabWidgetOf(widget)) {
-        return Property(
-            PropertyKind::Text, QStringLiteral("tabText"),
-            [tabs, widget] { return QVariant(tabs->tabText(tabs->indexOf(widget))); },
-            [tabs, widget](const QVariant& v) {
-                tabs->setTabText(tabs->indexOf(widget), v.toString());
-            });
+        return Property::textAccess(
+            QStringLiteral("tabText"),
+            [tabs, widget] { return tabs->tabText(tabs->indexOf(widget)); },
+            [tabs, widget](const QString& t) { tabs->setTabText(tabs->indexOf(widget), t); });
     }
     if (widget->isWindow())
-        return textProperty(object, "windowTitle");
+        return textProperty(object, kWindowTitle);
     return {};
 }
 
 Property columns(QObject* object)
 {
-    if (Property p = qtProperty(object, QStringLiteral("Columns")); p.isValid())
+    if (Property p = qtProperty(object, kColumns); p.isValid())
         return p;
     auto* cols = object->findChild<TDBGridColumns*>(QString(), Qt::FindDirectChildrenOnly);
     if (!cols)
@@ -182,16 +235,16 @@ Property parentFont(QWidget* widget)
 // its hint is then empty, as a menu item's hint is until one is given.
 Property actionHint(QAction* action)
 {
-    return Property(
-        PropertyKind::Text, QStringLiteral("toolTip"),
+    return Property::textAccess(
+        QStringLiteral("toolTip"),
         [action] {
             QString shown = action->text();
             shown.remove(u'&');
             if (shown.endsWith(QLatin1String("...")))
                 shown.chop(3);
-            return action->toolTip() == shown ? QVariant(QString()) : QVariant(action->toolTip());
+            return action->toolTip() == shown ? QString() : action->toolTip();
         },
-        [action](const QVariant& v) { action->setToolTip(v.toString()); });
+        [action](const QString& t) { action->setToolTip(t); });
 }
 
 Property mapped(QObject* object, const QString& name)
@@ -201,7 +254,7 @@ Property mapped(QObject* object, const QString& name)
     if (is(name, "Hint")) {
         if (auto* action = qobject_cast<QAction*>(object))
             return actionHint(action);
-        return textProperty(object, "toolTip");
+        return textProperty(object, kToolTip);
     }
     if (is(name, "Columns"))
         return columns(object);

@@ -55,19 +55,42 @@ public:
         : m_kind(kind), m_name(std::move(name)), m_read(std::move(read)), m_write(std::move(write))
     {
     }
+    // A text property read and written as text, without a QVariant between.
+    static Property textAccess(QString name, std::function<QString()> read,
+                               std::function<void(const QString&)> write)
+    {
+        Property p(PropertyKind::Text, std::move(name), nullptr, nullptr);
+        p.m_readText = std::move(read);
+        p.m_writeText = std::move(write);
+        return p;
+    }
 
     bool isValid() const { return m_kind != PropertyKind::None; }
     PropertyKind kind() const { return m_kind; }
     // The Qt name behind the property ("text", "toolTip", ...).
     const QString& name() const { return m_name; }
 
-    QVariant read() const { return m_read ? m_read() : QVariant(); }
+    QVariant read() const
+    {
+        if (m_readText)
+            return m_readText();
+        return m_read ? m_read() : QVariant();
+    }
     void write(const QVariant& value) const
     {
-        if (m_write)
+        if (m_writeText)
+            m_writeText(value.toString());
+        else if (m_write)
             m_write(value);
     }
-    QString text() const { return read().toString(); }
+    QString text() const { return m_readText ? m_readText() : read().toString(); }
+    void writeText(const QString& value) const
+    {
+        if (m_writeText)
+            m_writeText(value);
+        else
+            write(value);
+    }
     QStringList lines() const { return read().toStringList(); }
     int number() const { return read().toInt(); }
     QObject* object() const;
@@ -81,6 +104,8 @@ private:
     QString m_name;
     std::function<QVariant()> m_read;
     std::function<void(const QVariant&)> m_write;
+    std::function<QString()> m_readText;
+    std::function<void(const QString&)> m_writeText;
 };
 
 Property property(QObject* object, const QString& name);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QHash>
-
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -57,29 +55,24 @@ bool isForm(const QObject* object);
 // The loading state: a form sets it while it builds itself from its stored
 // description; endLoading clears it and calls Loaded of the window and of every
 // component, in component order.
-// While one lives, findComponent on its window answers from an index of the
-// window's component names made once, instead of walking the window for
-// every name (a language change resolves every key of a window).
-class NameIndexScope
-{
-public:
-    explicit NameIndexScope(const QObject* window);
-    ~NameIndexScope();
-    NameIndexScope(const NameIndexScope&) = delete;
-    NameIndexScope& operator=(const NameIndexScope&) = delete;
-    QObject* find(const QString& name) const { return m_index.value(name.toLower()); }
-    const QObject* window() const { return m_window; }
-    NameIndexScope* previous() const { return m_previous; }
-
-private:
-    const QObject* m_window;
-    QHash<QString, QObject*> m_index;
-    NameIndexScope* m_previous;
-};
-
 void beginLoading(QObject* window);
 void endLoading(QObject* window);
 // Whether the form that the object belongs to is being loaded.
 bool isLoading(const QObject* object);
+
+// Counters for caches built over the component tree. StructureVersion moves
+// whenever an object anywhere in the program gains or loses a child, an object
+// seen by a walk of the tree is renamed, or a window is marked as a form: the
+// components of a window, their order and their names can only change when
+// it moves. StateVersion moves whenever an object's layout direction or one
+// of its dynamic properties changes (where the character set, the text
+// direction and the parent flags of a component are kept), or when
+// noteStateChange is called.
+//
+// Both are watched through an event filter on the application object; while
+// there is none, they move at every call, so that nothing is ever cached.
+quint64 structureVersion();
+quint64 stateVersion();
+void noteStateChange();
 
 } // namespace ComponentTree

@@ -16,10 +16,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 void writeBytes(const QString& path, const QByteArray& bytes)
@@ -410,6 +413,173 @@ private slots:
         QCOMPARE(loc->Source(), nullptr);
         QCOMPARE(b->text(), QString("Knap"));
         QCOMPARE(b->toolTip(), QString("Vink"));
+    }
+
+    // A window switched back and forth keeps what it learnt of itself only
+    // while it stays as it was; every change in between must be seen.
+    void windowChangedBetweenSwitches()
+    {
+        writeBytes(path("C.lng"), "[W]\r\nA.Caption=Alpha\r\nNew.Caption=Fresh\r\n"
+                                  "Renamed.Caption=Again\r\nB.Hint=Tip\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        auto* a = new QLabel("a", &window);
+        a->setObjectName("A");
+        auto* b = new QPushButton("b", &window);
+        b->setObjectName("B");
+        b->setToolTip("vink");
+        TQLanguageSource source(&window);
+        source.SetLanguages({"C=" + path("C.lng")});
+        auto* loc = new TQFormLocalizer(&window);
+        loc->SetSource(&source);
+        for (int round = 0; round < 2; ++round) {
+            source.SetActiveLanguage(0);
+            QCOMPARE(a->text(), QString("Alpha"));
+            source.SetActiveLanguage(-1);
+            QCOMPARE(a->text(), QString("a"));
+        }
+        auto* added = new QLabel("ny", &window);
+        added->setObjectName("New");
+        source.SetActiveLanguage(0);
+        QCOMPARE(added->text(), QString("Fresh"));
+        QCOMPARE(b->toolTip(), QString("Tip"));
+        source.SetActiveLanguage(-1);
+        QCOMPARE(added->text(), QString("ny"));
+        QCOMPARE(b->toolTip(), QString("vink"));
+
+        // A component gone while the language is active, one renamed in the
+        // original language: nothing is written to what is gone, the new
+        // name is what counts.
+        source.SetActiveLanguage(0);
+        delete added;
+        source.SetActiveLanguage(-1);
+        QCOMPARE(a->text(), QString("a"));
+        a->setObjectName("Renamed");
+        source.SetActiveLanguage(0);
+        QCOMPARE(a->text(), QString("Again"));
+        source.SetActiveLanguage(-1);
+        QCOMPARE(a->text(), QString("a"));
+        QVERIFY(loc->Originals().isEmpty());
+
+        // Texts the program changed in the original language are what a
+        // later return to it gives back.
+        a->setText("changed");
+        source.SetActiveLanguage(0);
+        source.SetActiveLanguage(-1);
+        QCOMPARE(a->text(), QString("changed"));
+    }
+
+    void directionAndCharsetPutBackAfterOutsideChanges()
+    {
+        writeBytes(path("R.lng"),
+                   "[General Settings]\r\nBiDiMode=1\r\nFontCharSet=HEBREW_CHARSET\r\n"
+                   "[W]\r\nA.Caption=x\r\n");
+        writeBytes(path("L.lng"), "[W]\r\nA.Caption=y\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        auto* a = new QLabel("a", &window);
+        a->setObjectName("A");
+        TQLanguageSource source(&window);
+        source.SetLanguages({"R=" + path("R.lng"), "L=" + path("L.lng")});
+        auto* loc = new TQFormLocalizer(&window);
+        loc->SetSource(&source);
+        source.SetActiveLanguage(1);
+        QCOMPARE(a->layoutDirection(), Qt::LeftToRight);
+        a->setLayoutDirection(Qt::RightToLeft);
+        ComponentModel::setFontCharSet(a, 204);
+        loc->Localize();
+        QCOMPARE(a->layoutDirection(), Qt::LeftToRight);
+        QCOMPARE(ComponentModel::fontCharSet(a), 1);
+        source.SetActiveLanguage(0);
+        QCOMPARE(a->layoutDirection(), Qt::RightToLeft);
+        QCOMPARE(ComponentModel::fontCharSet(a), 177);
+        auto* late = new QLabel("late", &window);
+        late->setObjectName("Late");
+        loc->Localize();
+        QCOMPARE(late->layoutDirection(), Qt::RightToLeft);
+        QCOMPARE(ComponentModel::fontCharSet(late), 177);
+        source.SetActiveLanguage(-1);
+        QCOMPARE(late->layoutDirection(), Qt::LeftToRight);
+        QCOMPARE(ComponentModel::fontCharSet(late), 1);
+    }
+
+    void handlersThatChangeTheWindowDuringASwitch()
+    {
+        writeBytes(path("D.lng"), "[W]\r\nA.Caption=1\r\nB.Caption=2\r\nC.Caption=3\r\n");
+        QWidget window;
+        window.setObjectName("W");
+        QPointer<QLabel> labels[3];
+        for (int i = 0; i < 3; ++i) {
+            labels[i] = new QLabel(QString(QChar(u'a' + i)), &window);
+            labels[i]->setObjectName(QString(QChar(u'A' + i)));
+        }
+        TQLanguageSource source(&window);
+        source.SetLanguages({"D=" + path("D.lng")});
+        auto* loc = new TQFormLocalizer(&window);
+        loc->SetSource(&source);
+        // The first text applied takes the last label away; the rest go on.
+        loc->OnPropertyLocalized = [&](QObject*, QObject* object, const QString&, const QString&) {
+            if (object == labels[0] && labels[2])
+                delete labels[2];
+        };
+        source.SetActiveLanguage(0);
+        QCOMPARE(labels[0]->text(), QString("1"));
+        QCOMPARE(labels[1]->text(), QString("2"));
+        QVERIFY(!labels[2]);
+        // Putting the originals back, a handler replaces them: what is left
+        // is applied by name.
+        loc->OnPropertyLocalized = [&](QObject*, QObject* object, const QString&, const QString&) {
+            if (object == labels[0])
+                loc->SetOriginals({"B.Caption=\"bee\""});
+        };
+        source.SetActiveLanguage(-1);
+        QCOMPARE(labels[0]->text(), QString("a"));
+        QCOMPARE(labels[1]->text(), QString("bee"));
+        QVERIFY(loc->Originals().isEmpty());
+        // The same on a window that stood still since its texts were captured.
+        loc->OnPropertyLocalized = nullptr;
+        source.SetActiveLanguage(0);
+        loc->OnPropertyLocalized = [&](QObject*, QObject* object, const QString&, const QString&) {
+            if (object == labels[0])
+                loc->SetOriginals({"B.Caption=\"bea\""});
+        };
+        source.SetActiveLanguage(-1);
+        QCOMPARE(labels[0]->text(), QString("a"));
+        QCOMPARE(labels[1]->text(), QString("bea"));
+        QVERIFY(loc->Originals().isEmpty());
+    }
+
+    void languageFileReadAgainOnlyWhenItChanged()
+    {
+        const QString file = path("S.lng");
+        writeBytes(file, "[W]\r\nA.Caption=one\r\n");
+        QCOMPARE(TQLanguageFile(file).ReadString("W", "A.Caption", ""), QString("one"));
+        // Same size, rewritten at once: a different file all the same.
+        writeBytes(file, "[W]\r\nA.Caption=two\r\n");
+        QCOMPARE(TQLanguageFile(file).ReadString("W", "A.Caption", ""), QString("two"));
+        // Replaced by another file under the same name.
+        writeBytes(path("S2.lng"), "[W]\r\nA.Caption=six\r\n");
+        QVERIFY(QFile::remove(file));
+        QVERIFY(QFile::rename(path("S2.lng"), file));
+        QCOMPARE(TQLanguageFile(file).ReadString("W", "A.Caption", ""), QString("six"));
+        // A change through one opening is its own until written, and then
+        // every later opening reads it.
+        {
+            TQLanguageFile first(file);
+            TQLanguageFile second(file);
+            first.WriteString("W", "A.Caption", "seven");
+            QCOMPARE(second.ReadString("W", "A.Caption", ""), QString("six"));
+            QCOMPARE(second.ReadSectionValues("W"), QStringList{"A.Caption=six"});
+        }
+        QCOMPARE(TQLanguageFile(file).ReadSectionValues("W"), QStringList{"A.Caption=seven"});
+        // A file that can no longer be read is reported, not answered from memory.
+        if (::geteuid() != 0) {
+            QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
+            QVERIFY_THROWS_EXCEPTION(EQLocalError, TQLanguageFile{file});
+            QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        }
+        QVERIFY(QFile::remove(file));
+        QCOMPARE(TQLanguageFile(file).ReadString("W", "A.Caption", "none"), QString("none"));
     }
 
     void qtStandardTextsLoadWhereShipped()
