@@ -143,6 +143,7 @@ void TPhoneForm::ShowPlaceholderPicture()
 
 void TPhoneForm::SetCountText(const QString& text)
 {
+    m_countShown = true;
     m_details->Form().Label47->setText(text);
     m_label46->setText(text);
     m_label46->adjustSize();
@@ -237,6 +238,10 @@ void TPhoneForm::SetActiveLanguage(int languageIndex)
 void TPhoneForm::SelectLanguage(int languageIndex)
 {
     m_languageSource->SetActiveLanguage(languageIndex);
+    // A count on show is in the language it was written in; it follows at
+    // once rather than at the next move.
+    if (m_dm && m_countShown)
+        SetCountText(m_dm->CountText());
     // After the translation, so the label names the language whatever a
     // language file says of it.
     m_ui->Sproget->setText(LanguageName(languageIndex));

@@ -117,5 +117,6 @@ private:
     TQFormLocalizer* m_localizer = nullptr;
     TQtStandardTexts* m_qtTexts = nullptr;
     QSize m_outerSize;
+    bool m_countShown = false; // the count labels show a count, not their captions
     bool m_closed = false;
 };

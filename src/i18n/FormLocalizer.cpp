@@ -39,6 +39,17 @@ bool isBlank(const QString& text)
     return true;
 }
 
+// The text a planned property gives to a capture: only texts and lists of
+// texts have one.
+QString plannedText(const ComponentModel::Property& p)
+{
+    if (p.kind() == PropertyKind::Text)
+        return p.text();
+    if (p.kind() == PropertyKind::TextList)
+        return CommaText::write(p.lines());
+    return QString();
+}
+
 bool isCollectionKind(PropertyKind kind)
 {
     return kind == PropertyKind::Collection || kind == PropertyKind::GridColumns;
@@ -299,11 +310,7 @@ void TQFormLocalizer::walkWindow(const Walk& walk)
         const bool remember = walk.target == &m_originals && p->allResolvable;
         m_captured = {};
         for (const PlanEntry& e : p->entries) {
-            QString value;
-            if (e.property->kind() == PropertyKind::Text)
-                value = e.property->text();
-            else if (e.property->kind() == PropertyKind::TextList)
-                value = CommaText::write(e.property->lines());
+            const QString value = plannedText(*e.property);
             if (isBlank(value))
                 continue;
             walk.target->append(TQLanguageFile::EncodedLine(e.key, value));
@@ -336,11 +343,7 @@ void TQFormLocalizer::walkWindow(const Walk& walk)
                 processObject(e.object, single, std::nullopt);
                 continue;
             }
-            QString value;
-            if (e.property->kind() == PropertyKind::Text)
-                value = e.property->text();
-            else if (e.property->kind() == PropertyKind::TextList)
-                value = CommaText::write(e.property->lines());
+            const QString value = plannedText(*e.property);
             if (!isBlank(value))
                 storeLine(indexed, e.key, value);
         }
