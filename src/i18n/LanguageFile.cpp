@@ -31,6 +31,19 @@ QString extractQuoted(QStringView s)
     return text;
 }
 
+// Most texts are stored as they are between two quotes: no control
+// character, no quote and no "#" right after the opening quote.
+bool needsOnlyQuotes(const QString& text)
+{
+    if (!text.isEmpty() && text.front() == u'#')
+        return false;
+    for (QChar c : text) {
+        if (isControl(c) || c == u'"')
+            return false;
+    }
+    return true;
+}
+
 bool isDecimal(QStringView piece)
 {
     if (piece.isEmpty() || piece.size() > 5)
@@ -60,11 +73,7 @@ void appendCodes(QString& result, QStringView codes)
 
 QString TQLanguageFile::EncodeValue(const QString& text)
 {
-    // Most texts need nothing but the quotes around them.
-    bool plain = text.isEmpty() || text.front() != u'#';
-    for (qsizetype i = 0; plain && i < text.size(); ++i)
-        plain = !isControl(text[i]) && text[i] != u'"';
-    if (plain)
+    if (needsOnlyQuotes(text))
         return u'"' % text % u'"';
     const QString quoted = u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
     QString stored;
@@ -91,10 +100,7 @@ QString TQLanguageFile::EncodeValue(const QString& text)
 
 QString TQLanguageFile::EncodedLine(const QString& name, const QString& text)
 {
-    bool plain = text.isEmpty() || text.front() != u'#';
-    for (qsizetype i = 0; plain && i < text.size(); ++i)
-        plain = !isControl(text[i]) && text[i] != u'"';
-    if (!plain)
+    if (!needsOnlyQuotes(text))
         return name + u'=' + EncodeValue(text);
     return name % u'=' % u'"' % text % u'"';
 }

@@ -108,6 +108,8 @@ private slots:
         QTest::newRow("quotes") << "\"quoted\" \"\"";
         QTest::newRow("quote hash") << "a\"#13\"b #1";
         QTest::newRow("leading hash") << "#1 Kunde";
+        QTest::newRow("plain") << "Find navn";
+        QTest::newRow("inner hash") << "Nr. #1";
         QTest::newRow("specials") << QString::fromUtf8("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ ÿ");
     }
     void roundTrip()
@@ -120,6 +122,10 @@ private slots:
         }
         TQLanguageFile back(path("t.lng"));
         QCOMPARE(back.ReadString("PhoneForm", "Key", "missing"), text);
+        // The quick ways for plain texts and values agree with the full ones.
+        const QString stored = TQLanguageFile::EncodeValue(text);
+        QCOMPARE(TQLanguageFile::EncodedLine("Key", text), "Key=" + stored);
+        QCOMPARE(TQLanguageFile::DecodeValue(stored), text);
     }
 
     void encodeValueExact()
