@@ -39,15 +39,25 @@ bool isBlank(const QString& text)
     return true;
 }
 
-// The text a planned property gives to a capture: only texts and lists of
-// texts have one.
-QString plannedText(const ComponentModel::Property& p)
+// The text a property gives to a capture: texts, lists of texts and the
+// column titles of a grid have one (a collection's items are captured one
+// by one instead).
+QString capturedText(const ComponentModel::Property& p)
 {
-    if (p.kind() == PropertyKind::Text)
+    switch (p.kind()) {
+    case PropertyKind::Text:
         return p.text();
-    if (p.kind() == PropertyKind::TextList)
+    case PropertyKind::TextList:
         return CommaText::write(p.lines());
-    return QString();
+    case PropertyKind::GridColumns: {
+        QStringList titles;
+        for (int i = 0; i < p.count(); ++i)
+            titles.append(p.columns()->Items(i)->Title());
+        return CommaText::write(titles);
+    }
+    default:
+        return QString();
+    }
 }
 
 bool isCollectionKind(PropertyKind kind)
@@ -310,7 +320,7 @@ void TQFormLocalizer::walkWindow(const Walk& walk)
         const bool remember = walk.target == &m_originals && p->allResolvable;
         m_captured = {};
         for (const PlanEntry& e : p->entries) {
-            const QString value = plannedText(*e.property);
+            const QString value = capturedText(*e.property);
             if (isBlank(value))
                 continue;
             walk.target->append(TQLanguageFile::EncodedLine(e.key, value));
@@ -334,20 +344,6 @@ void TQFormLocalizer::walkWindow(const Walk& walk)
                 lines.insert(key, i);
         }
         indexed.lines = &lines;
-    }
-    if (p && walk.propNames == p->propNames) {
-        for (const PlanEntry& e : p->entries) {
-            if (!e.property) {
-                Walk single = indexed;
-                single.propNames = QStringList{e.propName};
-                processObject(e.object, single, std::nullopt);
-                continue;
-            }
-            const QString value = plannedText(*e.property);
-            if (!isBlank(value))
-                storeLine(indexed, e.key, value);
-        }
-        return;
     }
     // Saving runs handlers that may delete components.
     QObject* window = Owner();
@@ -400,29 +396,15 @@ QString TQFormLocalizer::propertyText(QObject* object, const QString& propName, 
     if (!p.isValid() || propName.trimmed().isEmpty() ||
         (object != Owner() && ComponentPath(object).isEmpty()))
         return QString();
-    switch (p.kind()) {
-    case PropertyKind::Text:
-        return p.text();
-    case PropertyKind::TextList:
-        return CommaText::write(p.lines());
-    case PropertyKind::GridColumns: {
-        QStringList titles;
-        for (int i = 0; i < p.count(); ++i)
-            titles.append(p.columns()->Items(i)->Title());
-        return CommaText::write(titles);
+    if (p.kind() != PropertyKind::Collection)
+        return capturedText(p);
+    // Each item is handled as an object of its own under "path.Prop[j]".
+    const QString base = prefix ? *prefix : ComponentPath(object);
+    for (int j = 0; j < p.count(); ++j) {
+        if (QObject* item = p.item(j))
+            processObject(item, walk, QStringLiteral("%1.%2[%3]").arg(base, propName).arg(j));
     }
-    case PropertyKind::Collection: {
-        // Each item is handled as an object of its own under "path.Prop[j]".
-        const QString base = prefix ? *prefix : ComponentPath(object);
-        for (int j = 0; j < p.count(); ++j) {
-            if (QObject* item = p.item(j))
-                processObject(item, walk, QStringLiteral("%1.%2[%3]").arg(base, propName).arg(j));
-        }
-        return QString();
-    }
-    default:
-        return QString();
-    }
+    return QString();
 }
 
 void TQFormLocalizer::storeLine(const Walk& walk, const QString& key, const QString& value)
@@ -615,18 +597,10 @@ TQFormLocalizer::PropertyRef TQFormLocalizer::lookup(QObject* object, const QStr
     }
     auto property = std::make_shared<const ComponentModel::Property>(
         ComponentModel::property(object, propName));
-    // What an object property holds (a collection, a grid's columns, another
-    // object) can change with its value; only the other kinds are the same
-    // for as long as the tree is.
-    switch (property->kind()) {
-    case PropertyKind::Object:
-    case PropertyKind::Collection:
-    case PropertyKind::GridColumns:
-        break;
-    default:
+    // A property whose kind follows its value may be another next time; the
+    // others are what they are for as long as the tree is.
+    if (!property->followsValue())
         known.append({propName, property});
-        break;
-    }
     return property;
 }
 
@@ -747,15 +721,9 @@ const TQFormLocalizer::Plan* TQFormLocalizer::plan()
         }
         for (const QString& propName : std::as_const(m_propNames)) {
             PropertyRef property = lookup(object, propName);
-            switch (property->kind()) {
-            case PropertyKind::Object:
-            case PropertyKind::Collection:
-            case PropertyKind::GridColumns:
+            if (property->followsValue()) {
                 property.reset();
                 made.allPlanned = false;
-                break;
-            default:
-                break;
             }
             const QString key = PropertyKey(object, propName);
             if (!key.isEmpty()) {

@@ -138,7 +138,7 @@ Property qtProperty(QObject* object, const QString& name)
     const PropertyKind kind = kindOf(p, holdsObject ? p.read(object) : QVariant());
     return Property(
         kind, QString::fromLatin1(p.name()), [object, p] { return p.read(object); },
-        [object, p](const QVariant& v) { p.write(object, v); });
+        [object, p](const QVariant& v) { p.write(object, v); }, holdsObject);
 }
 
 Property textProperty(QObject* object, const QString& qtName)

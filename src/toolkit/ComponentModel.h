@@ -51,8 +51,9 @@ class Property
 public:
     Property() = default;
     Property(PropertyKind kind, QString name, std::function<QVariant()> read,
-             std::function<void(const QVariant&)> write)
-        : m_kind(kind), m_name(std::move(name)), m_read(std::move(read)), m_write(std::move(write))
+             std::function<void(const QVariant&)> write, bool followsValue = false)
+        : m_kind(kind), m_name(std::move(name)), m_read(std::move(read)), m_write(std::move(write)),
+          m_followsValue(followsValue)
     {
     }
     // A text property read and written as text, without a QVariant between.
@@ -67,6 +68,10 @@ public:
 
     bool isValid() const { return m_kind != PropertyKind::None; }
     PropertyKind kind() const { return m_kind; }
+    // Whether the kind was told from the value held now (an object property:
+    // a collection, a grid's columns or another object), so that it may be
+    // another kind once the value changes. Every other kind is the class's.
+    bool followsValue() const { return m_followsValue; }
     // The Qt name behind the property ("text", "toolTip", ...).
     const QString& name() const { return m_name; }
 
@@ -106,6 +111,7 @@ private:
     std::function<void(const QVariant&)> m_write;
     std::function<QString()> m_readText;
     std::function<void(const QString&)> m_writeText;
+    bool m_followsValue = false;
 };
 
 Property property(QObject* object, const QString& name);
