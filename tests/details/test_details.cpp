@@ -16,15 +16,6 @@
 #include <QTabWidget>
 #include <QtTest>
 
-namespace {
-
-QString fixture(const char* name)
-{
-    return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name);
-}
-
-} // namespace
-
 class TestDetails : public QObject
 {
     Q_OBJECT
@@ -69,7 +60,7 @@ private slots:
         m_folder = std::make_unique<TempDataFolder>();
         const QString pictures = m_folder->root() + QStringLiteral("/Billeder");
         QDir().mkpath(pictures);
-        QFile::copy(fixture("valid.jpg"), pictures + QStringLiteral("/Ingen.jpg"));
+        QFile::copy(testPicture("valid.jpg"), pictures + QStringLiteral("/Ingen.jpg"));
         ProgramFolder::setPath(m_folder->root());
         m_dialogs = std::make_unique<RecordingDialogs>();
         m_form = std::make_unique<TPhoneForm>();
@@ -256,7 +247,7 @@ private slots:
         QFETCH(QString, text);
         addContact(QStringLiteral("Anna"), QStringLiteral("1"), 7);
         addContact(QStringLiteral("Bo"), QStringLiteral("2"), 8);
-        QFile::copy(fixture("gray.jpg"), m_folder->root() + QStringLiteral("/Billeder/8.jpg"));
+        QFile::copy(testPicture("gray.jpg"), m_folder->root() + QStringLiteral("/Billeder/8.jpg"));
         showDetails();
         ui().Image2->clear();
         QTest::keyClicks(ui().Edit8, text);
@@ -280,7 +271,7 @@ private slots:
     void switchingToThePageRefreshesThePictureAndFocusesTheSearch()
     {
         addContact(QStringLiteral("Anna"), QStringLiteral("1"), 3);
-        QFile::copy(fixture("gray.jpg"), m_folder->root() + QStringLiteral("/Billeder/3.jpg"));
+        QFile::copy(testPicture("gray.jpg"), m_folder->root() + QStringLiteral("/Billeder/3.jpg"));
         m_form->PageControl1()->setCurrentIndex(4);
         ui().Image2->clear();
         showDetails();
@@ -393,11 +384,11 @@ private slots:
     {
         addContact(QStringLiteral("Anna"), QStringLiteral("1"), 12);
         showDetails();
-        m_dialogs->fileNames << fixture("gray.jpg");
+        m_dialogs->fileNames << testPicture("gray.jpg");
         QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
         QCOMPARE(m_dialogs->filters, QStringList{QStringLiteral("Billeder (*.jpg)")});
         QVERIFY(QFile::exists(m_folder->root() + QStringLiteral("/Billeder/12.jpg")));
-        m_dialogs->fileNames << fixture("not-a-picture.jpg");
+        m_dialogs->fileNames << testPicture("not-a-picture.jpg");
         QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
         QCOMPARE(m_dialogs->messages.size(), 1);
         QVERIFY(m_dialogs->messages[0].text.contains(QLatin1String("not-a-picture.jpg")));

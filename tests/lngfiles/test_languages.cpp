@@ -98,7 +98,7 @@ private slots:
         for (const QString& f : LanguageFiles)
             QVERIFY(QFile::copy(shippedFile(f), m_folder->root() + u'/' + f));
         QDir().mkpath(m_folder->root() + QStringLiteral("/Billeder"));
-        QFile::copy(QStringLiteral(KALVINDO_TEST_DATA "/pictures/valid.jpg"),
+        QFile::copy(testPicture("valid.jpg"),
                     m_folder->root() + QStringLiteral("/Billeder/Ingen.jpg"));
         ProgramFolder::setPath(m_folder->root());
         m_previousDir = QDir::currentPath();

@@ -11,11 +11,6 @@
 
 namespace {
 
-QString fixture(const char* name)
-{
-    return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name);
-}
-
 void addNumberedContact(TTable& t, const QString& name, qint64 regnr)
 {
     addContact(t, name, QStringLiteral("1234"), {QStringLiteral("Regnr"), QString::number(regnr)});
@@ -39,7 +34,7 @@ private slots:
         m_folder = std::make_unique<TempDataFolder>();
         m_pictures = m_folder->root() + QStringLiteral("/Billeder");
         QDir().mkpath(m_pictures);
-        QFile::copy(fixture("valid.jpg"), m_pictures + QStringLiteral("/Ingen.jpg"));
+        QFile::copy(testPicture("valid.jpg"), m_pictures + QStringLiteral("/Ingen.jpg"));
         m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
         m_dm->TelefonTable->Open();
         m_box = std::make_unique<QLabel>();
@@ -64,7 +59,7 @@ private slots:
     void contactShowsOwnPicture()
     {
         addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 17);
-        QFile::copy(fixture("gray.jpg"), m_pictures + QStringLiteral("/17.jpg"));
+        QFile::copy(testPicture("gray.jpg"), m_pictures + QStringLiteral("/17.jpg"));
         m_picture->Billede();
         QVERIFY(m_picture->ShownPath().endsWith(QLatin1String("/17.jpg")));
         QCOMPARE(m_box->size(), QSize(64, 48));
@@ -73,7 +68,7 @@ private slots:
     void brokenOwnPictureShowsPlaceholder_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QFile f(fixture("gray.jpg"));
+        QFile f(testPicture("gray.jpg"));
         f.open(QIODevice::ReadOnly);
         const QByteArray good = f.readAll();
         QTest::newRow("truncated") << good.left(good.size() / 2);
@@ -111,10 +106,10 @@ private slots:
     void fetchReplacesTheOldPicture()
     {
         addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
-        QFile::copy(fixture("valid.jpg"), m_pictures + QStringLiteral("/4.jpg"));
-        m_picture->Fetch(fixture("gray.jpg"));
+        QFile::copy(testPicture("valid.jpg"), m_pictures + QStringLiteral("/4.jpg"));
+        m_picture->Fetch(testPicture("gray.jpg"));
         QFile written(m_pictures + QStringLiteral("/4.jpg"));
-        QFile chosen(fixture("gray.jpg"));
+        QFile chosen(testPicture("gray.jpg"));
         QVERIFY(written.open(QIODevice::ReadOnly) && chosen.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), chosen.readAll());
         QCOMPARE(m_picture->Shown().size(), QSize(64, 48));
@@ -125,20 +120,19 @@ private slots:
     {
         QTest::addColumn<QString>("chosen");
         QTest::newRow("missing file") << QStringLiteral("/nonexistent/picture.jpg");
-        QTest::newRow("not a jpeg")
-            << QStringLiteral(KALVINDO_TEST_DATA "/pictures/not-a-picture.jpg");
+        QTest::newRow("not a jpeg") << testPicture("not-a-picture.jpg");
     }
     void failedFetchKeepsTheOldPicture()
     {
         QFETCH(QString, chosen);
-        QFile junk(QStringLiteral(KALVINDO_TEST_DATA "/pictures/not-a-picture.jpg"));
+        QFile junk(testPicture("not-a-picture.jpg"));
         QVERIFY(junk.exists());
         addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
         const QString old = m_pictures + QStringLiteral("/4.jpg");
-        QFile::copy(fixture("valid.jpg"), old);
+        QFile::copy(testPicture("valid.jpg"), old);
         QVERIFY_THROWS_EXCEPTION(Exception, m_picture->Fetch(chosen));
         QFile kept(old);
-        QFile original(fixture("valid.jpg"));
+        QFile original(testPicture("valid.jpg"));
         QVERIFY(kept.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), original.readAll());
         QCOMPARE(QDir(m_pictures).entryList(QDir::Files).size(), 2); // no temporary file left

@@ -12,6 +12,11 @@ QString postalCodesCsv()
     return QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv");
 }
 
+QString testPicture(const char* name)
+{
+    return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name);
+}
+
 namespace {
 
 // Building a data folder syncs every file to disk; it is built once per test

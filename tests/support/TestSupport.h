@@ -21,6 +21,8 @@ private:
 
 // The postal code list the program ships.
 QString postalCodesCsv();
+// A picture file of the tests' own (tests/data/pictures).
+QString testPicture(const char* name);
 
 class QWidget;
 class TTable;

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "toolkit/Exception.h"
 #include "toolkit/JpegLoader.h"
 
@@ -8,7 +9,7 @@ namespace {
 
 QByteArray fixture(const char* name)
 {
-    QFile f(QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name));
+    QFile f(testPicture(name));
     if (!f.open(QIODevice::ReadOnly))
         qFatal("missing fixture %s", name);
     return f.readAll();
