@@ -1,5 +1,7 @@
 #include "store/Schema.h"
 
+using Schema::quoted;
+
 namespace {
 
 FieldDefinition text(const char* name, int size = 0)
@@ -124,12 +126,12 @@ QString sqlType(FieldType t)
     return QStringLiteral("TEXT");
 }
 
-QString quoted(const QString& identifier)
-{
-    return u'"' + identifier + u'"';
-}
-
 } // namespace
+
+QString Schema::quoted(const QString& identifier)
+{
+    return u'"' + QString(identifier).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
 
 int TableDefinition::fieldIndex(const QString& fieldName) const
 {

@@ -65,4 +65,7 @@ const std::vector<const TableDefinition*>& all();
 // The definition whose file name matches without regard to case, or nullptr.
 const TableDefinition* forFile(const QString& fileName);
 QString collationName(Collation c);
+// A table, index or column name as SQL writes it: in double quotes, inner
+// quotes doubled.
+QString quoted(const QString& identifier);
 } // namespace Schema

@@ -10,10 +10,7 @@
 
 namespace {
 
-QString quoted(const QString& identifier)
-{
-    return u'"' + identifier + u'"';
-}
+using Schema::quoted;
 
 // Rows kept for grids before the cache is dropped and read again.
 constexpr int RowCacheLimit = 4000;
