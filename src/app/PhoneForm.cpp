@@ -222,9 +222,14 @@ int TPhoneForm::LanguageIndex() const
 void TPhoneForm::LanguageDisplayUpdate()
 {
     setWindowTitle(QStringLiteral("Kalvindo"));
-    m_ui->Sproget->setText(LanguageName(LanguageIndex()));
+    ShowLanguage(LanguageIndex());
+}
+
+void TPhoneForm::ShowLanguage(int languageIndex)
+{
+    m_ui->Sproget->setText(LanguageName(languageIndex));
     for (int i = -1; i <= 3; ++i)
-        LanguageItem(i)->setChecked(i == LanguageIndex());
+        LanguageItem(i)->setChecked(i == languageIndex);
 }
 
 void TPhoneForm::SetActiveLanguage(int languageIndex)
@@ -244,9 +249,7 @@ void TPhoneForm::SelectLanguage(int languageIndex)
         SetCountText(m_dm->CountText());
     // After the translation, so the label names the language whatever a
     // language file says of it.
-    m_ui->Sproget->setText(LanguageName(languageIndex));
-    for (int i = -1; i <= 3; ++i)
-        LanguageItem(i)->setChecked(i == languageIndex);
+    ShowLanguage(languageIndex);
 }
 
 QSize TPhoneForm::OuterSize() const

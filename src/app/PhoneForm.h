@@ -99,6 +99,8 @@ protected:
 
 private:
     void LanguageDisplayUpdate();
+    // The front page's language label and the check mark of the language menu.
+    void ShowLanguage(int languageIndex);
     void SetActiveLanguage(int languageIndex);
     void SelectLanguage(int languageIndex);
     void CreateLocalisation();
