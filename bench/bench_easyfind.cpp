@@ -2,10 +2,10 @@
 // compares FindFirst without a match over 100,000 contacts with the floor: one
 // memmem over the same names, upper-cased in advance and held in one buffer.
 
-#include "overview/EasyFind.h"
-#include "store/Connection.h"
-#include "store/DM.h"
-#include "store/DataFolder.h"
+#include "core/data/DM.h"
+#include "core/search/EasyFind.h"
+#include "core/store/Connection.h"
+#include "core/store/DataFolder.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -2,12 +2,12 @@
 // language source, against setting the same texts on the same widgets
 // directly from a prepared list. Both loops also deliver whatever events the
 // work posted, so that nothing is left for later unmeasured.
-#include "app/PhoneForm.h"
-#include "i18n/FormLocalizer.h"
-#include "i18n/LanguageFile.h"
-#include "i18n/LanguageSource.h"
-#include "store/DM.h"
-#include "toolkit/ComponentModel.h"
+#include "core/data/DM.h"
+#include "core/i18n/LanguageFile.h"
+#include "core/i18n/LanguageSource.h"
+#include "gui/controls/ComponentModel.h"
+#include "gui/i18n/FormLocalizer.h"
+#include "gui/windows/PhoneForm.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // The record store against the bare SQLite C API on the same table files:
 // opening 100,000 contacts and reading the first screen in name order, and
 // posting one contact so that it is on disk when the post returns.
-#include "store/Connection.h"
-#include "store/DataFolder.h"
-#include "store/Table.h"
+#include "core/store/Connection.h"
+#include "core/store/DataFolder.h"
+#include "core/store/Table.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 // Prints every translatable text of the program's windows in the layout of a
 // language file, with the Danish texts as values: the starting point for a
 // translation, and what the language files are checked against.
-#include "app/PhoneForm.h"
-#include "i18n/FormLocalizer.h"
-#include "i18n/LanguageSource.h"
-#include "store/DM.h"
-#include "store/NogleForm.h"
+#include "core/data/DM.h"
+#include "core/i18n/LanguageSource.h"
+#include "gui/i18n/FormLocalizer.h"
+#include "gui/windows/NogleForm.h"
+#include "gui/windows/PhoneForm.h"
 
 #include <QApplication>
 #include <QDir>

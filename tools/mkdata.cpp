@@ -1,7 +1,7 @@
 // Builds the delivered data folder of the program folder. An existing data
 // folder is left untouched: it holds the user's contacts.
-#include "store/DataFolder.h"
-#include "store/DatabaseError.h"
+#include "core/store/DataFolder.h"
+#include "core/store/DatabaseError.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

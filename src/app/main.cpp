@@ -1,9 +1,9 @@
-#include "app/PhoneForm.h"
-#include "i18n/LanguageSource.h"
-#include "store/DM.h"
-#include "store/NogleForm.h"
-#include "toolkit/Dialogs.h"
-#include "toolkit/QtDialogs.h"
+#include "core/data/DM.h"
+#include "core/i18n/LanguageSource.h"
+#include "core/util/Dialogs.h"
+#include "gui/controls/QtDialogs.h"
+#include "gui/windows/NogleForm.h"
+#include "gui/windows/PhoneForm.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "RecordingDialogs.h"
 #include "TestSupport.h"
-#include "app/PhoneForm.h"
-#include "store/DM.h"
+#include "core/data/DM.h"
+#include "gui/windows/PhoneForm.h"
 
 #include <QAction>
 #include <QFile>

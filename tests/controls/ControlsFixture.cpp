@@ -1,7 +1,7 @@
 #include "ControlsFixture.h"
 
-#include "store/Connection.h"
-#include "store/Field.h"
+#include "core/store/Connection.h"
+#include "core/store/Field.h"
 
 #include <QtTest>
 #include <sqlite3.h>

@@ -2,8 +2,8 @@
 
 #include "RecordingDialogs.h"
 #include "TestSupport.h"
-#include "store/DataSource.h"
-#include "store/Table.h"
+#include "core/store/DataSource.h"
+#include "core/store/Table.h"
 
 #include <QStringList>
 

@@ -1,15 +1,15 @@
 #include "ControlsFixture.h"
 
-#include "store/Field.h"
-#include "toolkit/DBCheckBox.h"
-#include "toolkit/DBDateEdit.h"
-#include "toolkit/DBEdit.h"
-#include "toolkit/DBGrid.h"
-#include "toolkit/DBGridModel.h"
-#include "toolkit/DBLookupComboBox.h"
-#include "toolkit/DBMemo.h"
-#include "toolkit/DBNavigator.h"
-#include "toolkit/DBText.h"
+#include "core/store/Field.h"
+#include "gui/controls/DBCheckBox.h"
+#include "gui/controls/DBDateEdit.h"
+#include "gui/controls/DBEdit.h"
+#include "gui/controls/DBGrid.h"
+#include "gui/controls/DBGridModel.h"
+#include "gui/controls/DBLookupComboBox.h"
+#include "gui/controls/DBMemo.h"
+#include "gui/controls/DBNavigator.h"
+#include "gui/controls/DBText.h"
 
 #include <QCalendarWidget>
 #include <QHeaderView>

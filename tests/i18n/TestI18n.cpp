@@ -1,15 +1,15 @@
-#include "i18n/FormLocalizer.h"
-#include "i18n/InCodeText.h"
-#include "i18n/LanguageFile.h"
-#include "i18n/LanguageSettings.h"
-#include "i18n/LanguageSource.h"
-#include "i18n/LocalError.h"
-#include "i18n/QtStandardTexts.h"
-#include "i18n/Windows1252.h"
+#include "core/i18n/InCodeText.h"
+#include "core/i18n/LanguageFile.h"
+#include "core/i18n/LanguageSettings.h"
+#include "core/i18n/LanguageSource.h"
+#include "core/i18n/LocalError.h"
+#include "core/i18n/QtStandardTexts.h"
+#include "core/i18n/Windows1252.h"
+#include "gui/i18n/FormLocalizer.h"
 
-#include "toolkit/ComponentModel.h"
-#include "toolkit/ComponentTree.h"
-#include "toolkit/GridColumns.h"
+#include "core/component/ComponentTree.h"
+#include "core/component/GridColumns.h"
+#include "gui/controls/ComponentModel.h"
 #include <QDir>
 #include <QFile>
 

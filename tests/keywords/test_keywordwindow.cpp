@@ -1,7 +1,7 @@
 #include "RecordingDialogs.h"
 #include "TestSupport.h"
-#include "store/DM.h"
-#include "store/NogleForm.h"
+#include "core/data/DM.h"
+#include "gui/windows/NogleForm.h"
 #include "ui_NogleForm.h"
 
 #include <QApplication>

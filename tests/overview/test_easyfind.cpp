@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "overview/EasyFind.h"
-#include "overview/Matcher.h"
-#include "store/DM.h"
-#include "store/DatabaseError.h"
+#include "core/data/DM.h"
+#include "core/search/EasyFind.h"
+#include "core/search/Matcher.h"
+#include "core/store/DatabaseError.h"
 
 #include <QGuiApplication>
 #include <QTest>

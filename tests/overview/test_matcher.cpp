@@ -1,4 +1,4 @@
-#include "overview/Matcher.h"
+#include "core/search/Matcher.h"
 
 #include <QTest>
 

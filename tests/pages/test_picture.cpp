@@ -1,8 +1,8 @@
 #include "TestSupport.h"
-#include "pages/AddressText.h"
-#include "pages/ContactPicture.h"
-#include "store/DM.h"
-#include "toolkit/Exception.h"
+#include "core/data/DM.h"
+#include "core/text/AddressText.h"
+#include "core/util/Exception.h"
+#include "gui/pages/details/ContactPicture.h"
 
 #include <QDir>
 #include <QFile>

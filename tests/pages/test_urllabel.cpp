@@ -1,5 +1,5 @@
 #include "RecordingDialogs.h"
-#include "pages/URLLabel.h"
+#include "gui/controls/URLLabel.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #include "RecordingDialogs.h"
 #include "TestSupport.h"
-#include "store/DM.h"
-#include "store/RecordRulesHost.h"
+#include "core/data/DM.h"
+#include "core/data/RecordRulesHost.h"
 
 #include <QtTest>
 

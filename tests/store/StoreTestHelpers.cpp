@@ -1,6 +1,6 @@
 #include "StoreTestHelpers.h"
 
-#include "store/Connection.h"
+#include "core/store/Connection.h"
 
 #include <QFile>
 

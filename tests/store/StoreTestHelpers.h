@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "store/Table.h"
+#include "core/store/Table.h"
 
 #include <QString>
 #include <QStringList>

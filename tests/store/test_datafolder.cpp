@@ -3,8 +3,8 @@
 #include "StoreTestHelpers.h"
 #include "TestSupport.h"
 
-#include "store/DataFolder.h"
-#include "store/Schema.h"
+#include "core/store/DataFolder.h"
+#include "core/store/Schema.h"
 
 #include <QDir>
 #include <QFile>

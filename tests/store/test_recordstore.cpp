@@ -3,8 +3,8 @@
 #include "StoreTestHelpers.h"
 #include "TestSupport.h"
 
-#include "store/DM.h"
-#include "store/DataSource.h"
+#include "core/data/DM.h"
+#include "core/store/DataSource.h"
 
 #include <QSignalSpy>
 #include <QTest>

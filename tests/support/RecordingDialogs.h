@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/Dialogs.h"
+#include "core/util/Dialogs.h"
 
 #include <QList>
 #include <QString>

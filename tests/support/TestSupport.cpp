@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "store/DataFolder.h"
-#include "store/Table.h"
+#include "core/store/DataFolder.h"
+#include "core/store/Table.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The component tree keeps each window's components between walks; every
 // change that can alter them must be seen at the next question.
-#include "toolkit/ComponentModel.h"
-#include "toolkit/ComponentTree.h"
+#include "core/component/ComponentTree.h"
+#include "gui/controls/ComponentModel.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "toolkit/Exception.h"
-#include "toolkit/JpegLoader.h"
+#include "core/util/Exception.h"
+#include "core/util/JpegLoader.h"
 
 #include <QFile>
 #include <QtTest>

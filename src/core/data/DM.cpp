@@ -1,0 +1,215 @@
+#include "core/data/DM.h"
+
+#include "core/data/RecordRulesHost.h"
+#include "core/i18n/InCodeText.h"
+#include "core/util/Dialogs.h"
+
+TDM::TDM(QObject* owner, const QString& dataFolder) : QObject(owner), m_dataFolder(dataFolder)
+{
+    setObjectName(QStringLiteral("DM"));
+    TelefonTable = makeTable(QStringLiteral("TelefonTable"), QStringLiteral("Telefon.DB"),
+                             TelefonSource, QStringLiteral("TelefonSource"));
+    FamilieTable = makeTable(QStringLiteral("FamilieTable"), QStringLiteral("Familie.db"),
+                             FamilieSource, QStringLiteral("FamilieSource"));
+    FamAllTable = makeTable(QStringLiteral("FamAllTable"), QStringLiteral("Familie.DB"),
+                            FamAllSource, QStringLiteral("FamAllSource"));
+    PostTable = makeTable(QStringLiteral("PostTable"), QStringLiteral("Postnr.DB"), PostSource,
+                          QStringLiteral("PostSource"));
+    NogleTable = makeTable(QStringLiteral("NogleTable"), QStringLiteral("Nogleord.DB"), NogleSource,
+                           QStringLiteral("NogleSource"));
+    RegTable = makeTable(QStringLiteral("RegTable"), QStringLiteral("Regnr.DB"), RegSource,
+                         QStringLiteral("RegSource"));
+    ConfigTable = makeTable(QStringLiteral("ConfigTable"), QStringLiteral("Config.DB"),
+                            ConfigSource, QStringLiteral("ConfigSource"));
+
+    FamilieTable->SetMasterSource(TelefonSource);
+    FamilieTable->SetMasterFields(QStringLiteral("Navn;Telefon"));
+    FamilieTable->SetIndexFieldNames(QStringLiteral("Navn;Telefon"));
+}
+
+TDM::~TDM() = default;
+
+TTable* TDM::makeTable(const QString& name, const QString& file, TDataSource*& source,
+                       const QString& sourceName)
+{
+    auto* table = new TTable(this, name);
+    table->SetDatabaseName(m_dataFolder);
+    table->SetTableName(file);
+    source = new TDataSource(this, sourceName);
+    source->SetDataSet(table);
+    return table;
+}
+
+QList<TTable*> TDM::ContactTables() const
+{
+    return {RegTable, TelefonTable, PostTable, FamilieTable, FamAllTable, NogleTable};
+}
+
+// --- record rules ---------------------------------------------------------------
+
+const QString TDM::DuplicateMessage =
+    QStringLiteral("Der findes en tilsvarende registrering i forvejen.");
+
+void TDM::SetHost(RecordRulesHost* host)
+{
+    m_host = host;
+    BindRecordRules();
+}
+
+void TDM::BindRecordRules()
+{
+    TelefonTable->BeforeInsert = [this](TTable& t) { TelefonTableBeforeInsert(t); };
+    TelefonTable->AfterInsert = [this](TTable& t) { TelefonTableAfterInsert(t); };
+    TelefonTable->BeforePost = [this](TTable& t) { TelefonTableBeforePost(t); };
+    TelefonTable->AfterPost = [this](TTable& t) { TelefonTableAfterPost(t); };
+    TelefonTable->AfterDelete = [this](TTable& t) { TelefonTableAfterDelete(t); };
+    TelefonTable->AfterCancel = [this](TTable& t) { TelefonTableAfterDelete(t); };
+    TelefonTable->OnPostError = [this](TTable& t, EDatabaseError& e, DataAction& a) {
+        TelefonTablePostError(t, e, a);
+    };
+    TelefonSource->OnDataChange = [this](TDataSource& s, TField* f) {
+        TelefonSourceDataChange(s, f);
+    };
+    FamilieTable->AfterInsert = [this](TTable& t) { FamilieTableAfterInsert(t); };
+    FamilieTable->BeforePost = [this](TTable& t) { FamilieTableBeforePost(t); };
+    FamilieTable->AfterPost = [this](TTable& t) { FamilieTableAfterPost(t); };
+    FamilieTable->OnPostError = [this](TTable& t, EDatabaseError& e, DataAction& a) {
+        FamilieTablePostError(t, e, a);
+    };
+    NogleTable->AfterInsert = [this](TTable& t) { NogleTableAfterInsert(t); };
+    NogleTable->AfterPost = [this](TTable& t) { NogleTableAfterPost(t); };
+    NogleTable->OnPostError = [this](TTable& t, EDatabaseError& e, DataAction& a) {
+        NogleTablePostError(t, e, a);
+    };
+}
+
+void TDM::TelefonTableBeforeInsert(TTable& table)
+{
+    // A new contact always goes into the whole table, whatever a page filtered.
+    table.SetFiltered(false);
+}
+
+void TDM::TelefonTableAfterInsert(TTable& table)
+{
+    if (m_host) {
+        m_host->ShowDetailsPage();
+        m_host->FocusControl(QStringLiteral("DBEdit2"));
+    }
+    table.FieldByName(QStringLiteral("FKort")).SetAsString(QStringLiteral("Nej"));
+    table.FieldByName(QStringLiteral("JKort")).SetAsString(QStringLiteral("Nej"));
+    table.FieldByName(QStringLiteral("Land")).SetAsString(QStringLiteral("Danmark"));
+    // The number is drawn even when the placeholder picture fails: a contact
+    // without a number would own no picture file at all.
+    QString pictureError;
+    if (m_host) {
+        try {
+            m_host->ShowPlaceholderPicture();
+        } catch (const Exception& e) {
+            pictureError = e.message();
+        }
+    }
+    table.FieldByName(QStringLiteral("Regnr")).SetAsInteger(DrawRecordNumber());
+    if (!pictureError.isEmpty())
+        throw Exception(pictureError);
+}
+
+int TDM::DrawRecordNumber()
+{
+    RegTable->Last();
+    const int next = int(RegTable->FieldByName(QStringLiteral("Regnr")).AsInteger()) + 1;
+    RegTable->Insert();
+    RegTable->FieldByName(QStringLiteral("Regnr")).SetAsInteger(next);
+    RegTable->Post();
+    return next;
+}
+
+void TDM::DeriveDayAndMonth(TTable& table)
+{
+    // Taken from the birthday field itself at every post, so that the two
+    // fields always follow it, also when the birthday was cleared.
+    const QString birthday = table.FieldByName(QStringLiteral("Fodselsdag")).AsString();
+    table.FieldByName(QStringLiteral("Dg"))
+        .SetAsString(birthday.isEmpty() ? QString() : birthday.mid(0, 2));
+    table.FieldByName(QStringLiteral("Md"))
+        .SetAsString(birthday.isEmpty() ? QString() : birthday.mid(3, 2));
+}
+
+void TDM::TelefonTableBeforePost(TTable& table)
+{
+    DeriveDayAndMonth(table);
+}
+void TDM::FamilieTableBeforePost(TTable& table)
+{
+    DeriveDayAndMonth(table);
+}
+
+void TDM::TelefonTableAfterPost(TTable& table)
+{
+    table.FlushBuffers();
+}
+void TDM::FamilieTableAfterPost(TTable& table)
+{
+    table.FlushBuffers();
+}
+void TDM::NogleTableAfterPost(TTable& table)
+{
+    table.FlushBuffers();
+}
+
+void TDM::TelefonTableAfterDelete(TTable&)
+{
+    if (m_host)
+        m_host->Billede();
+}
+
+void TDM::RefusePostOnKeyViolation(EDatabaseError& error, DataAction& action)
+{
+    const auto* engine = dynamic_cast<EDBEngineError*>(&error);
+    if (!engine || engine->errorCount() == 0 ||
+        engine->errorCode(0) != EDBEngineError::KeyViolation)
+        return;
+    Dialogs::instance().message(MessageKind::Warning, DuplicateMessage, Ok);
+    action = DataAction::Abort;
+}
+
+void TDM::TelefonTablePostError(TTable&, EDatabaseError& error, DataAction& action)
+{
+    RefusePostOnKeyViolation(error, action);
+}
+void TDM::FamilieTablePostError(TTable&, EDatabaseError& error, DataAction& action)
+{
+    RefusePostOnKeyViolation(error, action);
+}
+void TDM::NogleTablePostError(TTable&, EDatabaseError& error, DataAction& action)
+{
+    RefusePostOnKeyViolation(error, action);
+}
+
+QString TDM::CountText() const
+{
+    const int language = m_host ? m_host->LanguageIndex() : -1;
+    const QString prefix = InCodeText::textFor(
+        language,
+        {QStringLiteral("Viste registreringer: "), QStringLiteral("Selected registrations: "),
+         QStringLiteral("Viste registreringer: "), QStringLiteral("Viste registreringer: "),
+         QStringLiteral("Viste registreringer: ")});
+    return prefix + QString::number(TelefonTable->Active() ? TelefonTable->RecordCount() : 0);
+}
+
+void TDM::TelefonSourceDataChange(TDataSource&, TField*)
+{
+    if (m_host)
+        m_host->SetCountText(CountText());
+}
+
+void TDM::FamilieTableAfterInsert(TTable&)
+{
+    if (m_host)
+        m_host->FocusControl(QStringLiteral("SpouseEdit"));
+}
+
+void TDM::NogleTableAfterInsert(TTable&)
+{
+    if (m_host)
+        m_host->FocusControl(QStringLiteral("NogleForm.DBGrid1"));
+}

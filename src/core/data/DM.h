@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/store/DataSource.h"
+#include "core/store/Table.h"
+
+#include <QObject>
+#include <QStringList>
+
+class RecordRulesHost;
+
+// The data module: every table of the program paired with the data source
+// the windows' controls bind to. Created once, closed; the main window opens
+// the tables when it is first shown.
+class TDM : public QObject
+{
+    Q_OBJECT
+public:
+    // dataFolder is relative to the working directory: "Data" for the program.
+    explicit TDM(QObject* owner = nullptr, const QString& dataFolder = QStringLiteral("Data"));
+    ~TDM() override;
+    TDM(const TDM&) = delete;
+    TDM& operator=(const TDM&) = delete;
+
+    TTable* TelefonTable;
+    TDataSource* TelefonSource;
+    TTable* FamilieTable;
+    TDataSource* FamilieSource;
+    TTable* FamAllTable;
+    TDataSource* FamAllSource;
+    TTable* PostTable;
+    TDataSource* PostSource;
+    TTable* NogleTable;
+    TDataSource* NogleSource;
+    TTable* RegTable;
+    TDataSource* RegSource;
+    TTable* ConfigTable;
+    TDataSource* ConfigSource;
+
+    const QString& DataFolderPath() const { return m_dataFolder; }
+
+    // The tables in the order the main window opens them after the configuration.
+    QList<TTable*> ContactTables() const;
+
+    // Binds the record rules to the tables. They act on the windows through
+    // the host; with none (tools, tests) they still keep the records right.
+    // Unbound, the tables are plain tables.
+    void SetHost(RecordRulesHost* host);
+    RecordRulesHost* Host() const { return m_host; }
+
+    static const QString DuplicateMessage;
+
+    // --- the record rules
+    void TelefonTableBeforeInsert(TTable& table);
+    void TelefonTableAfterInsert(TTable& table);
+    void TelefonTableBeforePost(TTable& table);
+    void TelefonTableAfterPost(TTable& table);
+    void TelefonTableAfterDelete(TTable& table);
+    void TelefonTablePostError(TTable& table, EDatabaseError& error, DataAction& action);
+    void TelefonSourceDataChange(TDataSource& source, TField* field);
+    void FamilieTableAfterInsert(TTable& table);
+    void FamilieTableBeforePost(TTable& table);
+    void FamilieTableAfterPost(TTable& table);
+    void FamilieTablePostError(TTable& table, EDatabaseError& error, DataAction& action);
+    void NogleTableAfterInsert(TTable& table);
+    void NogleTableAfterPost(TTable& table);
+    void NogleTablePostError(TTable& table, EDatabaseError& error, DataAction& action);
+
+    // The next record number: the last given plus one, or 1 for the first.
+    int DrawRecordNumber();
+    // The count text for the number of contacts shown, in the active language.
+    QString CountText() const;
+
+private:
+    void BindRecordRules();
+    static void DeriveDayAndMonth(TTable& table);
+    void RefusePostOnKeyViolation(EDatabaseError& error, DataAction& action);
+    RecordRulesHost* m_host = nullptr;
+    TTable* makeTable(const QString& name, const QString& file, TDataSource*& source,
+                      const QString& sourceName);
+    QString m_dataFolder;
+};

@@ -1,0 +1,178 @@
+#include "core/search/EasyFind.h"
+
+#include "core/search/Matcher.h"
+#include "core/store/DatabaseError.h"
+#include "core/store/Table.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+#include <algorithm>
+
+namespace {
+
+// The last search is compared with plain ASCII upper-casing, letters a to z.
+QString asciiUpper(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    return result;
+}
+
+// Switches the data set's controls off and shows the wait cursor for the
+// duration of a walk. finish() switches them on again, which tells the
+// controls once where the cursor now is; when an error ends the walk the
+// destructor does it instead and keeps the first error.
+class WalkScope
+{
+public:
+    explicit WalkScope(TTable& table) : m_table(table)
+    {
+        m_table.DisableControls();
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+            m_cursorSet = true;
+        }
+    }
+    ~WalkScope()
+    {
+        if (m_open) {
+            restoreCursor();
+            try {
+                m_table.EnableControls();
+            } catch (...) {
+            }
+        }
+    }
+    WalkScope(const WalkScope&) = delete;
+    WalkScope& operator=(const WalkScope&) = delete;
+
+    void finish()
+    {
+        m_open = false;
+        restoreCursor();
+        m_table.EnableControls();
+    }
+
+private:
+    void restoreCursor()
+    {
+        if (m_cursorSet)
+            QGuiApplication::restoreOverrideCursor();
+        m_cursorSet = false;
+    }
+
+    TTable& m_table;
+    bool m_cursorSet = false;
+    bool m_open = true;
+};
+
+} // namespace
+
+TEasyFind::TEasyFind(QObject* owner, const QString& name) : QObject(owner)
+{
+    setObjectName(name);
+}
+
+TEasyFind::~TEasyFind() = default;
+
+void TEasyFind::SetMultiCharPattern(const QString& pattern)
+{
+    m_multiCharPattern =
+        pattern.isEmpty() ? QStringLiteral("%") : pattern.left(Matcher::MaxMultiCharWildcardLength);
+}
+
+void TEasyFind::SetSingleCharPattern(const QString& pattern)
+{
+    m_singleCharPattern = pattern.isEmpty() ? QChar(u'_') : pattern.front();
+}
+
+void TEasyFind::SetSearchKey(const QString& key)
+{
+    qsizetype length = std::min<qsizetype>(key.size(), MaxSearchKeyLength);
+    if (length < key.size() && key[length - 1].isHighSurrogate())
+        --length;
+    m_searchKey = key.left(length);
+}
+
+void TEasyFind::FindFirst()
+{
+    m_findNext = false;
+    walk();
+}
+
+void TEasyFind::FindNext()
+{
+    if (m_searchKey.isEmpty() || asciiUpper(m_searchKey) != m_lastSearchText ||
+        asciiUpper(m_searchField) != m_lastSearchField)
+        throw EDBSearchError();
+    m_findNext = true;
+    walk();
+    m_findNext = false;
+}
+
+TTable& TEasyFind::dataSet() const
+{
+    TTable* table = m_dataSource ? m_dataSource->DataSet() : nullptr;
+    if (!table)
+        throw Exception(objectName().isEmpty()
+                            ? QStringLiteral("DataSource not set")
+                            : QStringLiteral("%1: DataSource not set").arg(objectName()));
+    if (!table->Active())
+        throw EDatabaseError(
+            QStringLiteral("Cannot perform this operation on a closed dataset (%1)")
+                .arg(table->objectName()));
+    return *table;
+}
+
+int TEasyFind::searchFieldIndex(TTable& table) const
+{
+    const QString wanted = asciiUpper(m_searchField);
+    for (int i = 0; i < table.FieldCount(); ++i)
+        if (asciiUpper(table.Fields(i).DisplayLabel()) == wanted)
+            return i;
+    return 0;
+}
+
+// Walking the records one by one would read every record from the file on
+// each keystroke. The walk instead scans the cached texts of the search field
+// in the cursor's order and moves once, to the record found; the outcome is
+// that of testing the records in turn from the start record on.
+void TEasyFind::walk()
+{
+    try {
+        Matcher::setSingleCharWildcard(m_singleCharPattern);
+        Matcher::setMultiCharWildcard(m_multiCharPattern);
+        TTable& table = dataSet();
+        if (table.FieldCount() == 0)
+            throw EDBSearchPatternNotFound();
+        const int field = searchFieldIndex(table);
+        m_lastSearchText = asciiUpper(m_searchKey);
+        m_lastSearchField = asciiUpper(m_searchField);
+
+        WalkScope scope(table);
+        // A pending edit is posted or dropped first, as any move would.
+        table.CheckBrowseMode();
+        m_cache.refresh(table, field, m_caseSensitive);
+        int found = -1;
+        if (m_cache.size() > 0) {
+            // From the last record, "next" stays on it, and it is tested again.
+            const int current = table.CurrentIndex();
+            const int start =
+                m_findNext && current >= 0 ? std::min(current + 1, m_cache.size() - 1) : 0;
+            const QString searchText =
+                m_caseSensitive ? m_searchKey : Matcher::upperCase(m_searchKey);
+            found = m_cache.find(start, searchText, m_allowWildcards);
+        }
+        if (found >= 0)
+            table.MoveToIndex(found);
+        else
+            m_findNext = false;
+        scope.finish();
+    } catch (...) {
+        m_findNext = false;
+        throw;
+    }
+}

@@ -1,0 +1,247 @@
+#include "core/store/Schema.h"
+
+using Schema::quoted;
+
+namespace {
+
+FieldDefinition text(const char* name, int size = 0)
+{
+    return {QString::fromLatin1(name), FieldType::Text, size};
+}
+FieldDefinition integer(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Integer, 0};
+}
+FieldDefinition date(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Date, 0};
+}
+FieldDefinition memo(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Memo, 0};
+}
+
+IndexField key(const char* field, Collation c = Collation::Binary)
+{
+    return {QString::fromLatin1(field), c};
+}
+
+constexpr auto Da = Collation::Danish;
+
+TableDefinition makeTelefon()
+{
+    TableDefinition t;
+    t.name = QStringLiteral("Telefon");
+    t.fileName = QStringLiteral("Telefon.DB");
+    t.fields = {
+        text("Navn"),        text("Telefon"),    text("Adresse1"),      text("Adresse2"),
+        text("Postnr", 10),  text("Bynavn"),     text("Land"),          text("Mobil"),
+        text("AltTelefon"),  text("Fax"),        text("EMail"),         text("Hjemmeside"),
+        memo("Notater"),     date("Fodselsdag"), text("Dg", 2),         text("Md", 2),
+        integer("Reminder"), text("FKort", 3),   text("JKort", 3),      text("Nogleord"),
+        integer("Regnr"),    text("Billede"),    text("FKortDato"),     text("Lokal"),
+        text("ArbFirma"),    text("Stilling"),   text("ArbAdresse"),    text("ArbPostnr", 10),
+        text("ArbBy"),       text("ArbTfl"),     text("ArbLokal"),      text("ArbAltNr"),
+        text("ArbFax"),      text("ArbMail"),    text("ArbHjemmeside"), memo("ArbNotat")};
+    t.primaryKey = {QStringLiteral("Navn"), QStringLiteral("Telefon")};
+    t.indexes = {{QString(), {key("Navn", Da), key("Telefon", Da)}},
+                 {QStringLiteral("IndexTelefon"), {key("Telefon"), key("Navn", Da)}},
+                 {QStringLiteral("IndexFodsel"),
+                  {key("Md"), key("Dg"), key("Navn", Da), key("Telefon", Da)}}};
+    return t;
+}
+
+TableDefinition makeFamilie()
+{
+    TableDefinition t;
+    t.name = QStringLiteral("Familie");
+    t.fileName = QStringLiteral("Familie.db");
+    t.fields = {text("Navn"),       text("Telefon"),    text("FamNavn"),
+                text("FamTelefon"), date("Fodselsdag"), text("Relation"),
+                memo("Notater"),    text("Dg", 2),      text("Md", 2)};
+    t.primaryKey = {QStringLiteral("Navn"), QStringLiteral("Telefon"), QStringLiteral("FamNavn")};
+    t.indexes = {{QString(), {key("Navn", Da), key("Telefon", Da), key("FamNavn", Da)}},
+                 {QStringLiteral("IndexFodsel"),
+                  {key("Md"), key("Dg"), key("FamNavn", Da), key("Navn", Da)}}};
+    return t;
+}
+
+TableDefinition makePostnr()
+{
+    TableDefinition t;
+    t.name = QStringLiteral("Postnr");
+    t.fileName = QStringLiteral("Postnr.DB");
+    t.fields = {text("Postnr", 10), text("Bynavn")};
+    t.primaryKey = {QStringLiteral("Postnr")};
+    t.indexes = {
+        {QString(), {key("Postnr")}},
+        {QStringLiteral("IndexBy"), {key("Bynavn", Collation::DanishNoCase), key("Postnr")}}};
+    return t;
+}
+
+TableDefinition makeNogleord()
+{
+    TableDefinition t;
+    t.name = QStringLiteral("Nogleord");
+    t.fileName = QStringLiteral("Nogleord.DB");
+    t.fields = {text("Nogleord")};
+    t.primaryKey = {QStringLiteral("Nogleord")};
+    t.indexes = {{QString(), {key("Nogleord", Da)}}};
+    return t;
+}
+
+TableDefinition makeRegnr()
+{
+    TableDefinition t;
+    t.name = QStringLiteral("Regnr");
+    t.fileName = QStringLiteral("Regnr.DB");
+    t.fields = {integer("Regnr")};
+    t.primaryKey = {QStringLiteral("Regnr")};
+    t.indexes = {{QString(), {key("Regnr")}}};
+    return t;
+}
+
+TableDefinition makeConfig()
+{
+    TableDefinition t;
+    t.name = QStringLiteral("Config");
+    t.fileName = QStringLiteral("Config.DB");
+    t.fields = {integer("Sprog"), text("Datapost"), integer("H_Main"), integer("W_Main")};
+    t.indexes = {{QString(), {}}}; // no key: records in the order they were written
+    return t;
+}
+
+QString sqlType(FieldType t)
+{
+    switch (t) {
+    case FieldType::Integer:
+        return QStringLiteral("INTEGER");
+    case FieldType::Date:
+        return QStringLiteral("DATE");
+    case FieldType::Memo:
+        return QStringLiteral("CLOB");
+    case FieldType::Text:
+        break;
+    }
+    return QStringLiteral("TEXT");
+}
+
+} // namespace
+
+QString Schema::quoted(const QString& identifier)
+{
+    return u'"' + QString(identifier).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+int TableDefinition::fieldIndex(const QString& fieldName) const
+{
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+const IndexDefinition* TableDefinition::index(const QString& indexName) const
+{
+    for (const auto& idx : indexes)
+        if (idx.name.compare(indexName, Qt::CaseInsensitive) == 0)
+            return &idx;
+    return nullptr;
+}
+
+QString TableDefinition::createStatements() const
+{
+    QStringList columns;
+    for (const auto& f : fields) {
+        QString col = quoted(f.name) + u' ' + sqlType(f.type);
+        // Key columns never hold NULL: NULLs are distinct in SQLite and would let
+        // two contacts with the same name and no phone number both be stored.
+        if (primaryKey.contains(f.name))
+            col += f.type == FieldType::Integer ? QStringLiteral(" NOT NULL")
+                                                : QStringLiteral(" NOT NULL DEFAULT ''");
+        columns << col;
+    }
+    if (!primaryKey.isEmpty()) {
+        QStringList keys;
+        for (const auto& k : primaryKey)
+            keys << quoted(k);
+        columns << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(u", "));
+    }
+    QString sql = QStringLiteral("CREATE TABLE %1 (%2);\n").arg(quoted(name), columns.join(u", "));
+    for (const auto& idx : indexes) {
+        if (idx.fields.empty())
+            continue;
+        QStringList cols;
+        for (const auto& f : idx.fields)
+            cols << quoted(f.field) + QStringLiteral(" COLLATE ") +
+                        Schema::collationName(f.collation);
+        const QString idxName =
+            name + u'_' + (idx.name.isEmpty() ? QStringLiteral("Order") : idx.name);
+        sql += QStringLiteral("CREATE INDEX %1 ON %2 (%3);\n")
+                   .arg(quoted(idxName), quoted(name), cols.join(u", "));
+    }
+    return sql;
+}
+
+namespace Schema {
+
+const TableDefinition& telefon()
+{
+    static const TableDefinition t = makeTelefon();
+    return t;
+}
+const TableDefinition& familie()
+{
+    static const TableDefinition t = makeFamilie();
+    return t;
+}
+const TableDefinition& postnr()
+{
+    static const TableDefinition t = makePostnr();
+    return t;
+}
+const TableDefinition& nogleord()
+{
+    static const TableDefinition t = makeNogleord();
+    return t;
+}
+const TableDefinition& regnr()
+{
+    static const TableDefinition t = makeRegnr();
+    return t;
+}
+const TableDefinition& config()
+{
+    static const TableDefinition t = makeConfig();
+    return t;
+}
+
+const std::vector<const TableDefinition*>& all()
+{
+    static const std::vector<const TableDefinition*> list = {&telefon(),  &familie(), &postnr(),
+                                                             &nogleord(), &regnr(),   &config()};
+    return list;
+}
+
+const TableDefinition* forFile(const QString& fileName)
+{
+    for (const auto* t : all())
+        if (t->fileName.compare(fileName, Qt::CaseInsensitive) == 0)
+            return t;
+    return nullptr;
+}
+
+QString collationName(Collation c)
+{
+    switch (c) {
+    case Collation::Danish:
+        return QStringLiteral("DANISH");
+    case Collation::DanishNoCase:
+        return QStringLiteral("DANISH_NOCASE");
+    case Collation::Binary:
+        break;
+    }
+    return QStringLiteral("BINARY");
+}
+
+} // namespace Schema

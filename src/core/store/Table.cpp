@@ -1,0 +1,1057 @@
+#include "core/store/Table.h"
+
+#include "core/store/Connection.h"
+#include "core/store/DataFolder.h"
+#include "core/store/DataSource.h"
+
+#include <QDate>
+
+#include <algorithm>
+
+namespace {
+
+using Schema::quoted;
+
+// Rows kept for grids before the cache is dropped and read again.
+constexpr int RowCacheLimit = 4000;
+
+} // namespace
+
+TTable::TTable(QObject* owner, const QString& name) : QObject(owner)
+{
+    setObjectName(name);
+}
+
+TTable::~TTable()
+{
+    for (auto* source : m_sources)
+        source->m_dataSet = nullptr;
+}
+
+// --- configuration ------------------------------------------------------------
+
+void TTable::SetMasterSource(TDataSource* master)
+{
+    if (m_masterSource == master)
+        return;
+    if (m_masterSource)
+        disconnect(m_masterSource, nullptr, this, nullptr);
+    m_masterSource = master;
+    if (master) {
+        connect(master, &TDataSource::dataChange, this, &TTable::onMasterChange);
+        // The owner may destroy the master source before this table.
+        connect(master, &QObject::destroyed, this, [this] { m_masterSource = nullptr; });
+    }
+}
+
+void TTable::SetMasterFields(const QString& fields)
+{
+    m_masterFields = fields.split(u';', Qt::SkipEmptyParts);
+}
+
+void TTable::SetIndexFieldNames(const QString& fields)
+{
+    m_indexFieldNames = fields.split(u';', Qt::SkipEmptyParts);
+}
+
+// --- opening ------------------------------------------------------------------
+
+void TTable::Open()
+{
+    if (Active())
+        return;
+    if (!m_definition)
+        m_definition = Schema::forFile(m_tableName);
+    if (!m_definition)
+        throw EDatabaseError(QStringLiteral("No table is known by the name %1").arg(m_tableName));
+
+    const QString path = DataFolder::resolve(m_databaseName, m_tableName);
+    auto connection = Connection::open(path);
+
+    // The file must hold the table with every field the program uses.
+    QStringList columns;
+    for (const auto& f : m_definition->fields)
+        columns << quoted(f.name);
+    const QString select = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                               .arg(columns.join(u','), quoted(m_definition->name));
+    std::unique_ptr<Statement> selectRow;
+    try {
+        selectRow = std::make_unique<Statement>(*connection, select);
+    } catch (const EDatabaseError& e) {
+        throw EDatabaseError(
+            QStringLiteral("Table file %1 does not hold the table %2 as expected: %3")
+                .arg(connection->path(), m_definition->name, e.message()));
+    }
+
+    m_connection = std::move(connection);
+    m_selectRow = std::move(selectRow);
+    m_fields.clear();
+    for (size_t i = 0; i < m_definition->fields.size(); ++i)
+        m_fields.push_back(std::make_unique<TField>(this, int(i)));
+    m_buffer.assign(m_fields.size(), QVariant());
+    connect(m_connection.get(), &Connection::changed, this, &TTable::onConnectionChanged);
+
+    if (!m_indexFieldNames.isEmpty()) {
+        std::vector<IndexField> order;
+        for (const auto& name : m_indexFieldNames)
+            for (const auto& f : m_definition->indexes.front().fields)
+                if (f.field.compare(name, Qt::CaseInsensitive) == 0)
+                    order.push_back(f);
+        // The rest of the primary order keeps records with equal link fields stable.
+        for (const auto& f : m_definition->indexes.front().fields)
+            if (!m_indexFieldNames.contains(f.field, Qt::CaseInsensitive))
+                order.push_back(f);
+        applyOrder(order);
+    } else {
+        applyOrder(m_definition->index(m_indexName) ? m_definition->index(m_indexName)->fields
+                                                    : m_definition->indexes.front().fields);
+    }
+    m_masterValues = currentMasterValues();
+    if (m_masterSource)
+        m_masterValues << masterHasRecord();
+    m_state = DataSetState::Browse;
+    m_modified = false;
+    rebuildView();
+    if (ensureRow(0))
+        loadAt(0);
+    else
+        setEmpty();
+    m_bof = true;
+    notifyState();
+    notifyDataChange(nullptr);
+    if (AfterOpen)
+        AfterOpen(*this);
+}
+
+void TTable::Close()
+{
+    if (!Active())
+        return;
+    m_state = DataSetState::Inactive;
+    m_view = View();
+    m_viewStale = false;
+    m_selectRow.reset();
+    m_insertRow.reset();
+    m_updateRow.reset();
+    m_deleteRow.reset();
+    m_rowCache.clear();
+    if (m_connection)
+        disconnect(m_connection.get(), nullptr, this, nullptr);
+    m_connection.reset();
+    m_rowid = -1;
+    m_recNo = -1;
+    m_eof = m_bof = true;
+    ++m_viewVersion;
+    notifyState();
+    notifyDataChange(nullptr);
+    emit viewChanged();
+}
+
+void TTable::requireActive() const
+{
+    if (!Active())
+        throw EDatabaseError(
+            QStringLiteral("Cannot perform this operation on a closed dataset (%1)")
+                .arg(objectName().isEmpty() ? m_tableName : objectName()));
+}
+
+void TTable::requireEditing() const
+{
+    requireActive();
+    if (!IsEditing())
+        throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+}
+
+// --- fields -------------------------------------------------------------------
+
+TField* TTable::FindField(const QString& name)
+{
+    if (!m_definition)
+        return nullptr;
+    const int i = m_definition->fieldIndex(name);
+    if (i < 0 || size_t(i) >= m_fields.size())
+        return nullptr;
+    return m_fields[size_t(i)].get();
+}
+
+TField& TTable::FieldByName(const QString& name)
+{
+    requireActive();
+    if (TField* f = FindField(name))
+        return *f;
+    throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
+}
+
+void TTable::SetBufferValue(int field, const QVariant& value)
+{
+    requireEditing();
+    m_buffer.at(size_t(field)) = value;
+    m_modified = true;
+    notifyDataChange(m_fields.at(size_t(field)).get());
+}
+
+QString TTable::DisplayText(FieldType type, const QVariant& stored)
+{
+    if (stored.isNull())
+        return QString();
+    if (type == FieldType::Date) {
+        const QDate d = QDate::fromString(stored.toString(), Qt::ISODate);
+        return d.isValid() ? d.toString(QStringLiteral("dd-MM-yyyy")) : stored.toString();
+    }
+    return stored.toString();
+}
+
+// --- the ordered view ---------------------------------------------------------
+
+void TTable::applyOrder(const std::vector<IndexField>& order)
+{
+    m_order = order;
+}
+
+QVariantList TTable::currentMasterValues() const
+{
+    QVariantList values;
+    if (!m_masterSource || m_masterFields.isEmpty())
+        return values;
+    TTable* master = m_masterSource->DataSet();
+    for (const auto& name : m_masterFields) {
+        TField* f = master && master->Active() ? master->FindField(name) : nullptr;
+        values << (f ? QVariant(f->AsString()) : QVariant(QString()));
+    }
+    return values;
+}
+
+bool TTable::masterHasRecord() const
+{
+    const TTable* master = m_masterSource ? m_masterSource->DataSet() : nullptr;
+    return master && master->Active() &&
+           (master->m_rowid >= 0 || master->State() == DataSetState::Insert);
+}
+
+QString TTable::whereClause(QVariantList& params) const
+{
+    QStringList parts;
+    if (m_filtered && !m_filter.isEmpty())
+        parts << m_filter.toSql(params);
+    if (m_masterSource && !m_masterFields.isEmpty()) {
+        if (!masterHasRecord()) {
+            parts << QStringLiteral("0"); // no master record: no detail records
+        } else {
+            for (int i = 0; i < m_masterFields.size() && i < m_masterValues.size(); ++i) {
+                parts << QStringLiteral("ifnull(%1,'') = ?").arg(quoted(m_masterFields[i]));
+                params << m_masterValues[i];
+            }
+        }
+    }
+    return parts.isEmpty() ? QStringLiteral("1") : parts.join(QStringLiteral(" AND "));
+}
+
+QString TTable::orderClause() const
+{
+    QStringList cols;
+    for (const auto& f : m_order)
+        cols << quoted(f.field) + QStringLiteral(" COLLATE ") + Schema::collationName(f.collation);
+    cols << QStringLiteral("rowid");
+    return cols.join(u',');
+}
+
+void TTable::invalidateView()
+{
+    m_view = View();
+    m_viewStale = true;
+    m_rowCache.clear();
+    ++m_viewVersion;
+    if (m_rowid >= 0)
+        m_recNo = PositionUnknown;
+}
+
+void TTable::rebuildView()
+{
+    m_viewStale = false;
+    QVariantList params;
+    QString columns = QStringLiteral("rowid");
+    m_scanFields.clear();
+    for (const auto& f : m_order) {
+        const int index = m_definition->fieldIndex(f.field);
+        if (index >= 0) {
+            columns += u',' + quoted(m_definition->fields[size_t(index)].name);
+            m_scanFields.push_back(index);
+        }
+    }
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+            .arg(columns, quoted(m_definition->name), whereClause(params), orderClause());
+    m_view = View();
+    m_view.scan = std::make_unique<Statement>(*m_connection, sql);
+    for (int i = 0; i < params.size(); ++i)
+        m_view.scan->bind(i + 1, params[i]);
+    m_rowCache.clear();
+    ++m_viewVersion;
+}
+
+bool TTable::ensureRow(int index)
+{
+    if (index < 0)
+        return false;
+    if (m_viewStale)
+        rebuildView();
+    while (int(m_view.rowids.size()) <= index && !m_view.complete) {
+        if (m_view.scan->step()) {
+            m_view.rowids.push_back(m_view.scan->columnInt64(0));
+            m_view.scanAt = int(m_view.rowids.size()) - 1;
+        } else {
+            m_view.scanAt = -1;
+            m_view.complete = true;
+            m_view.count = qint64(m_view.rowids.size());
+        }
+    }
+    return int(m_view.rowids.size()) > index;
+}
+
+QVariant TTable::BufferValue(int field) const
+{
+    if (m_bufferPartial &&
+        std::find(m_scanFields.begin(), m_scanFields.end(), field) == m_scanFields.end())
+        completeBuffer();
+    return m_buffer.at(size_t(field));
+}
+
+void TTable::completeBuffer() const
+{
+    if (!m_bufferPartial)
+        return;
+    m_buffer = readRow(m_rowid);
+    m_bufferPartial = false;
+}
+
+std::vector<QVariant> TTable::readRow(qint64 rowid) const
+{
+    m_selectRow->reset();
+    m_selectRow->bind(1, QVariant(rowid));
+    std::vector<QVariant> row(m_fields.size());
+    if (m_selectRow->step())
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = m_selectRow->column(int(i));
+    m_selectRow->reset();
+    return row;
+}
+
+void TTable::loadRowid(qint64 rowid)
+{
+    m_buffer = readRow(rowid);
+    m_bufferPartial = false;
+    m_rowid = rowid;
+    m_modified = false;
+}
+
+void TTable::loadAt(int index)
+{
+    m_recNo = index;
+    m_fallbackIndex = index;
+    m_eof = m_bof = false;
+    if (index != m_view.scanAt || m_scanFields.empty()) {
+        loadRowid(m_view.rowids[size_t(index)]);
+        return;
+    }
+    // The scan sits on this record: its order fields are at hand.
+    m_buffer.assign(m_fields.size(), QVariant());
+    for (size_t k = 0; k < m_scanFields.size(); ++k)
+        m_buffer[size_t(m_scanFields[k])] = m_view.scan->column(int(k) + 1);
+    m_bufferPartial = true;
+    m_rowid = m_view.rowids[size_t(index)];
+    m_modified = false;
+}
+
+void TTable::clearBuffer()
+{
+    m_buffer.assign(m_fields.size(), QVariant());
+    m_bufferPartial = false;
+}
+
+void TTable::setEmpty()
+{
+    m_recNo = -1;
+    m_rowid = -1;
+    clearBuffer();
+    m_eof = m_bof = true;
+}
+
+int TTable::findIndex(qint64 rowid)
+{
+    if (rowid < 0)
+        return -1;
+    for (int i = 0;; ++i) {
+        if (!ensureRow(i))
+            return -1;
+        if (m_view.rowids[size_t(i)] == rowid)
+            return i;
+    }
+}
+
+bool TTable::moveToRowid(qint64 rowid)
+{
+    if (rowid < 0 || !passes(rowid))
+        return false;
+    positionOn(rowid);
+    return true;
+}
+
+// Makes a record of the view current without stepping the view to it.
+void TTable::positionOn(qint64 rowid)
+{
+    loadRowid(rowid);
+    m_recNo = PositionUnknown;
+    m_eof = m_bof = false;
+}
+
+int TTable::resolvedIndex()
+{
+    if (m_recNo != PositionUnknown)
+        return m_recNo;
+    const int index = findIndex(m_rowid);
+    if (index >= 0) {
+        m_recNo = index;
+        m_fallbackIndex = index;
+        return index;
+    }
+    // A record being edited stays current, in the view or not.
+    if (IsEditing())
+        return -1;
+    // The record left the view: the one now at its place becomes current.
+    const bool eof = m_eof;
+    refreshAndFind(-1, m_fallbackIndex);
+    m_eof = m_eof || eof;
+    return m_recNo;
+}
+
+// Whether a record is in the table and passes the filter and the link.
+bool TTable::passes(qint64 rowid)
+{
+    QVariantList params;
+    const QString where = whereClause(params);
+    Statement query(*m_connection, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ? AND (%2)")
+                                       .arg(quoted(m_definition->name), where));
+    query.bind(1, QVariant(rowid));
+    for (int i = 0; i < params.size(); ++i)
+        query.bind(i + 2, params[i]);
+    return query.step();
+}
+
+// After this cursor wrote the current record: the view is read again when
+// it is next needed, and the record stays current where it still passes.
+void TTable::settleAfterWrite(bool inserted)
+{
+    if (!passes(m_rowid)) {
+        refreshAndFind(-1, m_fallbackIndex);
+        return;
+    }
+    const qint64 count = m_view.count;
+    invalidateView();
+    if (count >= 0)
+        m_view.count = count + (inserted ? 1 : 0);
+    positionOn(m_rowid);
+}
+
+Statement& TTable::cached(std::unique_ptr<Statement>& slot, const QString& sql)
+{
+    if (!slot)
+        slot = std::make_unique<Statement>(*m_connection, sql);
+    slot->reset();
+    return *slot;
+}
+
+void TTable::refreshAndFind(qint64 rowid, int fallbackIndex)
+{
+    rebuildView();
+    if (moveToRowid(rowid))
+        return;
+    if (fallbackIndex < 0)
+        fallbackIndex = 0;
+    if (ensureRow(fallbackIndex)) {
+        loadAt(fallbackIndex);
+    } else if (ensureRow(0)) {
+        ensureRow(INT_MAX - 1);
+        loadAt(int(m_view.rowids.size()) - 1);
+    } else {
+        setEmpty();
+    }
+}
+
+qint64 TTable::firstMatch(const QString& condition, const QVariantList& conditionParams)
+{
+    QVariantList params;
+    const QString where = whereClause(params);
+    params += conditionParams;
+    Statement query(*m_connection,
+                    QStringLiteral("SELECT rowid FROM %1 WHERE (%2) AND (%3) ORDER BY %4 LIMIT 1")
+                        .arg(quoted(m_definition->name), where, condition, orderClause()));
+    for (int i = 0; i < params.size(); ++i)
+        query.bind(i + 1, params[i]);
+    return query.step() ? query.columnInt64(0) : -1;
+}
+
+// --- moving -------------------------------------------------------------------
+
+void TTable::First()
+{
+    requireActive();
+    CheckBrowseMode();
+    if (ensureRow(0))
+        loadAt(0);
+    else
+        setEmpty();
+    m_bof = true;
+    notifyDataChange(nullptr);
+}
+
+void TTable::Next()
+{
+    requireActive();
+    CheckBrowseMode();
+    resolvedIndex();
+    if (m_recNo >= 0 && ensureRow(m_recNo + 1)) {
+        loadAt(m_recNo + 1);
+        notifyDataChange(nullptr);
+    } else {
+        m_eof = true;
+    }
+}
+
+void TTable::Prior()
+{
+    requireActive();
+    CheckBrowseMode();
+    if (resolvedIndex() > 0) {
+        loadAt(m_recNo - 1);
+        notifyDataChange(nullptr);
+    } else {
+        m_bof = true;
+    }
+}
+
+void TTable::Last()
+{
+    requireActive();
+    CheckBrowseMode();
+    if (ensureRow(0)) {
+        ensureRow(INT_MAX - 1);
+        loadAt(int(m_view.rowids.size()) - 1);
+    } else {
+        setEmpty();
+    }
+    m_eof = true;
+    notifyDataChange(nullptr);
+}
+
+void TTable::MoveBy(int distance)
+{
+    requireActive();
+    CheckBrowseMode();
+    if (resolvedIndex() < 0 || distance == 0)
+        return;
+    const int wanted = m_recNo + distance;
+    if (ensureRow(std::max(wanted, 0))) {
+        loadAt(std::max(wanted, 0));
+        m_bof = wanted < 0; // asked to go before the first record
+    } else {
+        ensureRow(INT_MAX - 1);
+        loadAt(int(m_view.rowids.size()) - 1);
+        m_eof = true;
+    }
+    notifyDataChange(nullptr);
+}
+
+void TTable::MoveToIndex(int index)
+{
+    requireActive();
+    if (index == resolvedIndex() && m_state == DataSetState::Browse)
+        return;
+    CheckBrowseMode();
+    if (!ensureRow(index))
+        return;
+    loadAt(index);
+    notifyDataChange(nullptr);
+}
+
+bool TTable::IsEmpty()
+{
+    requireActive();
+    return !ensureRow(0) && m_state != DataSetState::Insert;
+}
+
+int TTable::RecordCount()
+{
+    requireActive();
+    if (m_view.count < 0) {
+        QVariantList params;
+        const QString where = whereClause(params);
+        Statement count(*m_connection, QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
+                                           .arg(quoted(m_definition->name), where));
+        for (int i = 0; i < params.size(); ++i)
+            count.bind(i + 1, params[i]);
+        m_view.count = count.step() ? count.columnInt64(0) : 0;
+    }
+    return int(m_view.count);
+}
+
+// --- editing ------------------------------------------------------------------
+
+void TTable::CheckBrowseMode()
+{
+    requireActive();
+    if (!IsEditing())
+        return;
+    for (auto* source : std::vector<TDataSource*>(m_sources))
+        emit source->updateRecord();
+    if (m_modified)
+        Post();
+    else
+        Cancel();
+}
+
+void TTable::Edit()
+{
+    requireActive();
+    if (IsEditing())
+        return;
+    if (m_rowid < 0) {
+        Insert();
+        return;
+    }
+    if (BeforeEdit)
+        BeforeEdit(*this);
+    completeBuffer();
+    m_state = DataSetState::Edit;
+    m_modified = false;
+    notifyState();
+    if (AfterEdit)
+        AfterEdit(*this);
+}
+
+void TTable::Insert()
+{
+    requireActive();
+    CheckBrowseMode();
+    // A detail record belongs to a master record; without one it would be
+    // stored under empty link values and never be seen again.
+    if (m_masterSource && !m_masterFields.isEmpty() && !masterHasRecord())
+        throw EDatabaseError(QStringLiteral("Cannot add a record to %1 without a master record")
+                                 .arg(objectName().isEmpty() ? m_tableName : objectName()));
+    if (BeforeInsert)
+        BeforeInsert(*this);
+    m_rowidBeforeInsert = m_rowid;
+    m_state = DataSetState::Insert;
+    clearBuffer();
+    const QVariantList link = currentMasterValues();
+    for (int i = 0; i < m_masterFields.size() && i < link.size(); ++i)
+        if (TField* f = FindField(m_masterFields[i]))
+            m_buffer[size_t(f->Index())] = link[i];
+    m_modified = false;
+    m_eof = m_bof = false;
+    notifyState();
+    notifyDataChange(nullptr);
+    if (AfterInsert)
+        AfterInsert(*this);
+}
+
+void TTable::writeRecord()
+{
+    completeBuffer();
+    const auto& fields = m_definition->fields;
+    const bool inserting = m_state == DataSetState::Insert;
+    Statement& statement =
+        inserting ? cached(m_insertRow, insertSql()) : cached(m_updateRow, updateSql());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        QVariant v = m_buffer[i];
+        if (v.isNull() && m_definition->primaryKey.contains(fields[i].name) &&
+            fields[i].type != FieldType::Integer)
+            v = QString(QLatin1String(""));
+        statement.bind(int(i) + 1, v);
+    }
+    if (!inserting)
+        statement.bind(int(fields.size()) + 1, QVariant(m_rowid));
+    statement.step();
+    statement.reset();
+    if (inserting) {
+        m_rowid = sqlite3_last_insert_rowid(m_connection->handle());
+    } else if (sqlite3_changes(m_connection->handle()) == 0) {
+        throw EDBEngineError(QStringLiteral("The record was deleted by another program (%1)")
+                                 .arg(m_connection->fileName()),
+                             {8708});
+    }
+}
+
+QString TTable::insertSql() const
+{
+    QStringList names, marks;
+    for (const auto& f : m_definition->fields) {
+        names << quoted(f.name);
+        marks << QStringLiteral("?");
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(quoted(m_definition->name), names.join(u','), marks.join(u','));
+}
+
+QString TTable::updateSql() const
+{
+    QStringList sets;
+    for (const auto& f : m_definition->fields)
+        sets << quoted(f.name) + QStringLiteral(" = ?");
+    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+        .arg(quoted(m_definition->name), sets.join(u','));
+}
+
+void TTable::Post()
+{
+    requireActive();
+    if (!IsEditing())
+        return;
+    for (auto* source : std::vector<TDataSource*>(m_sources))
+        emit source->updateRecord();
+    if (BeforePost)
+        BeforePost(*this);
+    const qint64 rowidBefore = m_rowid;
+    try {
+        writeRecord();
+    } catch (EDatabaseError& error) {
+        m_rowid = rowidBefore;
+        DataAction action = DataAction::Fail;
+        if (OnPostError)
+            OnPostError(*this, error, action);
+        if (action == DataAction::Abort)
+            throw EAbort();
+        throw;
+    }
+    const bool inserted = m_state == DataSetState::Insert;
+    m_state = DataSetState::Browse;
+    m_modified = false;
+    m_writing = true;
+    m_connection->noteChanged();
+    m_writing = false;
+    settleAfterWrite(inserted);
+    notifyState();
+    emit viewChanged();
+    notifyDataChange(nullptr);
+    if (AfterPost)
+        AfterPost(*this);
+}
+
+void TTable::Cancel()
+{
+    requireActive();
+    if (!IsEditing())
+        return;
+    if (BeforeCancel)
+        BeforeCancel(*this);
+    m_state = DataSetState::Browse;
+    m_modified = false;
+    // Back to the record that was current before, read as it is stored now.
+    if (m_rowid >= 0 && passes(m_rowid)) {
+        loadRowid(m_rowid);
+        m_eof = m_bof = false;
+    } else {
+        refreshAndFind(-1, m_fallbackIndex);
+    }
+    notifyState();
+    notifyDataChange(nullptr);
+    if (AfterCancel)
+        AfterCancel(*this);
+}
+
+void TTable::Delete()
+{
+    requireActive();
+    if (m_state == DataSetState::Insert) {
+        Cancel();
+        return;
+    }
+    if (m_state == DataSetState::Edit)
+        Cancel();
+    if (m_rowid < 0)
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    if (BeforeDelete)
+        BeforeDelete(*this);
+    const int place = std::max(resolvedIndex(), 0);
+    Statement& statement =
+        cached(m_deleteRow,
+               QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_definition->name)));
+    statement.bind(1, QVariant(m_rowid));
+    statement.step();
+    statement.reset();
+    m_writing = true;
+    m_connection->noteChanged();
+    m_writing = false;
+    // The record that followed the deleted one takes its place.
+    refreshAndFind(-1, place);
+    emit viewChanged();
+    notifyDataChange(nullptr);
+    if (AfterDelete)
+        AfterDelete(*this);
+}
+
+// --- filter, order, search ----------------------------------------------------
+
+void TTable::SetFilter(const QString& text)
+{
+    m_filterText = text;
+    m_filterError.clear();
+    const TableDefinition* def = m_definition ? m_definition : Schema::forFile(m_tableName);
+    try {
+        m_filter = def ? FilterExpression::parse(text, *def) : FilterExpression();
+    } catch (const EDatabaseError& e) {
+        m_filter = FilterExpression();
+        m_filterError = e.message();
+    }
+    if (Active() && m_filtered) {
+        CheckBrowseMode();
+        if (!m_filterError.isEmpty()) {
+            m_filtered = false;
+            refreshAndFind(m_rowid, 0);
+            emit viewChanged();
+            notifyDataChange(nullptr);
+            throw EDatabaseError(m_filterError);
+        }
+        rebuildView();
+        emit viewChanged();
+        First();
+    }
+}
+
+void TTable::SetFiltered(bool on)
+{
+    if (!Active()) {
+        m_filtered = on;
+        return;
+    }
+    CheckBrowseMode();
+    if (on && !m_filterError.isEmpty())
+        throw EDatabaseError(m_filterError);
+    if (on != m_filtered) {
+        m_filtered = on;
+        rebuildView();
+        emit viewChanged();
+    }
+    First();
+}
+
+void TTable::SetIndexName(const QString& name)
+{
+    const TableDefinition* def = m_definition ? m_definition : Schema::forFile(m_tableName);
+    const IndexDefinition* index = def ? def->index(name) : nullptr;
+    if (def && !index)
+        throw EDatabaseError(QStringLiteral("Index %1 not found").arg(name));
+    m_indexName = name;
+    m_indexFieldNames.clear();
+    if (!Active()) {
+        if (index)
+            applyOrder(index->fields);
+        return;
+    }
+    CheckBrowseMode();
+    applyOrder(index->fields);
+    // Same records, another order: the current one stays, its place is
+    // found when needed.
+    invalidateView();
+    m_fallbackIndex = 0;
+    emit viewChanged();
+    notifyDataChange(nullptr);
+}
+
+bool TTable::FindKey(const QVariant& value)
+{
+    requireActive();
+    CheckBrowseMode();
+    if (m_order.empty())
+        throw EDatabaseError(QStringLiteral("The table has no index to search"));
+    const IndexField& key = m_order.front();
+    const TField* field = FindField(key.field);
+    const bool isText = field && field->DataType() != FieldType::Integer;
+    const QString column =
+        isText ? QStringLiteral("ifnull(%1,'')").arg(quoted(key.field)) : quoted(key.field);
+    const QString condition =
+        QStringLiteral("%1 = ? COLLATE %2").arg(column, Schema::collationName(key.collation));
+    const qint64 rowid = firstMatch(condition, {isText ? QVariant(value.toString()) : value});
+    if (rowid < 0 || !moveToRowid(rowid))
+        return false;
+    notifyDataChange(nullptr);
+    return true;
+}
+
+bool TTable::Locate(const QString& fieldName, const QVariant& value, LocateOptions options)
+{
+    requireActive();
+    CheckBrowseMode();
+    TField& field = FieldByName(fieldName);
+    QString text = value.toString();
+    if (field.DataType() == FieldType::Date && !options.partialKey) {
+        const QDate d = QDate::fromString(text, QStringLiteral("dd-MM-yyyy"));
+        if (d.isValid())
+            text = d.toString(Qt::ISODate);
+    }
+    QString column = QStringLiteral("ifnull(CAST(%1 AS TEXT),'')").arg(quoted(field.FieldName()));
+    QString probe = QStringLiteral("?");
+    if (options.caseInsensitive) {
+        column = QStringLiteral("kv_fold(%1)").arg(column);
+        probe = QStringLiteral("kv_fold(?)");
+    }
+    QString condition;
+    QVariantList params;
+    if (options.partialKey) {
+        condition = QStringLiteral("substr(%1, 1, length(%2)) = %2").arg(column, probe);
+        params << text << text;
+    } else {
+        condition = QStringLiteral("%1 = %2").arg(column, probe);
+        params << text;
+    }
+    const qint64 rowid = firstMatch(condition, params);
+    if (rowid < 0 || !moveToRowid(rowid))
+        return false;
+    notifyDataChange(nullptr);
+    return true;
+}
+
+TBookmark TTable::GetBookmark() const
+{
+    if (!Active() || m_rowid < 0)
+        return std::nullopt;
+    return m_rowid;
+}
+
+bool TTable::BookmarkValid(const TBookmark& bookmark)
+{
+    if (!bookmark || !Active())
+        return false;
+    return firstMatch(QStringLiteral("rowid = ?"), {QVariant(*bookmark)}) >= 0;
+}
+
+void TTable::GotoBookmark(const TBookmark& bookmark)
+{
+    requireActive();
+    CheckBrowseMode();
+    if (!bookmark || !moveToRowid(*bookmark))
+        throw EDatabaseError(QStringLiteral("Record not found"));
+    notifyDataChange(nullptr);
+}
+
+void TTable::EnableControls()
+{
+    if (m_disableCount > 0 && --m_disableCount == 0)
+        notifyDataChange(nullptr);
+}
+
+// --- reading without moving ---------------------------------------------------
+
+QVariant TTable::ValueAt(int index, int field)
+{
+    if (!Active() || field < 0 || size_t(field) >= m_fields.size())
+        return {};
+    if (m_state == DataSetState::Edit && index == resolvedIndex())
+        return m_buffer[size_t(field)];
+    if (!ensureRow(index))
+        return {};
+    const qint64 rowid = m_view.rowids[size_t(index)];
+    auto it = m_rowCache.find(rowid);
+    if (it == m_rowCache.end()) {
+        if (m_rowCache.size() >= RowCacheLimit)
+            m_rowCache.clear();
+        it = m_rowCache.insert(rowid, readRow(rowid));
+    }
+    return it.value()[size_t(field)];
+}
+
+QString TTable::DisplayTextAt(int index, int field)
+{
+    if (field < 0 || size_t(field) >= m_fields.size())
+        return {};
+    return DisplayText(m_fields[size_t(field)]->DataType(), ValueAt(index, field));
+}
+
+std::vector<QString> TTable::ColumnInOrder(int field)
+{
+    requireActive();
+    std::vector<QString> values;
+    if (field < 0 || size_t(field) >= m_fields.size())
+        return values;
+    QVariantList params;
+    const QString where = whereClause(params);
+    Statement query(*m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+                                       .arg(quoted(m_definition->fields[size_t(field)].name),
+                                            quoted(m_definition->name), where, orderClause()));
+    for (int i = 0; i < params.size(); ++i)
+        query.bind(i + 1, params[i]);
+    const FieldType type = m_fields[size_t(field)]->DataType();
+    while (query.step())
+        values.push_back(type == FieldType::Date ? DisplayText(type, query.column(0))
+                                                 : query.columnText(0));
+    return values;
+}
+
+// --- notifications ------------------------------------------------------------
+
+void TTable::AddDataSource(TDataSource* source)
+{
+    if (std::find(m_sources.begin(), m_sources.end(), source) == m_sources.end())
+        m_sources.push_back(source);
+}
+
+void TTable::RemoveDataSource(TDataSource* source)
+{
+    m_sources.erase(std::remove(m_sources.begin(), m_sources.end(), source), m_sources.end());
+}
+
+void TTable::notifyDataChange(TField* field)
+{
+    if (m_disableCount > 0)
+        return;
+    for (auto* source : std::vector<TDataSource*>(m_sources))
+        source->notifyDataChange(field);
+}
+
+void TTable::notifyState()
+{
+    for (auto* source : std::vector<TDataSource*>(m_sources))
+        emit source->stateChange();
+}
+
+void TTable::onMasterChange(TField* field)
+{
+    if (!Active())
+        return;
+    if (field && !m_masterFields.contains(field->FieldName(), Qt::CaseInsensitive))
+        return;
+    QVariantList values = currentMasterValues();
+    values << masterHasRecord();
+    if (values == m_masterValues)
+        return;
+    CheckBrowseMode();
+    m_masterValues = values;
+    rebuildView();
+    if (ensureRow(0))
+        loadAt(0);
+    else
+        setEmpty();
+    m_bof = true;
+    emit viewChanged();
+    notifyDataChange(nullptr);
+}
+
+void TTable::onConnectionChanged()
+{
+    if (m_writing || !Active())
+        return;
+    // Another cursor on the same file wrote: the view is read again when it
+    // is next needed. The current record stays where it still passes, read
+    // as it is stored now; a record being edited keeps what the user typed.
+    if (m_state == DataSetState::Browse) {
+        if (m_rowid >= 0 && passes(m_rowid)) {
+            invalidateView();
+            positionOn(m_rowid);
+        } else {
+            refreshAndFind(-1, m_recNo >= 0 ? m_recNo : m_fallbackIndex);
+        }
+        notifyDataChange(nullptr);
+    } else {
+        invalidateView();
+    }
+    emit viewChanged();
+}

@@ -1,0 +1,254 @@
+#pragma once
+
+#include "core/store/DatabaseError.h"
+#include "core/store/Field.h"
+#include "core/store/FilterExpression.h"
+#include "core/store/Schema.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Connection;
+class Statement;
+class TDataSource;
+
+enum class DataSetState
+{
+    Inactive,
+    Browse,
+    Edit,
+    Insert
+};
+
+// What a post-error handler decides: let the error go on to the user, or end
+// the post silently and leave the record as it is.
+enum class DataAction
+{
+    Fail,
+    Abort
+};
+
+struct LocateOptions
+{
+    bool caseInsensitive = false;
+    bool partialKey = false;
+};
+
+// A saved position: the record it names, found again by GotoBookmark.
+using TBookmark = std::optional<qint64>;
+
+// A cursor on one table file: the current record with its browse, edit or
+// insert state, moves in the order of the chosen index under the filter and
+// the master-detail link, posts that are on disk when they return, and the
+// events the record rules hang on.
+//
+// Records are read lazily: opening reads the first record only, and the
+// order is stepped through as far as the moves and the grids need it.
+class TTable : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TTable(QObject* owner = nullptr, const QString& name = QString());
+    ~TTable() override;
+    TTable(const TTable&) = delete;
+    TTable& operator=(const TTable&) = delete;
+
+    // --- configuration, while closed
+    void SetDatabaseName(const QString& folder) { m_databaseName = folder; }
+    const QString& DatabaseName() const { return m_databaseName; }
+    void SetTableName(const QString& fileName) { m_tableName = fileName; }
+    const QString& TableName() const { return m_tableName; }
+    // The table's fields and indexes; by default found from the file name.
+    void SetDefinition(const TableDefinition* definition) { m_definition = definition; }
+    const TableDefinition* Definition() const { return m_definition; }
+
+    // Master-detail link: only records whose link fields equal the master's
+    // current values pass, and a new record gets those values.
+    void SetMasterSource(TDataSource* master);
+    TDataSource* MasterSource() const { return m_masterSource; }
+    void SetMasterFields(const QString& fields); // "Navn;Telefon"
+    void SetIndexFieldNames(const QString& fields);
+
+    // --- opening
+    void Open();
+    void Close();
+    bool Active() const { return m_state != DataSetState::Inactive; }
+    DataSetState State() const { return m_state; }
+    bool IsEditing() const
+    {
+        return m_state == DataSetState::Edit || m_state == DataSetState::Insert;
+    }
+
+    // --- fields of the current record
+    int FieldCount() const { return int(m_fields.size()); }
+    TField& Fields(int i) { return *m_fields.at(size_t(i)); }
+    TField* FindField(const QString& name);
+    TField& FieldByName(const QString& name); // throws when there is no such field
+
+    // --- moving
+    void First();
+    void Next();
+    void Prior();
+    void Last();
+    void MoveBy(int distance);
+    bool Eof() const { return m_eof; }
+    bool Bof() const { return m_bof; }
+    bool IsEmpty();
+    int RecordCount(); // records that pass the filter and the link
+    // 0-based place in the order, -1 if none. The place of a record reached
+    // by a search or a post is found only when it is asked for.
+    int CurrentIndex() const { return const_cast<TTable*>(this)->resolvedIndex(); }
+    void MoveToIndex(int index);
+
+    // --- editing
+    void Edit();
+    void Insert();
+    void Post();
+    void Cancel();
+    void Delete();
+    bool Modified() const { return m_modified; }
+    // Posts a pending edit that holds changes and drops one that holds none.
+    void CheckBrowseMode();
+
+    // --- filter, order and searching
+    const QString& Filter() const { return m_filterText; }
+    void SetFilter(const QString& text);
+    bool Filtered() const { return m_filtered; }
+    void SetFiltered(bool on);
+    const QString& IndexName() const { return m_indexName; }
+    void SetIndexName(const QString& name);
+    bool FindKey(const QVariant& value);
+    bool Locate(const QString& field, const QVariant& value, LocateOptions options = {});
+
+    // Posted records are committed with a full sync before Post returns, so
+    // there is nothing left to write here; kept for the rules that ask for it.
+    void FlushBuffers() {}
+
+    TBookmark GetBookmark() const;
+    void GotoBookmark(const TBookmark& bookmark);
+    bool BookmarkValid(const TBookmark& bookmark);
+
+    // While disabled, the data sources tell their controls nothing; enabling
+    // again sends one data change.
+    void DisableControls() { ++m_disableCount; }
+    void EnableControls();
+    bool ControlsDisabled() const { return m_disableCount > 0; }
+
+    // --- reading without moving (grids, search)
+    QVariant ValueAt(int index, int field);        // raw stored value
+    QString DisplayTextAt(int index, int field);   // as a control shows it
+    std::vector<QString> ColumnInOrder(int field); // display texts of every record in order
+    // Changes whenever the order, the filter, the link or the stored data change.
+    quint64 ViewVersion() const { return m_viewVersion; }
+
+    // --- events
+    std::function<void(TTable&)> BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost,
+        AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, AfterOpen;
+    std::function<void(TTable&, EDatabaseError&, DataAction&)> OnPostError;
+
+    // --- for TField and TDataSource
+    QVariant BufferValue(int field) const;
+    void SetBufferValue(int field, const QVariant& value);
+    void AddDataSource(TDataSource* source);
+    void RemoveDataSource(TDataSource* source);
+
+    static QString DisplayText(FieldType type, const QVariant& stored);
+
+signals:
+    // The set or order of records changed: grids read their rows again.
+    void viewChanged();
+
+private:
+    void requireActive() const;
+    void requireEditing() const;
+    QString whereClause(QVariantList& params) const;
+    QString orderClause() const;
+    void rebuildView();
+    void invalidateView();
+    bool ensureRow(int index);
+    int resolvedIndex();
+    bool passes(qint64 rowid);
+    void settleAfterWrite(bool inserted);
+    void positionOn(qint64 rowid);
+    bool masterHasRecord() const;
+    Statement& cached(std::unique_ptr<Statement>& slot, const QString& sql);
+    void loadAt(int index);
+    void loadRowid(qint64 rowid);
+    void clearBuffer();
+    void setEmpty();
+    void refreshAndFind(qint64 rowid, int fallbackIndex);
+    int findIndex(qint64 rowid);
+    bool moveToRowid(qint64 rowid);
+    qint64 firstMatch(const QString& condition, const QVariantList& params);
+    std::vector<QVariant> readRow(qint64 rowid) const;
+    void completeBuffer() const;
+    void writeRecord();
+    QString insertSql() const;
+    QString updateSql() const;
+    void applyOrder(const std::vector<IndexField>& order);
+    QVariantList currentMasterValues() const;
+    void onMasterChange(TField* field);
+    void onConnectionChanged();
+    void notifyDataChange(TField* field);
+    void notifyState();
+
+    QString m_databaseName;
+    QString m_tableName;
+    const TableDefinition* m_definition = nullptr;
+    std::shared_ptr<Connection> m_connection;
+    DataSetState m_state = DataSetState::Inactive;
+    std::vector<std::unique_ptr<TField>> m_fields;
+    // A record reached by stepping the view holds at first only the fields
+    // of the order, which the view's scan reads from the index; the rest is
+    // read when a field outside them is asked for.
+    mutable std::vector<QVariant> m_buffer;
+    mutable bool m_bufferPartial = false;
+    std::vector<int> m_scanFields; // fields the scan gives after the rowid
+    // The place of the current record in the view is not known yet; it is
+    // found by stepping the view when a move or a grid needs it.
+    static constexpr int PositionUnknown = -2;
+    qint64 m_rowid = -1;
+    int m_fallbackIndex = 0; // where to go when the current record leaves the view
+    qint64 m_rowidBeforeInsert = -1;
+    bool m_modified = false;
+    int m_recNo = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+
+    QString m_filterText;
+    FilterExpression m_filter;
+    QString m_filterError;
+    bool m_filtered = false;
+    QString m_indexName;
+    std::vector<IndexField> m_order;
+
+    TDataSource* m_masterSource = nullptr;
+    QStringList m_masterFields;
+    QStringList m_indexFieldNames;
+    QVariantList m_masterValues;
+
+    struct View
+    {
+        std::unique_ptr<Statement> scan;
+        std::vector<qint64> rowids;
+        int scanAt = -1; // the row the scan statement sits on
+        bool complete = false;
+        qint64 count = -1;
+    } m_view;
+    bool m_viewStale = false;
+    quint64 m_viewVersion = 0;
+    std::unique_ptr<Statement> m_selectRow;
+    std::unique_ptr<Statement> m_insertRow, m_updateRow, m_deleteRow;
+    QHash<qint64, std::vector<QVariant>> m_rowCache;
+
+    std::vector<TDataSource*> m_sources;
+    int m_disableCount = 0;
+    bool m_writing = false;
+};

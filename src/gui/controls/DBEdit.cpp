@@ -1,0 +1,58 @@
+#include "gui/controls/DBEdit.h"
+
+#include "core/store/Field.h"
+#include "core/store/Table.h"
+#include "core/util/Dialogs.h"
+#include "gui/controls/ControlLook.h"
+
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), FieldBound(this)
+{
+    setWhiteBackground(this);
+    m_link.ControlText = [this] { return text(); };
+    m_link.watch(this);
+    connect(&m_link, &FieldDataLink::dataChanged, this, &TDBEdit::load);
+    connect(&m_link, &FieldDataLink::stateChanged, this,
+            [this] { setReadOnly(!m_link.CanModify()); });
+    connect(&m_link, &FieldDataLink::exited, this, &TDBEdit::exited);
+    connect(this, &QLineEdit::textChanged, this, &TDBEdit::onTextChanged);
+    connect(this, &QLineEdit::textEdited, this, &TDBEdit::onTextEdited);
+    setReadOnly(true);
+}
+
+void TDBEdit::load()
+{
+    m_loading = true;
+    setText(m_link.FieldText());
+    m_loading = false;
+    // The edit takes no more than the field keeps, so nothing typed is cut off unseen.
+    const TField* field = m_link.Field();
+    const int size =
+        field ? field->DataSet()->Definition()->fields[size_t(field->Index())].size : 0;
+    setMaxLength(size > 0 ? size : 32767);
+    setReadOnly(!m_link.CanModify());
+}
+
+void TDBEdit::onTextChanged()
+{
+    if (!m_loading)
+        m_link.Modified();
+}
+
+// Text that reached the edit without a key press (a paste from the context
+// menu, a drop) must start the edit too; an insert clears the controls, so
+// the new text is put back afterwards.
+void TDBEdit::onTextEdited()
+{
+    if (m_link.Editing())
+        return;
+    const QString typed = text();
+    const int cursor = cursorPosition();
+    bool editing = false;
+    guarded([&] { editing = m_link.Edit(); })();
+    if (!editing) {
+        m_link.Reset();
+        return;
+    }
+    setText(typed);
+    setCursorPosition(cursor);
+}

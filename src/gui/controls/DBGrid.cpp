@@ -1,0 +1,209 @@
+#include "gui/controls/DBGrid.h"
+
+#include "core/store/DataSource.h"
+#include "core/store/Table.h"
+#include "core/util/Dialogs.h"
+#include "gui/controls/ControlLook.h"
+#include "gui/controls/DBGridModel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyledItemDelegate>
+
+// Writes the cell editor's text through the model and shows a refused value
+// in the error box instead of letting the exception into the view. Enter in
+// the editor also reaches the grid's keyDown, as the grid's own key would.
+class DBGridDelegate : public QStyledItemDelegate
+{
+public:
+    explicit DBGridDelegate(TDBGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override
+    {
+        guarded([&] { QStyledItemDelegate::setModelData(editor, model, index); })();
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor && event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                m_grid->editorKey(key);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    TDBGrid* m_grid;
+};
+
+TDBGrid::TDBGrid(QWidget* parent)
+    : QTableView(parent), m_columns(this), m_model(new DBGridModel(this))
+{
+    setWhiteBackground(this);
+    setModel(m_model);
+    setItemDelegate(new DBGridDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->hide(); // the selected row marks the current record
+    horizontalHeader()->setHighlightSections(false);
+    SetReadOnly(false);
+    connect(&m_columns, &TDBGridColumns::changed, this,
+            [this] { m_model->SetColumns(&m_columns); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        applyColumnWidths();
+        syncToCursor();
+    });
+    m_model->SetColumns(&m_columns);
+}
+
+TDBGrid::~TDBGrid() = default;
+
+void TDBGrid::SetDataSource(TDataSource* source)
+{
+    if (DataSource())
+        disconnect(DataSource(), nullptr, this, nullptr);
+    if (source)
+        connect(source, &TDataSource::dataChange, this, [this](TField* field) {
+            if (!field)
+                syncToCursor();
+        });
+    m_model->SetDataSource(source);
+}
+
+TDataSource* TDBGrid::DataSource() const
+{
+    return m_model->DataSource();
+}
+
+TTable* TDBGrid::table() const
+{
+    return m_model->DataSet();
+}
+
+void TDBGrid::SetReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    m_model->SetReadOnly(readOnly);
+    setEditTriggers(readOnly ? NoEditTriggers : (DoubleClicked | EditKeyPressed | AnyKeyPressed));
+}
+
+void TDBGrid::applyColumnWidths()
+{
+    // Digits are the widest common characters of dates and phone numbers.
+    const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int width = m_model->ColumnWidth(c);
+        setColumnWidth(c, width > 0 ? width : m_model->FieldDisplayChars(c) * charWidth + 12);
+    }
+}
+
+// Shows the cursor's record as the current row, without moving the cursor back.
+void TDBGrid::syncToCursor()
+{
+    if (m_syncing)
+        return;
+    const int row = m_model->CurrentRow();
+    m_syncing = true;
+    if (row < 0 || row >= m_model->rowCount()) {
+        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    } else {
+        const int column = std::max(currentIndex().column(), 0);
+        const QModelIndex target = m_model->index(row, column);
+        if (currentIndex() != target)
+            selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
+        else if (!selectionModel()->isRowSelected(row, {}))
+            selectionModel()->select(target, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+        scrollTo(target);
+    }
+    m_syncing = false;
+}
+
+void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_syncing || !current.isValid() || current.row() == previous.row() || !table())
+        return;
+    const int record = m_model->RecordIndex(current.row());
+    if (record < 0)
+        return;
+    // Leaving the row being inserted may post it or drop it; the model then
+    // resets and syncToCursor puts the selection where the cursor is.
+    guarded([this, record] { table()->MoveToIndex(record); })();
+    syncToCursor();
+}
+
+bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (m_readOnly || !index.isValid() || !table() || trigger == NoEditTriggers ||
+        state() == EditingState)
+        return QTableView::edit(index, trigger, event);
+    if (!(editTriggers() & trigger) && trigger != AllEditTriggers)
+        return QTableView::edit(index, trigger, event);
+    bool editing = false;
+    const int column = index.column();
+    guarded([&] {
+        if (index.row() != m_model->CurrentRow())
+            table()->MoveToIndex(m_model->RecordIndex(index.row()));
+        table()->Edit(); // on an empty table this is an insert, which adds its row
+        editing = table()->IsEditing();
+    })();
+    if (!editing)
+        return false;
+    return QTableView::edit(m_model->index(m_model->CurrentRow(), column), trigger, event);
+}
+
+void TDBGrid::editorKey(QKeyEvent* event)
+{
+    emit keyDown(event);
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent* event)
+{
+    emit keyDown(event);
+    if (event->isAccepted() && event->key() == Qt::Key_Escape && table() && table()->IsEditing()) {
+        guarded([this] { table()->Cancel(); })();
+        return;
+    }
+    if (!m_readOnly && table() && event->key() == Qt::Key_Delete &&
+        event->modifiers() == Qt::ControlModifier) {
+        askDelete();
+        return;
+    }
+    if (!m_readOnly && table() && event->key() == Qt::Key_Insert &&
+        event->modifiers() == Qt::NoModifier) {
+        guarded([this] { table()->Insert(); })();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TDBGrid::askDelete()
+{
+    guarded([this] {
+        if (table()->IsEmpty())
+            return;
+        if (Dialogs::instance().message(MessageKind::Confirmation,
+                                        QStringLiteral("Slet denne post?"), Ok | Cancel) == Ok)
+            table()->Delete();
+    })();
+}
+
+void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    guarded([this] { emit dblClick(); })();
+}

@@ -1,0 +1,8 @@
+#include "gui/controls/DBText.h"
+
+TDBText::TDBText(QWidget* parent) : QLabel(parent), m_link(this)
+{
+    setTextFormat(Qt::PlainText);
+    m_link.SetReadOnly(true);
+    connect(&m_link, &FieldDataLink::dataChanged, this, [this] { setText(m_link.FieldText()); });
+}

@@ -1,0 +1,82 @@
+#include "gui/controls/QtDialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+QWidget* activeParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+MessageButton QtDialogs::message(MessageKind kind, const QString& text, MessageButtons buttons)
+{
+    QMessageBox box(activeParent());
+    box.setWindowTitle(QApplication::applicationDisplayName());
+    box.setText(text);
+    switch (kind) {
+    case MessageKind::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageKind::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageKind::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    const std::pair<MessageButton, QMessageBox::StandardButton> map[] = {
+        {Ok, QMessageBox::Ok},
+        {Cancel, QMessageBox::Cancel},
+        {Yes, QMessageBox::Yes},
+        {No, QMessageBox::No}};
+    QMessageBox::StandardButtons standard;
+    for (const auto& [ours, qt] : map)
+        if (buttons & ours)
+            standard |= qt;
+    box.setStandardButtons(standard ? standard : QMessageBox::Ok);
+    const int answer = box.exec();
+    for (const auto& [ours, qt] : map)
+        if (answer == qt)
+            return ours;
+    // Closed with Escape or the close button: the cancelling answer.
+    return (buttons & Cancel) ? Cancel : (buttons & No) ? No : Ok;
+}
+
+QString QtDialogs::openFileName(const QString& filter)
+{
+    return QFileDialog::getOpenFileName(activeParent(), QString(), QString(), filter);
+}
+
+bool QtDialogs::openUrl(const QString& target)
+{
+    const QUrl url = target.startsWith(u'/') ? QUrl::fromLocalFile(target) : QUrl(target);
+    return QDesktopServices::openUrl(url);
+}
+
+bool QtDialogs::hasHandler(const QString& scheme)
+{
+    // The desktop's own registry of URL handlers.
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return false;
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("x-scheme-handler/") + scheme});
+    if (!query.waitForFinished(2000))
+        return false;
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+}

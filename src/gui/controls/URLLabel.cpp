@@ -1,0 +1,223 @@
+#include "gui/controls/URLLabel.h"
+
+#include "core/util/Dialogs.h"
+
+#include <QMouseEvent>
+
+TURLLabel::TURLLabel(QWidget* parent) : QLabel(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    // Plain text: an "&" in an address is shown as it is.
+    setTextFormat(Qt::PlainText);
+    m_passiveFont = font();
+    m_passiveColor = palette().color(QPalette::WindowText);
+    m_linkFont = font();
+    m_linkFont.setUnderline(true);
+    UseFont(m_passiveFont, m_passiveColor);
+}
+
+QString TURLLabel::Prefix(TLinkType type)
+{
+    switch (type) {
+    case ltFile:
+        return QStringLiteral("file://");
+    case ltFTP:
+        return QStringLiteral("ftp://");
+    case ltGopher:
+        return QStringLiteral("gopher://");
+    case ltHTTP:
+        return QStringLiteral("http://");
+    case ltMailTo:
+        return QStringLiteral("mailto:");
+    case ltNews:
+        return QStringLiteral("news:");
+    case ltTelNet:
+        return QStringLiteral("telnet:");
+    case ltNone:
+        break;
+    }
+    return QString();
+}
+
+void TURLLabel::SetLinkFont(const QFont& f)
+{
+    m_linkFont = f;
+    update();
+}
+
+void TURLLabel::SetLinkColor(const QColor& color)
+{
+    m_linkColor = color;
+    update();
+}
+
+void TURLLabel::SetPassiveFont(const QFont& f)
+{
+    m_passiveFont = f;
+    update();
+}
+
+void TURLLabel::SetPassiveColor(const QColor& color)
+{
+    m_passiveColor = color;
+    update();
+}
+
+void TURLLabel::SetCaption(const QString& caption)
+{
+    m_captionSet = true;
+    setText(caption);
+    FitToText();
+}
+
+void TURLLabel::SetURL(const QString& text)
+{
+    if (text == m_url)
+        return;
+    // A text with "@" is a mail address; nothing turns the kind back.
+    if (text.contains(u'@'))
+        m_linkType = ltMailTo;
+    const QString head = text.left(7).toLower();
+    m_url =
+        (head == QLatin1String("mailto:") || head == QLatin1String("http://")) ? text.mid(7) : text;
+    UpdateDisplay();
+}
+
+void TURLLabel::SetURLAsHint(bool on)
+{
+    if (on == m_urlAsHint)
+        return;
+    m_urlAsHint = on;
+    UpdateHint();
+}
+
+void TURLLabel::SetShowPrefix(bool on)
+{
+    m_showPrefix = on;
+    UpdateDisplay();
+}
+
+void TURLLabel::SetLabelType(TLabelType type)
+{
+    if (type == m_labelType)
+        return;
+    m_labelType = type;
+    ApplyFont();
+}
+
+void TURLLabel::SetLinkType(TLinkType type)
+{
+    if (type == m_linkType)
+        return;
+    m_linkType = type;
+    CheckHandler();
+    UpdateDisplay();
+}
+
+void TURLLabel::SetAutoSize(bool on)
+{
+    m_autoSize = on;
+    FitToText();
+}
+
+void TURLLabel::ApplyFont()
+{
+    if (m_labelType == Active)
+        UseFont(m_linkFont, m_linkColor);
+    else
+        UseFont(m_passiveFont, m_passiveColor);
+}
+
+void TURLLabel::UseFont(const QFont& f, const QColor& color)
+{
+    setFont(f);
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, color);
+    setPalette(p);
+    FitToText();
+}
+
+void TURLLabel::UpdateDisplay()
+{
+    if (m_showPrefix) {
+        if (m_linkType != ltNone)
+            SetDisplayText(Prefix(m_linkType) + m_url);
+    } else {
+        SetDisplayText(m_url);
+    }
+}
+
+void TURLLabel::SetDisplayText(const QString& text)
+{
+    if (!m_captionSet) {
+        setText(text);
+        FitToText();
+    }
+    m_displayText = text;
+    UpdateHint();
+}
+
+void TURLLabel::UpdateHint()
+{
+    setToolTip(m_urlAsHint ? m_displayText : QString());
+}
+
+void TURLLabel::CheckHandler()
+{
+    if (m_linkType == ltHTTP)
+        m_handlerAvailable = Dialogs::instance().hasHandler(QStringLiteral("http"));
+    else if (m_linkType == ltMailTo)
+        m_handlerAvailable = Dialogs::instance().hasHandler(QStringLiteral("mailto"));
+}
+
+void TURLLabel::FitToText()
+{
+    // An auto-sized label fits its text; a right-aligned one keeps its right
+    // edge and grows to the left.
+    if (!m_autoSize)
+        return;
+    const QSize hint = sizeHint();
+    const QRect g = geometry();
+    if (alignment() & Qt::AlignRight)
+        setGeometry(g.right() - hint.width() + 1, g.y(), hint.width(), hint.height());
+    else
+        setGeometry(g.x(), g.y(), hint.width(), hint.height());
+}
+
+void TURLLabel::Loaded()
+{
+    if (m_labelType == Auto)
+        UseFont(m_passiveFont, m_passiveColor);
+    else
+        ApplyFont();
+}
+
+void TURLLabel::Click()
+{
+    emit clicked();
+    if (m_linkType == ltNone)
+        return;
+    if (m_labelType == Active || (m_labelType == Auto && m_handlerAvailable))
+        Dialogs::instance().openUrl(Target());
+}
+
+void TURLLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Click();
+}
+
+void TURLLabel::enterEvent(QEnterEvent* event)
+{
+    QLabel::enterEvent(event);
+    if (m_labelType == Auto)
+        UseFont(m_linkFont, m_linkColor);
+}
+
+void TURLLabel::leaveEvent(QEvent* event)
+{
+    QLabel::leaveEvent(event);
+    if (m_labelType == Auto)
+        UseFont(m_passiveFont, m_passiveColor);
+}

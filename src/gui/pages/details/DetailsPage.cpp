@@ -1,0 +1,228 @@
+#include "gui/pages/details/DetailsPage.h"
+
+#include "core/data/DM.h"
+#include "core/search/EasyFind.h"
+#include "core/text/AddressText.h"
+#include "core/util/Dialogs.h"
+#include "core/util/ProgramFolder.h"
+#include "gui/pages/details/ContactPicture.h"
+#include "ui_DetailsPage.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QStyle>
+
+const QString TDetailsPage::BlankDate = QStringLiteral("  -  -    ");
+
+TDetailsPage::TDetailsPage(QWidget* tabSheet, DetailsPageHost& host)
+    : QObject(tabSheet), m_ui(std::make_unique<Ui::DetailsPage>()), m_host(host)
+{
+    m_ui->setupUi(tabSheet);
+    // Small glyph buttons that, like the old speed buttons, never take the
+    // focus from the edit the user is typing in.
+    for (QToolButton* b : {m_ui->SpeedButton7, m_ui->SpeedButton8, m_ui->SpeedButton9})
+        b->setFocusPolicy(Qt::NoFocus);
+    m_ui->SpeedButton7->setIcon(tabSheet->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_ui->SpeedButton9->setIcon(tabSheet->style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_ui->Edit8->installEventFilter(this);
+    m_picture = std::make_unique<ContactPicture>(m_ui->Image2, nullptr, QString());
+    ConnectHandlers();
+}
+
+TDetailsPage::~TDetailsPage() = default;
+
+void TDetailsPage::ConnectHandlers()
+{
+    Ui::DetailsPage& ui = *m_ui;
+    connect(ui.DBEdit2, &TDBEdit::exited, this, guarded([this] { DBEdit2Exit(); }));
+    connect(ui.DBEdit8, &TDBEdit::exited, this, guarded([this] { DBEdit8Exit(); }));
+    connect(ui.DBEdit9, &TDBEdit::exited, this, guarded([this] { DBEdit9Exit(); }));
+    connect(ui.DBEdit11, &TDBEdit::exited, this, guarded([this] { DBEdit11Exit(); }));
+    connect(ui.DBEdit3, &TDBEdit::exited, this, guarded([this] { DBEdit3Exit(); }));
+    connect(ui.SpeedButton9, &QToolButton::clicked, this, guarded([this] { SpeedButton9Click(); }));
+    connect(ui.DBDateEdit1, &TDBDateEdit::changed, this, guarded([this] { DBDateEdit1Change(); }));
+    connect(ui.PhoneNav, &TDBNavigator::clicked, this,
+            guarded([this](TDBNavigator::Button b) { PhoneNavClick(b); }));
+    connect(ui.SpeedButton8, &QToolButton::clicked, this, guarded([this] { SpeedButton8Click(); }));
+    connect(ui.Button4, &QPushButton::clicked, this, guarded([this] { Button4Click(); }));
+    connect(ui.EmailEdit, &QLineEdit::textChanged, this, guarded([this] { EmailEditChange(); }));
+    connect(ui.URLEdit, &QLineEdit::textChanged, this, guarded([this] { URLEditChange(); }));
+    connect(ui.SpeedButton1, &QPushButton::clicked, this, guarded([this] { SpeedButton1Click(); }));
+    connect(ui.SpeedButton7, &QToolButton::clicked, this, guarded([this] { SpeedButton7Click(); }));
+}
+
+void TDetailsPage::Bind(TDM* dm)
+{
+    m_dm = dm;
+    Ui::DetailsPage& ui = *m_ui;
+    TDataSource* source = dm->TelefonSource;
+    for (TDBEdit* e :
+         {ui.DBEdit2, ui.DBEdit8, ui.DBEdit9, ui.DBEdit3, ui.DBEdit10, ui.DBEdit11, ui.DBEdit25,
+          ui.DBEdit16, ui.DBEdit15, ui.DBEdit4, ui.DBEdit5, ui.EmailEdit, ui.URLEdit, ui.DBEdit17})
+        e->SetDataSource(source);
+    ui.DBDateEdit1->SetDataSource(source);
+    ui.NotesMemo->SetDataSource(source);
+    ui.PhoneNav->SetDataSource(source);
+    ui.DBText3->SetDataSource(source);
+    ui.DBCheckBox1->SetDataSource(source);
+    ui.DBCheckBox2->SetDataSource(source);
+    ui.DBLookupComboBox1->SetDataSource(source);
+    ui.DBLookupComboBox1->SetListSource(dm->NogleSource);
+    m_picture = std::make_unique<ContactPicture>(
+        ui.Image2, dm->TelefonTable, ProgramFolder::filePath(QStringLiteral("Billeder")));
+}
+
+QString TDetailsPage::Tidied(const QString& text)
+{
+    static const QString smallLetters = QStringLiteral("abcdefghijklmnopqrstuvwxyzæøåäöü");
+    if (text.isEmpty() || !smallLetters.contains(text[0]))
+        return text;
+    return text[0].toUpper() + text.mid(1);
+}
+
+void TDetailsPage::Tidy(TDBEdit* edit)
+{
+    // Put back always, as if typed: it reaches the record at the next update.
+    edit->setText(Tidied(edit->text()));
+}
+
+void TDetailsPage::DBEdit2Exit()
+{
+    Tidy(m_ui->DBEdit2);
+}
+void TDetailsPage::DBEdit8Exit()
+{
+    Tidy(m_ui->DBEdit8);
+}
+void TDetailsPage::DBEdit9Exit()
+{
+    Tidy(m_ui->DBEdit9);
+}
+void TDetailsPage::DBEdit11Exit()
+{
+    Tidy(m_ui->DBEdit11);
+}
+
+void TDetailsPage::DBEdit3Exit()
+{
+    TTable& contacts = *m_dm->TelefonTable;
+    if (!contacts.IsEditing())
+        return;
+    const QString code = m_ui->DBEdit3->text();
+    if (code.size() > 4)
+        return;
+    TTable& postal = *m_dm->PostTable;
+    if (postal.FindKey(code))
+        contacts.FieldByName(QStringLiteral("Bynavn"))
+            .SetAsString(postal.FieldByName(QStringLiteral("Bynavn")).AsString());
+}
+
+void TDetailsPage::SpeedButton9Click()
+{
+    if (m_ui->DBEdit3->text().size() > 4)
+        return;
+    TTable& contacts = *m_dm->TelefonTable;
+    if (!contacts.IsEditing())
+        contacts.Edit();
+    TTable& postal = *m_dm->PostTable;
+    postal.SetIndexName(QStringLiteral("IndexBy"));
+    try {
+        if (postal.FindKey(m_ui->DBEdit10->text()))
+            contacts.FieldByName(QStringLiteral("Postnr"))
+                .SetAsString(postal.FieldByName(QStringLiteral("Postnr")).AsString());
+    } catch (...) {
+        postal.SetIndexName(QString());
+        throw;
+    }
+    postal.SetIndexName(QString());
+}
+
+void TDetailsPage::DBDateEdit1Change()
+{
+    const QString text = m_ui->DBDateEdit1->text();
+    if (text != BlankDate)
+        m_ui->DBEdit17->setText(text);
+}
+
+void TDetailsPage::PhoneNavClick(TDBNavigator::Button button)
+{
+    switch (button) {
+    case TDBNavigator::First:
+    case TDBNavigator::Prior:
+    case TDBNavigator::Next:
+    case TDBNavigator::Last:
+        m_host.Billede();
+        break;
+    default:
+        break;
+    }
+}
+
+void TDetailsPage::Edit8KeyDown(int key)
+{
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return;
+    TEasyFind* search = m_host.NameSearch();
+    search->SetSearchKey(m_ui->Edit8->text());
+    search->FindFirst();
+    m_host.Billede();
+}
+
+void TDetailsPage::SpeedButton8Click()
+{
+    m_host.NameSearch()->FindNext();
+    m_host.Billede();
+}
+
+void TDetailsPage::Button4Click()
+{
+    m_dm->TelefonTable->SetFiltered(false);
+}
+
+void TDetailsPage::EmailEditChange()
+{
+    m_ui->URLLabel1->SetCaption(m_ui->EmailEdit->text());
+    m_ui->URLLabel1->SetURL(m_ui->EmailEdit->text());
+}
+
+void TDetailsPage::URLEditChange()
+{
+    m_ui->URLLabel2->SetCaption(m_ui->URLEdit->text());
+    m_ui->URLLabel2->SetURL(m_ui->URLEdit->text());
+}
+
+void TDetailsPage::SpeedButton1Click()
+{
+    const QString chosen = Dialogs::instance().openFileName(QStringLiteral("Billeder (*.jpg)"));
+    if (chosen.isEmpty())
+        return;
+    m_picture->Fetch(chosen);
+}
+
+void TDetailsPage::SpeedButton7Click()
+{
+    QGuiApplication::clipboard()->setText(
+        Address::Text(Address::FromCurrentRecord(*m_dm->TelefonTable)));
+}
+
+void TDetailsPage::Activated()
+{
+    m_host.Billede();
+    m_ui->Edit8->setFocus();
+}
+
+bool TDetailsPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->Edit8 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        guarded([this, key] { Edit8KeyDown(key); })();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TDetailsPage::ShowCount(const QString& text)
+{
+    m_ui->Label47->setText(text);
+}

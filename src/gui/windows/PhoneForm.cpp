@@ -1,0 +1,413 @@
+#include "gui/windows/PhoneForm.h"
+
+#include "core/component/ComponentTree.h"
+#include "core/data/DM.h"
+#include "core/i18n/InCodeText.h"
+#include "core/i18n/LanguageSource.h"
+#include "core/i18n/QtStandardTexts.h"
+#include "core/search/EasyFind.h"
+#include "core/util/Dialogs.h"
+#include "core/util/JpegLoader.h"
+#include "core/util/ProgramFolder.h"
+#include "gui/i18n/FormLocalizer.h"
+#include "gui/pages/details/ContactPicture.h"
+#include "gui/windows/NogleForm.h"
+#include "ui_PhoneForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+// The pictures are built into the static library; make sure they are linked in.
+static void initPictures()
+{
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace {
+
+const char* const LanguageNames[] = {"Dansk", "English", "Norsk", "Svensk", "Deutsch"};
+
+} // namespace
+
+TPhoneForm::TPhoneForm(QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::PhoneForm>())
+{
+    initPictures();
+    ComponentTree::beginLoading(this);
+    m_ui->setupUi(this);
+    // A caption bar with the system menu and the close button only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    m_details = std::make_unique<TDetailsPage>(m_ui->TabSheet1, *this);
+    m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
+    m_easyFind2->SetSearchField(QStringLiteral("Navn"));
+    // The overview page's count label; the rest of that page is built by the overview.
+    m_label46 = new QLabel(QStringLiteral("Registreringer i alt: "), m_ui->TabSheet4);
+    m_label46->setObjectName(QStringLiteral("Label46"));
+    m_label46->setGeometry(34, 474, 180, 17);
+    m_label46->setStyleSheet(QStringLiteral("color: navy;"));
+    connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
+            guarded([this](int index) { PageControl1Change(index); }));
+    connect(m_ui->Nogleord1, &QAction::triggered, this, guarded([this] { Nogleord1Click(); }));
+    connect(m_ui->CopyAddress1, &QAction::triggered, this,
+            guarded([this] { CopyAddress1Click(); }));
+    connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
+    connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
+    const std::pair<QAction*, void (TPhoneForm::*)()> languageItems[] = {
+        {m_ui->Dansk, &TPhoneForm::DanskClick},
+        {m_ui->English, &TPhoneForm::EnglishClick},
+        {m_ui->Norsk, &TPhoneForm::NorskClick},
+        {m_ui->Svensk, &TPhoneForm::SvenskClick},
+        {m_ui->Deutsch, &TPhoneForm::DeutschClick}};
+    for (const auto& [item, handler] : languageItems)
+        connect(item, &QAction::triggered, this,
+                guarded([this, handler = handler] { (this->*handler)(); }));
+    CreateLocalisation();
+    ComponentTree::endLoading(this);
+    FormCreate();
+}
+
+TPhoneForm::~TPhoneForm() = default;
+
+QString TPhoneForm::LanguageName(int languageIndex)
+{
+    if (languageIndex < -1 || languageIndex > 3)
+        return QString();
+    return QString::fromLatin1(LanguageNames[languageIndex + 1]);
+}
+
+void TPhoneForm::SetDataModule(TDM* dm)
+{
+    m_dm = dm;
+    if (!dm)
+        return;
+    m_details->Bind(dm);
+    m_easyFind2->SetDataSource(dm->TelefonSource);
+    dm->SetHost(this);
+}
+
+void TPhoneForm::Nogleord1Click()
+{
+    if (m_nogleForm)
+        m_nogleForm->exec();
+}
+
+void TPhoneForm::Billede()
+{
+    m_details->Picture().Billede();
+}
+
+void TPhoneForm::CopyAddress1Click()
+{
+    m_details->SpeedButton7Click();
+}
+
+void TPhoneForm::PageControl1Change(int index)
+{
+    if (m_pageFromCode)
+        return;
+    if (m_ui->PageControl1->widget(index) == m_ui->TabSheet1)
+        m_details->Activated();
+}
+
+void TPhoneForm::ShowDetailsPage()
+{
+    // Brought forward from code: the page-switch handler does not run.
+    m_pageFromCode = true;
+    m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet1);
+    m_pageFromCode = false;
+}
+
+void TPhoneForm::FocusControl(const QString& objectName)
+{
+    QWidget* root = this;
+    QString name = objectName;
+    if (const int dot = name.indexOf(u'.'); dot > 0) {
+        root = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == name.left(dot))
+                root = w;
+        name = name.mid(dot + 1);
+    }
+    if (QWidget* target = root ? root->findChild<QWidget*>(name) : nullptr)
+        target->setFocus();
+}
+
+void TPhoneForm::ShowPlaceholderPicture()
+{
+    m_details->Picture().ShowPlaceholder();
+}
+
+void TPhoneForm::SetCountText(const QString& text)
+{
+    m_countShown = true;
+    m_details->ShowCount(text);
+    m_label46->setText(text);
+    m_label46->adjustSize();
+}
+
+QTabWidget* TPhoneForm::PageControl1() const
+{
+    return m_ui->PageControl1;
+}
+QLabel* TPhoneForm::Sproget() const
+{
+    return m_ui->Sproget;
+}
+QAction* TPhoneForm::HelpItem() const
+{
+    return m_ui->Help;
+}
+
+QAction* TPhoneForm::LanguageItem(int languageIndex) const
+{
+    QAction* const items[] = {m_ui->Dansk, m_ui->English, m_ui->Norsk, m_ui->Svensk, m_ui->Deutsch};
+    return languageIndex >= -1 && languageIndex <= 3 ? items[languageIndex + 1] : nullptr;
+}
+
+void TPhoneForm::FormCreate()
+{
+    // The desktop's own font; controls with a font of their own keep it.
+    setFont(QGuiApplication::font());
+    m_ui->ShadowLabel1->setFont(QFont(QStringLiteral("Times New Roman"), -1, QFont::Bold));
+    QFont title = m_ui->ShadowLabel1->font();
+    title.setPixelSize(96);
+    m_ui->ShadowLabel1->setFont(title);
+    LoadFrontPictures();
+    LanguageDisplayUpdate();
+}
+
+void TPhoneForm::LoadFrontPictures()
+{
+    // Built into the program; a broken picture leaves its place empty.
+    const std::pair<QLabel*, const char*> pictures[] = {{m_ui->Image3, ":/pictures/Forside.jpg"},
+                                                        {m_ui->Image1, ":/pictures/Logo.jpg"}};
+    for (const auto& [label, resource] : pictures) {
+        try {
+            label->setPixmap(QPixmap::fromImage(JpegLoader::load(QString::fromLatin1(resource))));
+        } catch (const Exception&) {
+            label->clear();
+        }
+    }
+}
+
+void TPhoneForm::CreateLocalisation()
+{
+    m_languageSource = new TQLanguageSource(this);
+    m_languageSource->setObjectName(QStringLiteral("QLanguageSource1"));
+    m_languageSource->SetLanguages(
+        {QStringLiteral("English=English.lng"), QStringLiteral("Norsk=Norsk.lng"),
+         QStringLiteral("Svensk=Svensk.lng"), QStringLiteral("Deutsch=Deutsch.lng")});
+    m_languageSource->SetOriginalName(QStringLiteral("Dansk"));
+    m_localizer = new TQFormLocalizer(this);
+    m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
+    m_localizer->SetPropNames({QStringLiteral("Caption"), QStringLiteral("Hint"),
+                               QStringLiteral("Warning"), QStringLiteral("Columns")});
+    m_localizer->SetSource(m_languageSource);
+    InCodeText::setSource(m_languageSource);
+    m_qtTexts = new TQtStandardTexts(this);
+    // Named, so that the end of loading reaches it and it registers.
+    m_qtTexts->setObjectName(QStringLiteral("QtStandardTexts1"));
+    m_qtTexts->SetSource(m_languageSource);
+}
+
+int TPhoneForm::LanguageIndex() const
+{
+    return m_languageSource->ActiveLanguage();
+}
+
+void TPhoneForm::LanguageDisplayUpdate()
+{
+    setWindowTitle(QStringLiteral("Kalvindo"));
+    ShowLanguage(LanguageIndex());
+}
+
+void TPhoneForm::ShowLanguage(int languageIndex)
+{
+    m_ui->Sproget->setText(LanguageName(languageIndex));
+    for (int i = -1; i <= 3; ++i)
+        LanguageItem(i)->setChecked(i == languageIndex);
+}
+
+void TPhoneForm::SetActiveLanguage(int languageIndex)
+{
+    // A stored index the program cannot have written is taken as Danish, so
+    // that a damaged configuration never keeps the tables closed.
+    m_languageSource->SetActiveLanguage((languageIndex >= -1 && languageIndex <= 3) ? languageIndex
+                                                                                    : -1);
+}
+
+void TPhoneForm::SelectLanguage(int languageIndex)
+{
+    m_languageSource->SetActiveLanguage(languageIndex);
+    // A count on show is in the language it was written in; it follows at
+    // once rather than at the next move.
+    if (m_dm && m_countShown)
+        SetCountText(m_dm->CountText());
+    // After the translation, so the label names the language whatever a
+    // language file says of it.
+    ShowLanguage(languageIndex);
+}
+
+QSize TPhoneForm::OuterSize() const
+{
+    const QSize client = isMinimized() ? normalGeometry().size() : size();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    return client + (isVisible() ? frame : QSize());
+}
+
+void TPhoneForm::SetOuterSize(QSize outer)
+{
+    // A size of 0, a negative one or one larger than the screen cannot be
+    // meant: take the designed size, within what the screen offers.
+    const QRect available =
+        screen() ? screen()->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    if (outer.width() <= 0 || outer.height() <= 0 || outer.width() > available.width() ||
+        outer.height() > available.height())
+        outer = QSize(DesignWidth, DesignHeight).boundedTo(available.size());
+    m_outerSize = outer;
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize();
+    resize(outer - frame);
+}
+
+void TPhoneForm::FormShow()
+{
+    m_ui->Help->setToolTip(ProgramFolder::filePath(QStringLiteral("Help/Index.html")));
+    if (!m_dm)
+        return;
+    TTable& config = *m_dm->ConfigTable;
+    QString datapost;
+    try {
+        config.Open();
+        datapost = config.FieldByName(QStringLiteral("Datapost")).AsString();
+        const int language = int(config.FieldByName(QStringLiteral("Sprog")).AsInteger());
+        SetOuterSize(QSize(int(config.FieldByName(QStringLiteral("W_Main")).AsInteger()),
+                           int(config.FieldByName(QStringLiteral("H_Main")).AsInteger())));
+        SetActiveLanguage(language);
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+        SetOuterSize(QSize());
+    }
+    LanguageDisplayUpdate();
+    OpenContactTables();
+    TTable& contacts = *m_dm->TelefonTable;
+    if (!contacts.Active())
+        return;
+    try {
+        contacts.SetFiltered(false);
+        RestoreCurrentContact(datapost);
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+    }
+}
+
+void TPhoneForm::OpenContactTables()
+{
+    // Each table on its own: one that cannot be opened is reported by name
+    // and the program goes on with the others.
+    for (TTable* table : m_dm->ContactTables()) {
+        try {
+            table->Open();
+        } catch (const std::exception& e) {
+            ErrorBox::show(e);
+        }
+    }
+}
+
+void TPhoneForm::RestoreCurrentContact(const QString& datapost)
+{
+    if (datapost.isEmpty())
+        return;
+    m_dm->TelefonTable->Locate(QStringLiteral("Telefon"), datapost);
+}
+
+void TPhoneForm::ShowMain()
+{
+    FormShow();
+    show();
+    // The frame is known once the window is shown: the stored size is the
+    // outer size, frame included.
+    if (m_outerSize.isValid())
+        SetOuterSize(m_outerSize);
+    if (QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TPhoneForm::FormClose()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    if (!m_dm || !m_dm->ConfigTable->Active())
+        return;
+    TTable& config = *m_dm->ConfigTable;
+    try {
+        config.Edit();
+        config.FieldByName(QStringLiteral("Sprog")).SetAsInteger(LanguageIndex());
+        TTable& contacts = *m_dm->TelefonTable;
+        const QString phone = contacts.Active() && contacts.CurrentIndex() >= 0
+                                  ? contacts.FieldByName(QStringLiteral("Telefon")).AsString()
+                                  : QString();
+        config.FieldByName(QStringLiteral("Datapost")).SetAsString(phone);
+        const QSize outer = OuterSize();
+        config.FieldByName(QStringLiteral("H_Main")).SetAsInteger(outer.height());
+        config.FieldByName(QStringLiteral("W_Main")).SetAsInteger(outer.width());
+        config.Post();
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+        try {
+            config.Cancel();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+bool TPhoneForm::SavePendingEdits()
+{
+    if (!m_dm)
+        return true;
+    for (TTable* table : {m_dm->TelefonTable, m_dm->FamilieTable, m_dm->NogleTable}) {
+        if (!table->Active() || !table->IsEditing())
+            continue;
+        try {
+            table->CheckBrowseMode();
+        } catch (const std::exception& e) {
+            ErrorBox::show(e);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TPhoneForm::closeEvent(QCloseEvent* event)
+{
+    // What the user typed is saved before the window goes; a record that
+    // cannot be saved keeps the window open so that it can be corrected.
+    if (!m_closed && !SavePendingEdits()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TPhoneForm::FormResize()
+{
+    // The proportional resizer hangs here.
+}
+
+void TPhoneForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TPhoneForm::Afslut1Click()
+{
+    close();
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "core/data/RecordRulesHost.h"
+#include "gui/pages/details/DetailsPage.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+namespace Ui {
+class PhoneForm;
+}
+class TDM;
+class TEasyFind;
+class TNogleForm;
+class TQLanguageSource;
+class TQFormLocalizer;
+class TQtStandardTexts;
+class QAction;
+class QLabel;
+class QTabWidget;
+
+// The main window: the frame that owns every component of the six pages and
+// the menu, and runs start-up (FormCreate, FormShow) and shutdown (FormClose).
+class TPhoneForm : public QMainWindow, public RecordRulesHost, public DetailsPageHost
+{
+    Q_OBJECT
+public:
+    static constexpr int DesignWidth = 1024;
+    static constexpr int DesignHeight = 600;
+
+    explicit TPhoneForm(QWidget* parent = nullptr);
+    ~TPhoneForm() override;
+    TPhoneForm(const TPhoneForm&) = delete;
+    TPhoneForm& operator=(const TPhoneForm&) = delete;
+
+    // The data module is created after the main window, as at start-up;
+    // binding it gives the pages their data and the record rules their host.
+    void SetDataModule(TDM* dm);
+    // The keyword window, created hidden after the data module.
+    void SetKeywordWindow(TNogleForm* window) { m_nogleForm = window; }
+    void Nogleord1Click();
+
+    // The language menu.
+    void DanskClick() { SelectLanguage(-1); }
+    void EnglishClick() { SelectLanguage(0); }
+    void NorskClick() { SelectLanguage(1); }
+    void SvenskClick() { SelectLanguage(2); }
+    void DeutschClick() { SelectLanguage(3); }
+    TQLanguageSource* QLanguageSource1() const { return m_languageSource; }
+    TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
+    TDM* DM() const { return m_dm; }
+
+    // Runs FormShow, then centres the window on the screen and shows it.
+    void ShowMain();
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    // Posts the contact, family member or keyword being edited; false when
+    // one of them cannot be saved (the error has been shown).
+    bool SavePendingEdits();
+    void FormResize();
+    void Afslut1Click();
+
+    static QString LanguageName(int languageIndex);
+
+    // Shows the current contact's picture on the details page.
+    void Billede() override;
+    void CopyAddress1Click();
+    // The user brought another page to the front.
+    void PageControl1Change(int index);
+
+    TDetailsPage* DetailsPage() const { return m_details.get(); }
+    TEasyFind* EasyFind2() const { return m_easyFind2; }
+    QLabel* Label46() const { return m_label46; }
+
+    // RecordRulesHost
+    void ShowDetailsPage() override;
+    void FocusControl(const QString& objectName) override;
+    void ShowPlaceholderPicture() override;
+    void SetCountText(const QString& text) override;
+    int LanguageIndex() const override;
+    // DetailsPageHost
+    TEasyFind* NameSearch() override { return m_easyFind2; }
+
+    QTabWidget* PageControl1() const;
+    QLabel* Sproget() const;
+    QAction* LanguageItem(int languageIndex) const;
+    QAction* HelpItem() const;
+
+    // The window's outer size, as stored in the configuration record.
+    QSize OuterSize() const;
+    void SetOuterSize(QSize size);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void LanguageDisplayUpdate();
+    // The front page's language label and the check mark of the language menu.
+    void ShowLanguage(int languageIndex);
+    void SetActiveLanguage(int languageIndex);
+    void SelectLanguage(int languageIndex);
+    void CreateLocalisation();
+    void OpenContactTables();
+    void RestoreCurrentContact(const QString& datapost);
+    void LoadFrontPictures();
+
+    std::unique_ptr<Ui::PhoneForm> m_ui;
+    std::unique_ptr<TDetailsPage> m_details;
+    TEasyFind* m_easyFind2 = nullptr;
+    QLabel* m_label46 = nullptr;
+    TDM* m_dm = nullptr;
+    TNogleForm* m_nogleForm = nullptr;
+    bool m_pageFromCode = false;
+    TQLanguageSource* m_languageSource = nullptr;
+    TQFormLocalizer* m_localizer = nullptr;
+    TQtStandardTexts* m_qtTexts = nullptr;
+    QSize m_outerSize;
+    bool m_countShown = false; // the count labels show a count, not their captions
+    bool m_closed = false;
+};
