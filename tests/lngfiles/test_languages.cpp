@@ -239,6 +239,32 @@ private slots:
                  QStringLiteral("Viste registreringer: 1"));
     }
 
+    void linksFollowTheContactThroughLanguageSwitches()
+    {
+        Run run(m_folder->data());
+        TTable& contacts = *run.dm.TelefonTable;
+        addContact(contacts, QStringLiteral("Anna"), QStringLiteral("1"),
+                   {QStringLiteral("EMail"), QStringLiteral("anna@example.dk"),
+                    QStringLiteral("Hjemmeside"), QStringLiteral("www.anna.dk")});
+        addContact(contacts, QStringLiteral("Bo"), QStringLiteral("2"),
+                   {QStringLiteral("EMail"), QStringLiteral("bo@example.dk"),
+                    QStringLiteral("Hjemmeside"), QStringLiteral("www.bo.dk")});
+        Ui::DetailsPage& ui = run.form.DetailsPage()->Form();
+        contacts.First();
+        QCOMPARE(ui.URLLabel1->text(), QStringLiteral("anna@example.dk"));
+        run.form.EnglishClick();
+        contacts.Last();
+        run.form.NorskClick();
+        run.form.DanskClick();
+        QCOMPARE(ui.URLLabel1->text(), QStringLiteral("bo@example.dk"));
+        QCOMPARE(ui.URLLabel2->text(), QStringLiteral("www.bo.dk"));
+        contacts.First();
+        run.form.DeutschClick();
+        QCOMPARE(ui.URLLabel1->text(), QStringLiteral("anna@example.dk"));
+        QTest::mouseClick(ui.URLLabel1, Qt::LeftButton);
+        QCOMPARE(m_dialogs->openedUrls, QStringList{QStringLiteral("mailto:anna@example.dk")});
+    }
+
     void restartInGerman()
     {
         {

@@ -51,13 +51,20 @@ private slots:
                                << "HTTPS://www.example.dk/side";
         QTest::newRow("spaces around") << false << " www.example.dk "
                                        << "http://www.example.dk";
-        QTest::newRow("ftp") << false << "ftp://files.example.dk" << "";
-        QTest::newRow("file") << false << "file:///etc/passwd" << "";
-        QTest::newRow("javascript") << false << "javascript:alert(1)" << "";
-        QTest::newRow("a path") << false << "/etc/passwd" << "";
-        QTest::newRow("a relative path") << false << "../../etc/passwd" << "";
-        QTest::newRow("a drive") << false << "C:\\Windows" << "";
-        QTest::newRow("no address") << false << "http://" << "";
+        QTest::newRow("ftp") << false << "ftp://files.example.dk"
+                             << "";
+        QTest::newRow("file") << false << "file:///etc/passwd"
+                              << "";
+        QTest::newRow("javascript") << false << "javascript:alert(1)"
+                                    << "";
+        QTest::newRow("a path") << false << "/etc/passwd"
+                                << "";
+        QTest::newRow("a relative path") << false << "../../etc/passwd"
+                                         << "";
+        QTest::newRow("a drive") << false << "C:\\Windows"
+                                 << "";
+        QTest::newRow("no address") << false << "http://"
+                                    << "";
         QTest::newRow("mail address") << true << "anna@example.dk"
                                       << "mailto:anna@example.dk";
         QTest::newRow("mailto in any case") << true << "MailTo:anna@example.dk"
@@ -66,12 +73,10 @@ private slots:
                                             << "mailto:anna+jul@example.dk";
         QTest::newRow("letters outside ASCII") << true << "søren@æblegård.dk"
                                                << "mailto:s%C3%B8ren@%C3%A6bleg%C3%A5rd.dk";
-        QTest::newRow("a question mark")
-            << true << "anna@example.dk?attach=/etc/passwd"
-            << "mailto:anna@example.dk%3Fattach%3D%2Fetc%2Fpasswd";
-        QTest::newRow("an ampersand")
-            << true << "anna@example.dk&cc=bo@example.dk"
-            << "mailto:anna@example.dk%26cc%3Dbo%40example.dk";
+        QTest::newRow("a question mark") << true << "anna@example.dk?attach=/etc/passwd"
+                                         << "mailto:anna@example.dk%3Fattach%3D%2Fetc%2Fpasswd";
+        QTest::newRow("an ampersand") << true << "anna@example.dk&cc=bo@example.dk"
+                                      << "mailto:anna@example.dk%26cc%3Dbo%40example.dk";
         QTest::newRow("a second at sign") << true << "anna@example.dk@elsewhere.dk"
                                           << "mailto:anna@example.dk%40elsewhere.dk";
         QTest::newRow("a web address with an at sign becomes mail")
@@ -85,7 +90,8 @@ private slots:
         QFETCH(QString, opened);
         TempDataFolder folder;
         QDir().mkpath(folder.root() + QStringLiteral("/Billeder"));
-        QFile::copy(testPicture("valid.jpg"), folder.root() + QStringLiteral("/Billeder/Ingen.jpg"));
+        QFile::copy(testPicture("valid.jpg"),
+                    folder.root() + QStringLiteral("/Billeder/Ingen.jpg"));
         ProgramFolder::setPath(folder.root());
         auto restore = qScopeGuard([] { ProgramFolder::setPath(QString()); });
         TPhoneForm form;
@@ -94,7 +100,8 @@ private slots:
         form.ShowMain();
         const QString field = mail ? QStringLiteral("EMail") : QStringLiteral("Hjemmeside");
         addContact(*dm.TelefonTable, QStringLiteral("Anna"), QStringLiteral("1"), {field, text});
-        form.PageControl1()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("TabSheet1")));
+        form.PageControl1()->setCurrentWidget(
+            form.findChild<QWidget*>(QStringLiteral("TabSheet1")));
         Ui::DetailsPage& ui = form.DetailsPage()->Form();
         TURLLabel* label = mail ? ui.URLLabel1 : ui.URLLabel2;
         QCOMPARE(label->text(), text);

@@ -63,7 +63,6 @@ void DBGridModel::SetAppending(bool appending)
     m_appending = appending;
     if (insertRow() >= 0)
         reload(); // the row being inserted moves
-
 }
 
 void DBGridModel::reload()

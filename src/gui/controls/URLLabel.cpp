@@ -79,6 +79,19 @@ QString TURLLabel::Prefix(TLinkType type)
     return QString();
 }
 
+QStringList TURLLabel::ComposedTexts(const QObject* window)
+{
+    // The name keeps the label's texts from being captured and put back;
+    // the whole keys keep a language file's entry from overwriting them.
+    QStringList excluded;
+    for (const TURLLabel* link : window->findChildren<TURLLabel*>()) {
+        const QString name = link->objectName();
+        if (!name.isEmpty())
+            excluded << name << name + QStringLiteral(".Caption") << name + QStringLiteral(".Hint");
+    }
+    return excluded;
+}
+
 void TURLLabel::SetLinkFont(const QFont& f)
 {
     m_linkFont = f;

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QStringList>
 
 // A label that shows an address as a link and opens it with the desktop's
 // program when clicked. It derives the address from a text with or without
@@ -52,6 +53,10 @@ public:
     explicit TURLLabel(QWidget* parent = nullptr);
 
     static QString Prefix(TLinkType type);
+    // A link shows what the program put into it (the current contact's
+    // address), not a text of its window: the exclusion list for a form
+    // localizer that keeps its hands off every link of the window.
+    static QStringList ComposedTexts(const QObject* window);
 
     QString Hint() const { return toolTip(); }
     void SetHint(const QString& hint) { setToolTip(hint); }

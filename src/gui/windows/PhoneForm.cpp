@@ -9,6 +9,7 @@
 #include "core/util/Dialogs.h"
 #include "core/util/JpegLoader.h"
 #include "core/util/ProgramFolder.h"
+#include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/pages/details/ContactPicture.h"
 #include "gui/windows/NogleForm.h"
@@ -205,6 +206,8 @@ void TPhoneForm::CreateLocalisation()
     m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
     m_localizer->SetPropNames({QStringLiteral("Caption"), QStringLiteral("Hint"),
                                QStringLiteral("Warning"), QStringLiteral("Columns")});
+    // The links follow the current contact, whatever the language.
+    m_localizer->SetExcluded(TURLLabel::ComposedTexts(this));
     m_localizer->SetSource(m_languageSource);
     InCodeText::setSource(m_languageSource);
     m_qtTexts = new TQtStandardTexts(this);
