@@ -17,6 +17,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -29,6 +31,22 @@ static void initPictures()
 namespace {
 
 const char* const LanguageNames[] = {"Dansk", "English", "Norsk", "Svensk", "Deutsch"};
+
+// The data folder is found relative to the working directory, which only the
+// program folder (or the launcher, which changes into it) gives.
+const InCodeTexts MissingDataFolder = {
+    QStringLiteral("Datamappen %1 findes ikke.\n\nKalvindo skal startes fra sin programmappe "
+                   "eller med kalvindo.sh i den mappe. Programmet kører videre uden data."),
+    QStringLiteral("The data folder %1 does not exist.\n\nKalvindo must be started from its "
+                   "program folder or with kalvindo.sh in that folder. The program goes on "
+                   "without data."),
+    QStringLiteral("Datamappen %1 finnes ikke.\n\nKalvindo må startes fra programmappen sin "
+                   "eller med kalvindo.sh i den mappen. Programmet fortsetter uten data."),
+    QStringLiteral("Datamappen %1 finns inte.\n\nKalvindo måste startas från sin programmapp "
+                   "eller med kalvindo.sh i den mappen. Programmet fortsätter utan data."),
+    QStringLiteral("Der Datenordner %1 existiert nicht.\n\nKalvindo muss aus seinem "
+                   "Programmordner oder mit kalvindo.sh in diesem Ordner gestartet werden. Das "
+                   "Programm läuft ohne Daten weiter.")};
 
 } // namespace
 
@@ -280,6 +298,14 @@ void TPhoneForm::FormShow()
     m_ui->Help->setToolTip(ProgramFolder::filePath(QStringLiteral("Help/Index.html")));
     if (!m_dm)
         return;
+    // Without its folder every table would fail on its own: one box instead.
+    if (const QFileInfo folder(m_dm->DataFolderPath()); !folder.isDir()) {
+        ErrorBox::show(
+            inCodeText(MissingDataFolder).arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
+        SetOuterSize(QSize());
+        LanguageDisplayUpdate();
+        return;
+    }
     TTable& config = *m_dm->ConfigTable;
     QString datapost;
     try {
