@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTabWidget>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -111,6 +112,18 @@ private slots:
         for (TTable* t : run.dm.ContactTables())
             QVERIFY2(t->Active(), qPrintable(t->objectName()));
         QVERIFY(m_dialogs->messages.isEmpty());
+    }
+
+    void mainWindowCanBeMinimisedButNotMaximised()
+    {
+        Run run(m_folder->data());
+        // What the window manager is told the window allows.
+        const Qt::WindowFlags flags = run.form.windowHandle()->flags();
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        run.form.showMinimized();
+        QVERIFY(run.form.isMinimized());
     }
 
     void sizeLanguageAndContactRoundTrip()

@@ -56,9 +56,13 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     initPictures();
     ComponentTree::beginLoading(this);
     m_ui->setupUi(this);
-    // A caption bar with the system menu and the close button only.
+    // A caption bar with the system menu and the close button, and no
+    // maximise button. The window can be minimised: window managers that
+    // read the window's hints tie the minimise function to the minimise
+    // button, so it has to be asked for here.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     m_details = std::make_unique<TDetailsPage>(m_ui->TabSheet1, *this);
     m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
     m_easyFind2->SetSearchField(QStringLiteral("Navn"));
