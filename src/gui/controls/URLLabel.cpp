@@ -1,6 +1,7 @@
 #include "gui/controls/URLLabel.h"
 
 #include "core/util/Dialogs.h"
+#include "gui/controls/ControlLook.h"
 
 #include <QMouseEvent>
 #include <QRegularExpression>
@@ -248,16 +249,8 @@ QString TURLLabel::Target() const
 
 void TURLLabel::FitToText()
 {
-    // An auto-sized label fits its text; a right-aligned one keeps its right
-    // edge and grows to the left.
-    if (!m_autoSize)
-        return;
-    const QSize hint = sizeHint();
-    const QRect g = geometry();
-    if (alignment() & Qt::AlignRight)
-        setGeometry(g.right() - hint.width() + 1, g.y(), hint.width(), hint.height());
-    else
-        setGeometry(g.x(), g.y(), hint.width(), hint.height());
+    if (m_autoSize)
+        fitToText(this, sizeHint(), alignment());
 }
 
 void TURLLabel::Loaded()
