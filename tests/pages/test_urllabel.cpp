@@ -49,6 +49,8 @@ private slots:
                                << "https://www.example.dk/side";
         QTest::newRow("HTTPS") << false << "HTTPS://www.example.dk/side"
                                << "HTTPS://www.example.dk/side";
+        QTest::newRow("letters outside ASCII") << false << "www.æblegård.dk/søren"
+                                               << "http://www.æblegård.dk/søren";
         QTest::newRow("spaces around") << false << " www.example.dk "
                                        << "http://www.example.dk";
         QTest::newRow("ftp") << false << "ftp://files.example.dk"

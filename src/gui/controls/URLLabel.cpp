@@ -27,7 +27,7 @@ QString webTarget(const QString& url)
         target = text;
     else if (!text.isEmpty() && !hasScheme(text) && !QStringLiteral("/\\.~").contains(text[0]))
         target = QStringLiteral("http://") + text;
-    const QUrl parsed(target, QUrl::StrictMode);
+    const QUrl parsed(target);
     return parsed.isValid() && !parsed.host().isEmpty() ? target : QString();
 }
 
