@@ -1,0 +1,268 @@
+#include "gui/layout/FormResizer.h"
+
+#include "core/component/ComponentTree.h"
+#include "gui/controls/ShadowLabel.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QMetaProperty>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Controls that a layout places (a page control filling its window, the
+// pages inside it, a main window's menu bar) belong to their layout: moving
+// them by hand would fight it.
+bool placedByLayout(const QWidget* control)
+{
+    const QWidget* parent = control->parentWidget();
+    const QLayout* layout = parent ? parent->layout() : nullptr;
+    return layout && (layout->indexOf(control) >= 0 || layout->menuBar() == control);
+}
+
+// Plain labels, data labels and link labels are labels; the shadow label is
+// drawn like any other control. A label that sizes itself to its text (one
+// with an AutoSize property, as the link label) keeps its width and fits
+// itself to its text after every scaling. One that does not is a box for its
+// texts, which change with the language and the record: its width follows
+// the window, but it never gets narrower than its text at the new font.
+QLabel* labelFamily(QWidget* control)
+{
+    auto* label = qobject_cast<QLabel*>(control);
+    return label && !qobject_cast<TShadowLabel*>(control) ? label : nullptr;
+}
+
+double pointSize(const QFont& font, const QWidget* control)
+{
+    if (font.pointSizeF() > 0)
+        return font.pointSizeF();
+    return font.pixelSize() > 0 ? font.pixelSize() * 72.0 / control->logicalDpiY() : 0;
+}
+
+} // namespace
+
+ScaledFonts::ScaledFonts(const QFont& font, int smallest, int largest)
+    : m_font(font), m_smallest(smallest)
+{
+    m_sizes.reserve(std::max(0, largest - smallest + 1));
+    for (int size = smallest; size <= largest; ++size) {
+        QFont sized = font;
+        sized.setPointSize(size);
+        m_sizes.push_back(sized);
+    }
+}
+
+bool ScaledFonts::matches(const QFont& font, int smallest, int largest) const
+{
+    return smallest == m_smallest && largest - smallest + 1 == int(m_sizes.size()) &&
+           font == m_font && font.resolveMask() == m_font.resolveMask();
+}
+
+const QFont& ScaledFonts::at(int pointSize) const
+{
+    return m_sizes[std::size_t(pointSize - m_smallest)];
+}
+
+TSingleResizer::TSingleResizer(QWidget* control, QWidget* window, bool resizeFonts, int minFontSize,
+                               int maxFontSize, std::vector<std::shared_ptr<ScaledFonts>>* fonts)
+    : m_control(control), m_resizeFonts(resizeFonts), m_window(window)
+{
+    if (!control)
+        throw EResizerException(QStringLiteral("TSingleResizer created without a component link"));
+    if (!window)
+        throw EResizerException(
+            QStringLiteral("TSingleResizer created without a parent form link"));
+    m_label = labelFamily(control);
+    const int autoSize = control->metaObject()->indexOfProperty("AutoSize");
+    m_autoSize = m_label && autoSize >= 0 ? autoSize : -1;
+    // A label that sizes itself to its text takes no width from the window.
+    m_scaleWidth = m_autoSize < 0;
+    const QRect bounds = control->geometry();
+    m_height = bounds.height();
+    m_left = bounds.x();
+    m_top = bounds.y();
+    m_width = bounds.width();
+    const QSize windowSize = OuterSize(window);
+    m_windowHeight = windowSize.height();
+    m_windowWidth = windowSize.width();
+    m_hasFont = true;
+    m_font = control->font();
+    m_fontSet = m_font;
+    m_fontSize = pointSize(m_font, control);
+    // A font designed outside the bounds is not pulled into them the moment
+    // the window changes size: it keeps its own size as its bound, so it
+    // never grows while the window shrinks nor shrinks while it grows.
+    m_minFontSize = std::min(minFontSize, int(std::floor(m_fontSize)));
+    m_maxFontSize = std::max(maxFontSize, int(std::ceil(m_fontSize)));
+    if (!m_resizeFonts || m_fontSize <= 0)
+        return;
+    if (fonts) {
+        for (const auto& shared : *fonts)
+            if (shared->matches(m_font, m_minFontSize, m_maxFontSize))
+                m_scaledFonts = shared;
+    }
+    if (!m_scaledFonts) {
+        m_scaledFonts = std::make_shared<ScaledFonts>(m_font, m_minFontSize, m_maxFontSize);
+        if (fonts)
+            fonts->push_back(m_scaledFonts);
+    }
+}
+
+QSize TSingleResizer::OuterSize(const QWidget* window)
+{
+    // The frame, where the window has one; a window not yet shown has none.
+    return window->frameGeometry().size();
+}
+
+int TSingleResizer::Round(double value)
+{
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(floor, 2.0) != 0))
+        return int(floor) + 1;
+    return int(floor);
+}
+
+void TSingleResizer::Resize(int windowHeight, int windowWidth, double heightRatio,
+                            double widthRatio)
+{
+    if (!m_control || placedByLayout(m_control))
+        return;
+    const QRect current = m_control->geometry();
+    int left = current.x(), top = current.y(), width = current.width(), height = current.height();
+    const bool recordedSize = windowHeight == m_windowHeight && windowWidth == m_windowWidth;
+    const double h = recordedSize ? 1.0 : heightRatio, w = recordedSize ? 1.0 : widthRatio;
+    if (m_scaleHeight)
+        height = recordedSize ? m_height : Round(m_height * h);
+    if (m_scaleWidth)
+        width = recordedSize ? m_width : Round(m_width * w);
+    if (m_scaleLeft)
+        left = recordedSize ? m_left : Round(m_left * w);
+    if (m_scaleTop)
+        top = recordedSize ? m_top : Round(m_top * h);
+    if (m_scaledFonts)
+        ApplyFontSize(
+            recordedSize ? 0 : std::clamp(Round(m_fontSize * h), m_minFontSize, m_maxFontSize));
+    if (m_label && !recordedSize && m_autoSize < 0)
+        HoldText(width, height);
+    // A right-aligned label keeps its right edge in proportion, so that the
+    // text stays beside what it names whatever width the label takes.
+    if (m_label && (m_label->alignment() & Qt::AlignRight))
+        left = (recordedSize ? m_left + m_width : Round((m_left + m_width) * w)) - width;
+    if (m_autoSize < 0) {
+        SetBounds(left, top, width, height);
+        return;
+    }
+    // A label that sizes itself: bounds set with automatic sizing off, then
+    // it fits itself to its text at the new font, and its own AutoSize
+    // setting is given back.
+    const QMetaProperty autoSize = m_label->metaObject()->property(m_autoSize);
+    const bool wasAutoSize = autoSize.read(m_label).toBool();
+    autoSize.write(m_label, false);
+    SetBounds(left, top, width, height);
+    autoSize.write(m_label, true);
+    autoSize.write(m_label, wasAutoSize);
+}
+
+void TSingleResizer::ApplyFontSize(int points)
+{
+    // Only the size is the resizer's: a control that has taken another font
+    // since (a link label turning into a link) keeps it at the new size.
+    if (m_control->font() == m_fontSet) {
+        m_control->setFont(points ? m_scaledFonts->at(points) : m_font);
+    } else {
+        QFont font = m_control->font();
+        font.setPointSizeF(points ? points : m_fontSize);
+        m_control->setFont(font);
+    }
+    m_fontSet = m_control->font();
+}
+
+void TSingleResizer::SetBounds(int left, int top, int width, int height)
+{
+    m_control->setGeometry(left, top, width, height);
+}
+
+void TSingleResizer::HoldText(int& width, int& height) const
+{
+    // Never narrower than its text at the new font (the font follows the
+    // height, the box the width); a label that shows nothing has no need.
+    if (m_label->text().isEmpty() && m_label->pixmap().isNull())
+        return;
+    if (m_label->wordWrap()) {
+        height = std::max(height, m_label->heightForWidth(width));
+        return;
+    }
+    const QSize needed = m_label->sizeHint();
+    width = std::max(width, needed.width());
+    height = std::max(height, needed.height());
+}
+
+TFormResizer::TFormResizer(QObject* owner) : QObject(owner)
+{
+    if (!owner)
+        throw EResizerException(QStringLiteral("TFormResizer created without an owner"));
+    if (!owner->isWidgetType())
+        throw EResizerException(QStringLiteral("TFormResizer owner must be a panel or form"));
+}
+
+TFormResizer::~TFormResizer() = default;
+
+QWidget* TFormResizer::Owner() const
+{
+    return static_cast<QWidget*>(parent());
+}
+
+void TFormResizer::DoPostResize(QWidget* comp, double heightRatio, double widthRatio)
+{
+    if (OnPostResize)
+        OnPostResize(this, comp, heightRatio, widthRatio);
+}
+
+void TFormResizer::InitializeResizing()
+{
+    if (m_recorded)
+        return;
+    m_recorded = true;
+    QWidget* owner = Owner();
+    const QSize size = TSingleResizer::OuterSize(owner);
+    m_height = size.height();
+    m_width = size.width();
+    for (QObject* component : ComponentTree::components(owner)) {
+        auto* control = qobject_cast<QWidget*>(component);
+        // Menus, dialogs and other windows placed on the window are no controls.
+        if (!control || control->isWindow())
+            continue;
+        m_records.push_back(std::make_unique<TSingleResizer>(
+            control, owner, m_resizeFonts, m_minFontSize, m_maxFontSize, &m_fonts));
+        TSingleResizer* record = m_records.back().get();
+        connect(control, &QObject::destroyed, this, [record] { record->ControlRemoved(); });
+    }
+}
+
+void TFormResizer::ResizeAll()
+{
+    // Before the recording there is nothing to scale from.
+    if (!m_recorded || m_height <= 0 || m_width <= 0)
+        return;
+    QWidget* owner = Owner();
+    if (m_enforceMinSize) {
+        const QSize outer = TSingleResizer::OuterSize(owner);
+        const QSize frame = outer - owner->size();
+        if (outer.height() < m_height || outer.width() < m_width)
+            owner->resize(
+                QSize(std::max(outer.width(), m_width), std::max(outer.height(), m_height)) -
+                frame);
+    }
+    const QSize outer = TSingleResizer::OuterSize(owner);
+    const double heightRatio = double(outer.height()) / m_height;
+    const double widthRatio = double(outer.width()) / m_width;
+    for (const auto& record : m_records) {
+        QWidget* control = record->Control();
+        record->Resize(outer.height(), outer.width(), heightRatio, widthRatio);
+        DoPostResize(control, heightRatio, widthRatio);
+    }
+}
