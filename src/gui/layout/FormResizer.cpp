@@ -85,7 +85,7 @@ TSingleResizer::TSingleResizer(QWidget* control, QWidget* window, bool resizeFon
     m_left = bounds.x();
     m_top = bounds.y();
     m_width = bounds.width();
-    const QSize windowSize = OuterSize(window);
+    const QSize windowSize = WindowSize(window);
     m_windowHeight = windowSize.height();
     m_windowWidth = windowSize.width();
     m_hasFont = true;
@@ -111,10 +111,13 @@ TSingleResizer::TSingleResizer(QWidget* control, QWidget* window, bool resizeFon
     }
 }
 
-QSize TSingleResizer::OuterSize(const QWidget* window)
+QSize TSingleResizer::WindowSize(const QWidget* window)
 {
-    // The frame, where the window has one; a window not yet shown has none.
-    return window->frameGeometry().size();
+    // The window's own area, without the frame: that is what the controls
+    // are laid out in and what a form's description gives, and it is known
+    // at every resize, while the window manager adds its frame (and tells
+    // its size) only some time after the window is shown.
+    return window->size();
 }
 
 int TSingleResizer::Round(double value)
@@ -228,7 +231,7 @@ void TFormResizer::InitializeResizing()
         return;
     m_recorded = true;
     QWidget* owner = Owner();
-    const QSize size = TSingleResizer::OuterSize(owner);
+    const QSize size = TSingleResizer::WindowSize(owner);
     m_height = size.height();
     m_width = size.width();
     for (QObject* component : ComponentTree::components(owner)) {
@@ -250,19 +253,16 @@ void TFormResizer::ResizeAll()
         return;
     QWidget* owner = Owner();
     if (m_enforceMinSize) {
-        const QSize outer = TSingleResizer::OuterSize(owner);
-        const QSize frame = outer - owner->size();
-        if (outer.height() < m_height || outer.width() < m_width)
-            owner->resize(
-                QSize(std::max(outer.width(), m_width), std::max(outer.height(), m_height)) -
-                frame);
+        const QSize now = TSingleResizer::WindowSize(owner);
+        if (now.height() < m_height || now.width() < m_width)
+            owner->resize(std::max(now.width(), m_width), std::max(now.height(), m_height));
     }
-    const QSize outer = TSingleResizer::OuterSize(owner);
-    const double heightRatio = double(outer.height()) / m_height;
-    const double widthRatio = double(outer.width()) / m_width;
+    const QSize size = TSingleResizer::WindowSize(owner);
+    const double heightRatio = double(size.height()) / m_height;
+    const double widthRatio = double(size.width()) / m_width;
     for (const auto& record : m_records) {
         QWidget* control = record->Control();
-        record->Resize(outer.height(), outer.width(), heightRatio, widthRatio);
+        record->Resize(size.height(), size.width(), heightRatio, widthRatio);
         DoPostResize(control, heightRatio, widthRatio);
     }
 }

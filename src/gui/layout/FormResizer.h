@@ -57,8 +57,8 @@ public:
     // The control has gone; it is skipped from now on.
     void ControlRemoved() { m_control = nullptr; }
 
-    // The window's outer size, as the resizer measures it.
-    static QSize OuterSize(const QWidget* window);
+    // The window's size as the resizer measures it.
+    static QSize WindowSize(const QWidget* window);
     // Nearest whole number, an exact half to the even neighbour.
     static int Round(double value);
 

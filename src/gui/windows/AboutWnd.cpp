@@ -18,6 +18,9 @@ TAboutWnd::TAboutWnd(TAboutBox* box)
     : QDialog(qobject_cast<QWidget*>(box->parent())), m_ui(std::make_unique<Ui::AboutWnd>())
 {
     m_ui->setupUi(this);
+    // A dialog's caption bar: no minimise or maximise button, a fixed size.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
