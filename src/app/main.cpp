@@ -45,9 +45,9 @@ int main(int argc, char** argv)
     const auto noSplash = qScopeGuard([&splash] { delete splash.data(); });
     splash->ShowAtOnce();
     // The single-instance guard of the main window meets other copies under
-    // this title.
+    // this title. (Not as the display name, which the window system would
+    // add to every window's caption.)
     QApplication::setApplicationName(QStringLiteral("Kalvindo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kalvindo"));
 
     TPhoneForm form;
     // Another copy runs and has been asked to the front: this one ends

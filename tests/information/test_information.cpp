@@ -50,11 +50,9 @@ struct Shown
     }
     bool operator==(const Shown& o) const
     {
-        return std::tie(title, appName, version, copyright, url, urlHint, warning, size,
-                        frameShown, picture) == std::tie(o.title, o.appName, o.version,
-                                                         o.copyright, o.url, o.urlHint,
-                                                         o.warning, o.size, o.frameShown,
-                                                         o.picture);
+        return std::tie(title, appName, version, copyright, url, urlHint, warning, size, frameShown,
+                        picture) == std::tie(o.title, o.appName, o.version, o.copyright, o.url,
+                                             o.urlHint, o.warning, o.size, o.frameShown, o.picture);
     }
 };
 
@@ -181,8 +179,7 @@ private slots:
         box.SetPicture(picture);
         picture.fill(Qt::red); // the box keeps its own copy
         TAboutWnd window(&box);
-        QCOMPARE(window.size(),
-                 QSize(TAboutWnd::DesignWidth + 52, TAboutWnd::DesignHeight + 60));
+        QCOMPARE(window.size(), QSize(TAboutWnd::DesignWidth + 52, TAboutWnd::DesignHeight + 60));
         QCOMPARE(window.Form().bvlOuter->width(), 102);
         QCOMPARE(window.Form().btnOk->geometry().bottomRight(), QPoint(288 + 52, 310 + 60));
         QCOMPARE(window.Form().lblAppName->x(), 64 + 52);
@@ -198,8 +195,8 @@ private slots:
         QTest::addColumn<int>("build");
         QTest::addColumn<QString>("text");
         QTest::newRow("2.3.0.7") << true << 2 << 3 << 0 << 7 << "2.3 (Build: 0.7)";
-        QTest::newRow("10.12.65535.4") << true << 10 << 12 << 65535 << 4
-                                       << "10.12 (Build: 65535.4)";
+        QTest::newRow("10.12.65535.4")
+            << true << 10 << 12 << 65535 << 4 << "10.12 (Build: 65535.4)";
         QTest::newRow("none") << false << 0 << 0 << 0 << 0 << "";
     }
     void versionText()
@@ -230,8 +227,7 @@ private slots:
         const QStringList all = TAboutWnd::SystemInfoPrograms;
         QTest::newRow("none") << QStringList() << all
                               << QStringList{"Could not execute system information!"};
-        QTest::newRow("the third") << QStringList{all[2], all[3]} << all.mid(0, 3)
-                                   << QStringList();
+        QTest::newRow("the third") << QStringList{all[2], all[3]} << all.mid(0, 3) << QStringList();
     }
     void systemInfo()
     {
@@ -292,7 +288,8 @@ private slots:
         for (const char* f : {"English.lng", "Norsk.lng"})
             QFile::copy(QStringLiteral(KALVINDO_SOURCE_DIR "/resources/lng/") + QLatin1String(f),
                         program.filePath(QLatin1String(f)));
-        QFile(program.filePath(QStringLiteral("Help/English/Index.html"))).open(QIODevice::WriteOnly);
+        QFile(program.filePath(QStringLiteral("Help/English/Index.html")))
+            .open(QIODevice::WriteOnly);
         TPhoneForm form;
         QAction* help = form.HelpItem();
         const QString danish = program.filePath(QStringLiteral("Help/Index.html"));

@@ -70,16 +70,16 @@ private slots:
         QTest::addColumn<QRect>("expected");
         QTest::addColumn<int>("expectedPoints");
         const QRect control(100, 40, 200, 21);
-        QTest::newRow("1.5 times") << QSize(1536, 900) << control << 10
-                                   << QRect(150, 60, 300, 32) << 15;
+        QTest::newRow("1.5 times")
+            << QSize(1536, 900) << control << 10 << QRect(150, 60, 300, 32) << 15;
         QTest::newRow("half the height, 10 points")
             << QSize(1024, 300) << control << 10 << QRect(100, 20, 200, 10) << 8;
         QTest::newRow("half the height, 8 points")
             << QSize(1024, 300) << control << 8 << QRect(100, 20, 200, 10) << 8;
         QTest::newRow("doubled, 30 points")
             << QSize(2048, 1200) << control << 30 << QRect(200, 80, 400, 42) << 48;
-        QTest::newRow("wider only") << QSize(2048, 600) << control << 10
-                                    << QRect(200, 40, 400, 21) << 10;
+        QTest::newRow("wider only")
+            << QSize(2048, 600) << control << 10 << QRect(200, 40, 400, 21) << 10;
     }
     void controlsAndFontsScale()
     {
@@ -101,6 +101,23 @@ private slots:
         QCOMPARE(button->font().pointSize(), expectedPoints);
         // The shadow label is no label: its width follows the window too.
         QCOMPARE(shadow->width(), TSingleResizer::Round(200.0 * size.width() / 1024));
+    }
+
+    // One that sizes itself anyway is given the width its text needs, not
+    // one from the window that might cut the text off.
+    void aSelfSizingShadowLabelKeepsItsText()
+    {
+        Form form;
+        auto* title = new TShadowLabel(&form.window);
+        title->setObjectName(QStringLiteral("ShadowLabel1"));
+        title->setFont(pointFont(20));
+        title->setText(QStringLiteral("Kalvindo"));
+        title->move(340, 182);
+        form.resizer->InitializeResizing();
+        form.resize(700, 600);
+        QVERIFY(title->AutoSize());
+        QCOMPARE(title->size(), title->sizeHint());
+        QCOMPARE(title->pos(), QPoint(TSingleResizer::Round(340 * 700 / 1024.0), 182));
     }
 
     void theRecordedSizeGivesBackTheRecordedLayout()
@@ -324,11 +341,10 @@ private slots:
             form.FormResize();
         };
         resize(1536, 900);
-        QCOMPARE(edit->geometry(),
-                 QRect(TSingleResizer::Round(designed.x() * 1.5),
-                       TSingleResizer::Round(designed.y() * 1.5),
-                       TSingleResizer::Round(designed.width() * 1.5),
-                       TSingleResizer::Round(designed.height() * 1.5)));
+        QCOMPARE(edit->geometry(), QRect(TSingleResizer::Round(designed.x() * 1.5),
+                                         TSingleResizer::Round(designed.y() * 1.5),
+                                         TSingleResizer::Round(designed.width() * 1.5),
+                                         TSingleResizer::Round(designed.height() * 1.5)));
         QCOMPARE(form.PageControl1()->geometry(), pages);
         QCOMPARE(form.menuBar()->geometry(), menu);
         resize(1024, 600);

@@ -75,8 +75,7 @@ private slots:
         QTest::newRow("count beyond the stream") << good.left(good.size() - 1) << count;
         QTest::newRow("count short of the stream") << good + QByteArray(1, '\0') << count;
         QTest::newRow("negative count") << int32s({-36}) + good.mid(4) << count;
-        QTest::newRow("count far beyond the stream")
-            << int32s({0x7fffffff}) + good.mid(4) << count;
+        QTest::newRow("count far beyond the stream") << int32s({0x7fffffff}) + good.mid(4) << count;
         QTest::newRow("no header") << int32s({0}) << head;
         QTest::newRow("half a header") << int32s({16, 32, 1, 0, 0}) << head;
         QTest::newRow("header of another size")

@@ -76,10 +76,9 @@ TSingleResizer::TSingleResizer(QWidget* control, QWidget* window, bool resizeFon
         throw EResizerException(
             QStringLiteral("TSingleResizer created without a parent form link"));
     m_label = labelFamily(control);
-    const int autoSize = control->metaObject()->indexOfProperty("AutoSize");
-    m_autoSize = m_label && autoSize >= 0 ? autoSize : -1;
+    m_autoSize = control->metaObject()->indexOfProperty("AutoSize");
     // A label that sizes itself to its text takes no width from the window.
-    m_scaleWidth = m_autoSize < 0;
+    m_scaleWidth = !m_label || m_autoSize < 0;
     const QRect bounds = control->geometry();
     m_height = bounds.height();
     m_left = bounds.x();
@@ -113,11 +112,11 @@ TSingleResizer::TSingleResizer(QWidget* control, QWidget* window, bool resizeFon
 
 QSize TSingleResizer::WindowSize(const QWidget* window)
 {
-    // The window's own area, without the frame: that is what the controls
-    // are laid out in and what a form's description gives, and it is known
-    // at every resize, while the window manager adds its frame (and tells
-    // its size) only some time after the window is shown.
-    return window->size();
+    // The outer size, frame included where the window system has told it
+    // (a window not yet shown has none): the size the main window keeps
+    // from one run to the next, so that the size it comes back at is the
+    // recorded one and gives the designed layout.
+    return window->frameGeometry().size();
 }
 
 int TSingleResizer::Round(double value)
@@ -159,15 +158,19 @@ void TSingleResizer::Resize(int windowHeight, int windowWidth, double heightRati
         SetBounds(left, top, width, height);
         return;
     }
-    // A label that sizes itself: bounds set with automatic sizing off, then
-    // it fits itself to its text at the new font, and its own AutoSize
-    // setting is given back.
-    const QMetaProperty autoSize = m_label->metaObject()->property(m_autoSize);
-    const bool wasAutoSize = autoSize.read(m_label).toBool();
-    autoSize.write(m_label, false);
+    // A control that can size itself: bounds set with automatic sizing off,
+    // then it fits itself to its text at the new font, and its own AutoSize
+    // setting is given back. A label always fits itself after scaling; any
+    // other control (the shadow label) only when it sizes itself anyway, so
+    // that a width from the window never cuts off its text.
+    const QMetaProperty autoSize = m_control->metaObject()->property(m_autoSize);
+    const bool wasAutoSize = autoSize.read(m_control).toBool();
+    autoSize.write(m_control, false);
     SetBounds(left, top, width, height);
-    autoSize.write(m_label, true);
-    autoSize.write(m_label, wasAutoSize);
+    if (m_label || wasAutoSize) {
+        autoSize.write(m_control, true);
+        autoSize.write(m_control, wasAutoSize);
+    }
 }
 
 void TSingleResizer::ApplyFontSize(int points)
@@ -254,8 +257,10 @@ void TFormResizer::ResizeAll()
     QWidget* owner = Owner();
     if (m_enforceMinSize) {
         const QSize now = TSingleResizer::WindowSize(owner);
+        const QSize frame = now - owner->size();
         if (now.height() < m_height || now.width() < m_width)
-            owner->resize(std::max(now.width(), m_width), std::max(now.height(), m_height));
+            owner->resize(QSize(std::max(now.width(), m_width), std::max(now.height(), m_height)) -
+                          frame);
     }
     const QSize size = TSingleResizer::WindowSize(owner);
     const double heightRatio = double(size.height()) / m_height;

@@ -57,7 +57,7 @@ public:
     // The control has gone; it is skipped from now on.
     void ControlRemoved() { m_control = nullptr; }
 
-    // The window's size as the resizer measures it.
+    // The window's outer size, as the resizer measures it.
     static QSize WindowSize(const QWidget* window);
     // Nearest whole number, an exact half to the even neighbour.
     static int Round(double value);
@@ -90,7 +90,7 @@ private:
     double m_fontSize; // points; 0 without a font
     QWidget* m_window;
     QLabel* m_label; // the control when it is of the label family
-    int m_autoSize;  // the label's AutoSize property, or -1 when it has none or is no label
+    int m_autoSize;  // the control's AutoSize property, or -1 when it has none
 };
 
 // Keeps every control of a window (or panel) in proportion to it: it records
