@@ -529,7 +529,7 @@ public:
         else if (n == "N")
             m_structuredName = components(p, m_version, 5);
         else if (n == "ORG")
-            set(ContactField::ArbFirma, components(p, m_version, 1).join(QStringLiteral(", ")));
+            addOrganisation(p);
         else if (n == "TITLE")
             set(ContactField::Stilling, text(p, m_version));
         else if (n == "TEL")
@@ -560,6 +560,10 @@ public:
     ContactRecord finish(int line)
     {
         assignFields();
+        // The work address has no country of its own; one that differs from
+        // the home country is kept in the notes.
+        if (!m_workCountry.isEmpty() && m_workCountry != m_record[ContactField::Land])
+            m_leftovers << QStringLiteral("ADR (work): ") + m_workCountry;
         QString name = m_fullName;
         if (name.isEmpty() && !m_structuredName.isEmpty()) {
             const QStringList& n = m_structuredName; // family;given;additional;prefix;suffix
@@ -641,6 +645,13 @@ private:
     {
         return p.hasType(type) ||
                m_groupLabels.value(p.group).contains(QLatin1String(labelWord), Qt::CaseInsensitive);
+    }
+
+    void addOrganisation(const Property& p)
+    {
+        QStringList units = components(p, m_version, 1);
+        units.removeAll(QString());
+        set(ContactField::ArbFirma, units.join(QStringLiteral(", ")));
     }
 
     void addPhone(const Property& p)
@@ -762,8 +773,7 @@ private:
             set(F::ArbAdresse, rest.join(QStringLiteral(", ")));
             set(F::ArbBy, c[3]);
             set(F::ArbPostnr, c[5]);
-            if (!c[6].isEmpty())
-                m_leftovers << QStringLiteral("ADR (work): ") + c[6];
+            m_workCountry = c[6];
         }
     }
 
@@ -898,6 +908,7 @@ private:
     QStringList m_notes;
     QStringList m_categories;
     QStringList m_leftovers;
+    QString m_workCountry;
     QHash<QByteArray, QString> m_groupLabels;
     std::vector<Candidate> m_candidates;
     std::vector<std::pair<QByteArray, Member>> m_members;
