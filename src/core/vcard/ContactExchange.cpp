@@ -14,6 +14,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -62,51 +63,61 @@ int column(TTable& table, const QString& field)
     return table.Definition()->fieldIndex(field);
 }
 
-// Reads records as the cursor orders and filters them, without moving it.
-class ContactRows
+// Dates are stored as "yyyy-MM-dd" and read as "dd-MM-yyyy": turned round
+// here without a date parser, as the record store shows them.
+QString dateText(const QString& stored)
 {
-public:
-    explicit ContactRows(TTable& table) : m_table(table)
-    {
-        for (int f = 0; f < ContactFieldCount; ++f)
-            m_columns[size_t(f)] = column(table, fieldName(ContactField(f)));
-        m_regnr = column(table, QStringLiteral("Regnr"));
-    }
-    int count() const { return m_table.RecordCount(); }
-    ContactRecord contact(int row) const
-    {
-        ContactRecord c;
-        for (int f = 0; f < ContactFieldCount; ++f)
-            c.values[size_t(f)] = m_table.DisplayTextAt(row, m_columns[size_t(f)]);
-        return c;
-    }
-    qint64 regnr(int row) const { return m_table.ValueAt(row, m_regnr).toLongLong(); }
+    if (stored.size() == 10 && stored[4] == u'-' && stored[7] == u'-')
+        return stored.sliced(8, 2) + u'-' + stored.sliced(5, 2) + u'-' + stored.first(4);
+    return TTable::DisplayText(FieldType::Date, stored);
+}
 
-private:
-    TTable& m_table;
-    std::array<int, ContactFieldCount> m_columns{};
-    int m_regnr = -1;
-};
+// Every contact the cursor shows, in its order, read in one pass without
+// moving it, with its record number.
+void forEachContact(TTable& table, const std::function<void(ContactRecord&, qint64 regnr)>& each)
+{
+    std::vector<int> columns;
+    for (int f = 0; f < ContactFieldCount; ++f)
+        columns.push_back(column(table, fieldName(ContactField(f))));
+    columns.push_back(column(table, QStringLiteral("Regnr")));
+    ContactRecord c;
+    table.TextsInOrder(columns, [&](const QString* texts) {
+        c.family.clear();
+        c.picture.clear();
+        for (int f = 0; f < ContactFieldCount; ++f)
+            c.values[size_t(f)] = ContactField(f) == F::Fodselsdag ? dateText(texts[f]) : texts[f];
+        each(c, texts[ContactFieldCount].toLongLong());
+    });
+}
 
 // Every family member of every contact, by the contact's name and phone number.
 QHash<QString, std::vector<FamilyRecord>> familyByContact(const QString& folder)
 {
     auto table = ownCursor(folder, QStringLiteral("Familie.db"));
-    std::array<int, FamilyFieldCount> columns{};
+    std::vector<int> columns;
     for (int f = 0; f < FamilyFieldCount; ++f)
-        columns[size_t(f)] = column(*table, fieldName(FamilyField(f)));
-    const int navn = column(*table, QStringLiteral("Navn"));
-    const int telefon = column(*table, QStringLiteral("Telefon"));
+        columns.push_back(column(*table, fieldName(FamilyField(f))));
+    columns.push_back(column(*table, QStringLiteral("Navn")));
+    columns.push_back(column(*table, QStringLiteral("Telefon")));
     QHash<QString, std::vector<FamilyRecord>> family;
-    const int n = table->RecordCount();
-    for (int row = 0; row < n; ++row) {
+    table->TextsInOrder(columns, [&](const QString* texts) {
         FamilyRecord m;
         for (int f = 0; f < FamilyFieldCount; ++f)
-            m.values[size_t(f)] = table->DisplayTextAt(row, columns[size_t(f)]);
-        family[keyOf(table->DisplayTextAt(row, navn), table->DisplayTextAt(row, telefon))]
-            .push_back(std::move(m));
-    }
+            m.values[size_t(f)] =
+                FamilyField(f) == FamilyField::Fodselsdag ? dateText(texts[f]) : texts[f];
+        family[keyOf(texts[FamilyFieldCount], texts[FamilyFieldCount + 1])].push_back(m);
+    });
     return family;
+}
+
+QHash<QString, QSet<QString>> familyNamesByContact(const QString& folder)
+{
+    QHash<QString, QSet<QString>> names;
+    const auto family = familyByContact(folder);
+    for (auto it = family.begin(); it != family.end(); ++it)
+        for (const FamilyRecord& m : it.value())
+            names[it.key()].insert(m[FamilyField::FamNavn]);
+    return names;
 }
 
 QSet<QString> existingKeys(const QString& folder)
@@ -208,8 +219,14 @@ class ImportPoster
 {
 public:
     explicit ImportPoster(TDM& dm)
-        : m_contacts(*dm.TelefonTable), m_family(*dm.FamilieTable), m_keywords(*dm.NogleTable)
+        : m_contacts(*dm.TelefonTable), m_family(*dm.FamAllTable), m_keywords(*dm.NogleTable)
     {
+        // Family members go in through the cursor without the link, which does
+        // not read the family of every contact the import passes, with the
+        // family table's own rule for the day and month fields.
+        m_family.BeforePost = [&dm](TTable& t) { dm.FamilieTableBeforePost(t); };
+        m_navn = &m_family.FieldByName(QStringLiteral("Navn"));
+        m_telefon = &m_family.FieldByName(QStringLiteral("Telefon"));
         for (int f = 0; f < ContactFieldCount; ++f)
             m_fields[size_t(f)] = &m_contacts.FieldByName(fieldName(ContactField(f)));
         const auto words = m_keywords.ColumnInOrder(0);
@@ -229,6 +246,9 @@ public:
         return regnr();
     }
 
+    // The names of the family members the contacts have now, for merges.
+    void setFamilyNames(QHash<QString, QSet<QString>> names) { m_familyNames = std::move(names); }
+
     // Merges into the contact at the bookmark; answers its record number.
     qint64 merge(const TBookmark& at, const ContactRecord& incoming)
     {
@@ -244,10 +264,7 @@ public:
                     m_fields[size_t(f)]->SetAsString(merged.values[size_t(f)]);
             m_contacts.Post();
         }
-        QSet<QString> names;
-        for (m_family.First(); !m_family.Eof(); m_family.Next())
-            names.insert(m_family.FieldByName(QStringLiteral("FamNavn")).AsString());
-        addFamily(incoming.family, names);
+        addFamily(incoming.family, m_familyNames.value(keyOf(existing)));
         addKeyword(merged[F::Nogleord]);
         return regnr();
     }
@@ -261,7 +278,9 @@ private:
             if (names.contains(m[FamilyField::FamNavn]))
                 continue;
             names.insert(m[FamilyField::FamNavn]);
-            m_family.Insert(); // the link gives it the contact's name and phone number
+            m_family.Insert();
+            m_navn->SetAsString(m_fields[size_t(F::Navn)]->AsString());
+            m_telefon->SetAsString(m_fields[size_t(F::Telefon)]->AsString());
             for (int f = 0; f < FamilyFieldCount; ++f)
                 if (!m.values[size_t(f)].isNull())
                     m_family.FieldByName(fieldName(FamilyField(f)))
@@ -284,7 +303,10 @@ private:
     TTable& m_family;
     TTable& m_keywords;
     std::array<TField*, ContactFieldCount> m_fields{};
+    TField* m_navn;
+    TField* m_telefon;
     QSet<QString> m_knownKeywords;
+    QHash<QString, QSet<QString>> m_familyNames;
 };
 
 // Where the contacts to merge into stand: found in one pass over the table,
@@ -400,9 +422,11 @@ ImportResult ContactExchange::import(const ImportPreview& preview, DuplicateChoi
             TDM rules(nullptr, folder);
             rules.SetHost(nullptr);
             for (TTable* t :
-                 {rules.RegTable, rules.TelefonTable, rules.FamilieTable, rules.NogleTable})
+                 {rules.RegTable, rules.TelefonTable, rules.FamAllTable, rules.NogleTable})
                 t->Open();
             ImportPoster poster(rules);
+            if (!toMerge.empty())
+                poster.setFamilyNames(familyNamesByContact(folder));
             const std::vector<TBookmark> marks = bookmarksOf(*rules.TelefonTable, toMerge);
             const qint64 total = qint64(toMerge.size() + toAdd.size());
             qint64 done = 0;
@@ -443,38 +467,47 @@ ExportResult ContactExchange::exportVCards(const QString& path, VCardVersion ver
                                            const ProgressCallback& progress)
 {
     TTable& contacts = *m_dm.TelefonTable;
-    const ContactRows rows(contacts);
+    const int total = contacts.RecordCount();
     const auto family = familyByContact(m_dm.DataFolderPath());
+    // One look at the folder instead of one at every contact.
+    const QStringList names =
+        QDir(m_pictureFolder).entryList({QStringLiteral("*.jpg")}, QDir::Files);
+    const QSet<QString> pictures(names.begin(), names.end());
+
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Exception(ExchangeText::cannotWrite(path, file.errorString()));
     ExportResult result;
+    constexpr qsizetype Chunk = 1 << 20;
     QByteArray buffer;
+    buffer.reserve(2 * Chunk);
     const auto flush = [&] {
         if (file.write(buffer) != buffer.size())
             throw Exception(ExchangeText::cannotWrite(path, file.errorString()));
-        buffer.clear();
+        buffer.resize(0); // keeps its room for the next chunk
     };
-    const int n = rows.count();
-    for (int row = 0; row < n; ++row) {
-        ContactRecord c = rows.contact(row);
-        c.family = family.value(keyOf(c));
-        QFile picture(picturePath(m_pictureFolder, rows.regnr(row)));
-        if (picture.exists() && picture.size() > MaxPictureBytes)
-            result.problems << ExchangeText::pictureTooLarge(c[F::Navn],
-                                                             int(MaxPictureBytes >> 20));
-        else if (picture.open(QIODevice::ReadOnly))
-            c.picture = picture.readAll();
+    forEachContact(contacts, [&](ContactRecord& c, qint64 regnr) {
+        if (!family.isEmpty())
+            c.family = family.value(keyOf(c));
+        const QString pictureName =
+            pictures.isEmpty() ? QString() : QString::number(regnr) + QStringLiteral(".jpg");
+        if (pictures.contains(pictureName)) {
+            QFile picture(QDir(m_pictureFolder).filePath(pictureName));
+            if (picture.size() > MaxPictureBytes)
+                result.problems << ExchangeText::pictureTooLarge(c[F::Navn],
+                                                                 int(MaxPictureBytes >> 20));
+            else if (picture.open(QIODevice::ReadOnly))
+                c.picture = picture.readAll();
+        }
         VCardWriter::append(buffer, c, version);
-        if (buffer.size() > (1 << 20))
+        if (buffer.size() > Chunk)
             flush();
-        if (row % 64 == 0)
-            report(progress, row, n);
-    }
+        if (result.contacts++ % 64 == 0)
+            report(progress, result.contacts, total);
+    });
     flush();
     if (!file.commit())
         throw Exception(ExchangeText::cannotWrite(path, file.errorString()));
-    result.contacts = n;
     return result;
 }
 
@@ -482,13 +515,11 @@ int ContactExchange::exportCalendar(const QString& path, const ProgressCallback&
 {
     const QString folder = m_dm.DataFolderPath();
     auto table = ownCursor(folder, QStringLiteral("Telefon.DB"));
-    const ContactRows rows(*table);
+    const int total = table->RecordCount();
     const auto family = familyByContact(folder);
     std::vector<CalendarBirthday> birthdays;
-    const int n = rows.count();
-    for (int row = 0; row < n; ++row) {
-        const ContactRecord c = rows.contact(row);
-        const qint64 regnr = rows.regnr(row);
+    int done = 0;
+    forEachContact(*table, [&](ContactRecord& c, qint64 regnr) {
         const QString key = regnr > 0 ? QString::number(regnr) : keyOf(c);
         const int reminder = c[F::Reminder].toInt();
         const QDate born = Birthday::fromText(c[F::Fodselsdag]);
@@ -507,9 +538,9 @@ int ContactExchange::exportCalendar(const QString& path, const ProgressCallback&
                                                                QStringLiteral(" (") + whose + u')'),
                                  date, reminder});
         }
-        if (row % 256 == 0)
-            report(progress, row, n);
-    }
+        if (done++ % 256 == 0)
+            report(progress, done, total);
+    });
     saveFile(path, BirthdayCalendar::write(birthdays, QDateTime::currentDateTimeUtc()));
     return int(birthdays.size());
 }

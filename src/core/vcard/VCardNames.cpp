@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <array>
+
 namespace {
 
 const QByteArray Prefix = QByteArrayLiteral("X-KALVINDO-");
@@ -24,14 +26,26 @@ const std::vector<ContactField>& extensionFields()
     return fields;
 }
 
-QByteArray extensionProperty(ContactField field)
+const QByteArray& extensionProperty(ContactField field)
 {
-    return upperName(fieldName(field));
+    static const auto names = [] {
+        std::array<QByteArray, ContactFieldCount> n;
+        for (int i = 0; i < ContactFieldCount; ++i)
+            n[size_t(i)] = upperName(fieldName(ContactField(i)));
+        return n;
+    }();
+    return names[size_t(field)];
 }
 
-QByteArray extensionProperty(FamilyField field)
+const QByteArray& extensionProperty(FamilyField field)
 {
-    return upperName(fieldName(field));
+    static const auto names = [] {
+        std::array<QByteArray, FamilyFieldCount> n;
+        for (int i = 0; i < FamilyFieldCount; ++i)
+            n[size_t(i)] = upperName(fieldName(FamilyField(i)));
+        return n;
+    }();
+    return names[size_t(field)];
 }
 
 std::optional<ContactField> contactExtension(const QByteArray& propertyName)

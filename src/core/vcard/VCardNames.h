@@ -21,8 +21,8 @@ inline constexpr char FieldParameter[] = "X-KALVINDO-FIELD";
 
 // The contact fields that travel as X-KALVINDO- properties of their own.
 const std::vector<ContactField>& extensionFields();
-QByteArray extensionProperty(ContactField field);
-QByteArray extensionProperty(FamilyField field);
+const QByteArray& extensionProperty(ContactField field);
+const QByteArray& extensionProperty(FamilyField field);
 // The field of an X-KALVINDO- property name (upper case), if it is one.
 std::optional<ContactField> contactExtension(const QByteArray& propertyName);
 std::optional<FamilyField> familyExtension(const QByteArray& propertyName);

@@ -471,7 +471,7 @@ QDate date(const Property& p, const QString& value)
         const bool shaped = (t.size() == 8 && bare.size() == 8) ||
                             (t.size() == 10 && bare.size() == 8 && t[4] == u'-' && t[7] == u'-');
         if (shaped)
-            d = QDate::fromString(bare, QStringLiteral("yyyyMMdd"));
+            d = QDate(bare.first(4).toInt(), bare.sliced(4, 2).toInt(), bare.sliced(6).toInt());
     }
     const bool digits =
         std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit() || c == u'-'; });

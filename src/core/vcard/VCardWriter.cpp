@@ -3,11 +3,20 @@
 #include "core/vcard/ContentLine.h"
 #include "core/vcard/VCardNames.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 using F = ContactField;
 
-// Builds one logical line at a time in a buffer that is kept between lines.
+QByteArray digits(int n, int count)
+{
+    QByteArray d = QByteArray::number(n);
+    return d.size() < count ? QByteArray(count - d.size(), '0') + d : d;
+}
+
+// Writes one logical line at a time.
 class CardWriter
 {
 public:
@@ -15,7 +24,8 @@ public:
 
     void plain(const char* line)
     {
-        m_line = line;
+        m_start = m_out.size();
+        m_out += line;
         flush();
     }
 
@@ -23,7 +33,7 @@ public:
     void text(const char* name, const QString& value, const QByteArray& params = {})
     {
         start(name, params);
-        ContentLine::appendEscaped(m_line, value);
+        ContentLine::appendEscaped(m_out, value);
         flush();
     }
 
@@ -34,89 +44,139 @@ public:
     }
 
     // NAME;params:a;b;c with each component escaped
-    void structured(const char* name, std::initializer_list<QString> parts,
+    void structured(const char* name, std::initializer_list<QStringView> parts,
                     const QByteArray& params = {})
     {
         start(name, params);
         bool first = true;
-        for (const QString& part : parts) {
+        for (QStringView part : parts) {
             if (!first)
-                m_line += ';';
+                m_out += ';';
             first = false;
-            ContentLine::appendEscaped(m_line, part);
+            ContentLine::appendEscaped(m_out, part);
         }
         flush();
     }
 
     void raw(const QByteArray& name, const QByteArray& value)
     {
-        m_line = name;
-        m_line += ':';
-        m_line += value;
+        m_start = m_out.size();
+        m_out += name;
+        m_out += ':';
+        m_out += value;
         flush();
     }
 
+    // A date as the version writes it: 4.0 "19700109" or "--0109" without a
+    // year, 3.0 "1970-01-09" or "--01-09".
     QByteArray date(const QString& text) const
     {
         const QDate d = Birthday::fromText(text);
         if (!d.isValid())
             return {};
-        if (!Birthday::hasYear(d))
-            return d
-                .toString(m_version == VCardVersion::V40 ? QStringLiteral("--MMdd")
-                                                         : QStringLiteral("--MM-dd"))
-                .toLatin1();
-        return d
-            .toString(m_version == VCardVersion::V40 ? QStringLiteral("yyyyMMdd")
-                                                     : QStringLiteral("yyyy-MM-dd"))
-            .toLatin1();
-    }
-
-    // The parameters of a property that names its field, with the preferred
-    // mark as the version writes it.
-    QByteArray typed(const char* types40, const char* types30, ContactField field,
-                     bool preferred = false) const
-    {
-        const bool v4 = m_version == VCardVersion::V40;
-        QByteArray p = "TYPE=";
-        p += v4 ? types40 : types30;
-        if (preferred)
-            p += v4 ? ";PREF=1" : ",pref";
-        p += ';';
-        p += VCardNames::FieldParameter;
-        p += '=';
-        p += fieldName(field).toLatin1();
-        return p;
+        const char* separator = m_version == VCardVersion::V40 ? "" : "-";
+        QByteArray out = Birthday::hasYear(d) ? digits(d.year(), 4) + separator : QByteArray("--");
+        out += digits(d.month(), 2);
+        out += separator;
+        out += digits(d.day(), 2);
+        return out;
     }
 
     VCardVersion version() const { return m_version; }
 
 private:
+    // Each line is written straight into the output and folded there.
     void start(const char* name, const QByteArray& params)
     {
-        m_line = name;
+        m_start = m_out.size();
+        m_out += name;
         if (!params.isEmpty()) {
-            m_line += ';';
-            m_line += params;
+            m_out += ';';
+            m_out += params;
         }
-        m_line += ':';
+        m_out += ':';
     }
-    void flush() { ContentLine::appendFolded(m_out, m_line); }
+    void flush() { ContentLine::foldFrom(m_out, m_start); }
 
     QByteArray& m_out;
     VCardVersion m_version;
-    QByteArray m_line;
+    qsizetype m_start = 0; // where the line being written begins in m_out
 };
 
 // "Anna Marie Jensen": family name Jensen, given names Anna Marie.
 void writeName(CardWriter& w, const QString& name)
 {
-    const QString trimmed = name.trimmed();
+    const QStringView trimmed = QStringView(name).trimmed();
     const qsizetype space = trimmed.lastIndexOf(u' ');
-    const QString family = space < 0 ? trimmed : trimmed.sliced(space + 1);
-    const QString given = space < 0 ? QString() : trimmed.first(space);
     w.text("FN", name);
-    w.structured("N", {family, given, QString(), QString(), QString()});
+    w.structured("N", {space < 0 ? trimmed : trimmed.sliced(space + 1),
+                       space < 0 ? QStringView() : trimmed.first(space), QStringView(),
+                       QStringView(), QStringView()});
+}
+
+// A phone, e-mail, web or address field: the property that carries it, its
+// types in 4.0 and in 3.0, and whether it is the preferred one of its kind.
+struct Slot
+{
+    ContactField field;
+    const char* name;
+    const char* types40;
+    const char* types30;
+    bool preferred = false;
+};
+
+constexpr Slot Slots[] = {
+    {F::Adresse1, "ADR", "home", "home"},
+    {F::Telefon, "TEL", "home,voice", "home,voice", true},
+    {F::Mobil, "TEL", "cell", "cell"},
+    {F::AltTelefon, "TEL", "voice", "voice"},
+    {F::Fax, "TEL", "home,fax", "home,fax"},
+    {F::EMail, "EMAIL", "home", "internet,home"},
+    {F::Hjemmeside, "URL", "home", "home"},
+    {F::ArbAdresse, "ADR", "work", "work"},
+    {F::ArbTfl, "TEL", "work,voice", "work,voice"},
+    {F::ArbFax, "TEL", "work,fax", "work,fax"},
+    {F::ArbMail, "EMAIL", "work", "internet,work"},
+    {F::ArbHjemmeside, "URL", "work", "work"},
+};
+
+// The parameters of a slot's property, built once: its types, the preferred
+// mark as the version writes it, and the field it comes from.
+const QByteArray& parameters(const Slot& slot, VCardVersion version)
+{
+    constexpr size_t count = std::size(Slots);
+    static const std::array<QByteArray, 2 * count> all = [] {
+        std::array<QByteArray, 2 * count> built;
+        for (size_t i = 0; i < count; ++i) {
+            for (const bool v4 : {false, true}) {
+                const Slot& s = Slots[i];
+                QByteArray p = QByteArray("TYPE=") + (v4 ? s.types40 : s.types30);
+                if (s.preferred)
+                    p += v4 ? ";PREF=1" : ",pref";
+                p += ';';
+                p += VCardNames::FieldParameter;
+                p += '=';
+                p += fieldName(s.field).toLatin1();
+                built[2 * i + (v4 ? 1 : 0)] = p;
+            }
+        }
+        return built;
+    }();
+    return all[2 * size_t(&slot - Slots) + (version == VCardVersion::V40 ? 1 : 0)];
+}
+
+const Slot& slotOf(ContactField field)
+{
+    return *std::find_if(std::begin(Slots), std::end(Slots),
+                         [field](const Slot& s) { return s.field == field; });
+}
+
+void writeSlots(CardWriter& w, const ContactRecord& c, std::initializer_list<ContactField> fields)
+{
+    for (ContactField f : fields) {
+        const Slot& slot = slotOf(f);
+        w.textIfAny(slot.name, c[f], parameters(slot, w.version()));
+    }
 }
 
 void writeHome(CardWriter& w, const ContactRecord& c)
@@ -124,15 +184,10 @@ void writeHome(CardWriter& w, const ContactRecord& c)
     // Always written, even empty: the country it carries may be empty on
     // purpose, and a new contact would otherwise get the default one.
     w.structured("ADR",
-                 {QString(), c[F::Adresse2], c[F::Adresse1], c[F::Bynavn], QString(), c[F::Postnr],
-                  c[F::Land]},
-                 w.typed("home", "home", F::Adresse1));
-    w.textIfAny("TEL", c[F::Telefon], w.typed("home,voice", "home,voice", F::Telefon, true));
-    w.textIfAny("TEL", c[F::Mobil], w.typed("cell", "cell", F::Mobil));
-    w.textIfAny("TEL", c[F::AltTelefon], w.typed("voice", "voice", F::AltTelefon));
-    w.textIfAny("TEL", c[F::Fax], w.typed("home,fax", "home,fax", F::Fax));
-    w.textIfAny("EMAIL", c[F::EMail], w.typed("home", "internet,home", F::EMail));
-    w.textIfAny("URL", c[F::Hjemmeside], w.typed("home", "home", F::Hjemmeside));
+                 {QStringView(), c[F::Adresse2], c[F::Adresse1], c[F::Bynavn], QStringView(),
+                  c[F::Postnr], c[F::Land]},
+                 parameters(slotOf(F::Adresse1), w.version()));
+    writeSlots(w, c, {F::Telefon, F::Mobil, F::AltTelefon, F::Fax, F::EMail, F::Hjemmeside});
 }
 
 void writeWork(CardWriter& w, const ContactRecord& c)
@@ -141,13 +196,10 @@ void writeWork(CardWriter& w, const ContactRecord& c)
     w.textIfAny("TITLE", c[F::Stilling]);
     if (!c[F::ArbAdresse].isEmpty() || !c[F::ArbPostnr].isEmpty() || !c[F::ArbBy].isEmpty())
         w.structured("ADR",
-                     {QString(), QString(), c[F::ArbAdresse], c[F::ArbBy], QString(),
-                      c[F::ArbPostnr], QString()},
-                     w.typed("work", "work", F::ArbAdresse));
-    w.textIfAny("TEL", c[F::ArbTfl], w.typed("work,voice", "work,voice", F::ArbTfl));
-    w.textIfAny("TEL", c[F::ArbFax], w.typed("work,fax", "work,fax", F::ArbFax));
-    w.textIfAny("EMAIL", c[F::ArbMail], w.typed("work", "internet,work", F::ArbMail));
-    w.textIfAny("URL", c[F::ArbHjemmeside], w.typed("work", "work", F::ArbHjemmeside));
+                     {QStringView(), QStringView(), c[F::ArbAdresse], c[F::ArbBy], QStringView(),
+                      c[F::ArbPostnr], QStringView()},
+                     parameters(slotOf(F::ArbAdresse), w.version()));
+    writeSlots(w, c, {F::ArbTfl, F::ArbFax, F::ArbMail, F::ArbHjemmeside});
 }
 
 void writeExtensions(CardWriter& w, const ContactRecord& c)
