@@ -11,11 +11,11 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget* parent) : QComboBox(parent), Field
 {
     setEditable(false);
     m_link.ControlText = [this] { return KeyValue(); };
-    connect(&m_link, &FieldDataLink::dataChanged, this, [this] {
+    connect(&m_link, &TFieldDataLink::dataChanged, this, [this] {
         if (bound())
             showKey(m_link.FieldText());
     });
-    connect(&m_link, &FieldDataLink::exited, this, &TDBLookupComboBox::exited);
+    connect(&m_link, &TFieldDataLink::exited, this, &TDBLookupComboBox::exited);
     connect(this, &QComboBox::activated, this, &TDBLookupComboBox::choose);
 }
 

@@ -16,14 +16,14 @@ class TTable;
 // the "modified" flag of text typed but not yet in the record, and the
 // rules for when that text is written. Controls hand it a way to read their
 // value (ControlText) and reload themselves on dataChanged().
-class FieldDataLink : public QObject
+class TFieldDataLink : public QObject
 {
     Q_OBJECT
 public:
-    explicit FieldDataLink(QObject* parent = nullptr);
-    ~FieldDataLink() override;
-    FieldDataLink(const FieldDataLink&) = delete;
-    FieldDataLink& operator=(const FieldDataLink&) = delete;
+    explicit TFieldDataLink(QObject* parent = nullptr);
+    ~TFieldDataLink() override;
+    TFieldDataLink(const TFieldDataLink&) = delete;
+    TFieldDataLink& operator=(const TFieldDataLink&) = delete;
 
     void SetDataSource(TDataSource* source);
     TDataSource* DataSource() const { return m_source; }
@@ -100,11 +100,11 @@ public:
     void SetDataField(const QString& name) { m_link.SetFieldName(name); }
     bool ReadOnly() const { return m_link.ReadOnly(); }
     void SetReadOnly(bool readOnly) { m_link.SetReadOnly(readOnly); }
-    FieldDataLink& Link() { return m_link; }
+    TFieldDataLink& Link() { return m_link; }
 
 protected:
     explicit FieldBound(QObject* owner) : m_link(owner) {}
     ~FieldBound() = default;
 
-    FieldDataLink m_link;
+    TFieldDataLink m_link;
 };
