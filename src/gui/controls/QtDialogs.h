@@ -9,6 +9,8 @@ class QtDialogs final : public Dialogs
 public:
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;
+    QString saveFileName(const QString& filter, const QString& suggestedName,
+                         QString* chosenFilter) override;
     bool openUrl(const QString& target) override;
     bool hasHandler(const QString& scheme) override;
 };
