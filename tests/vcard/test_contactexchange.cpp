@@ -1,5 +1,6 @@
 #include "RecordingDialogs.h"
 #include "TestSupport.h"
+#include "VCardTestFiles.h"
 #include "core/data/DM.h"
 #include "core/store/Table.h"
 #include "core/vcard/ContactExchange.h"
@@ -12,18 +13,6 @@ namespace {
 
 using F = ContactField;
 using Kind = ImportItem::Kind;
-
-QString corpusFile(const char* name)
-{
-    return QStringLiteral(KALVINDO_TEST_DATA "/vcard/") + QLatin1String(name);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 // One data folder with its data module, rules bound without a window, and
 // a picture folder beside it.

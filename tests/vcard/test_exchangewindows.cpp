@@ -1,5 +1,6 @@
 #include "RecordingDialogs.h"
 #include "TestSupport.h"
+#include "VCardTestFiles.h"
 #include "core/data/DM.h"
 #include "core/store/Table.h"
 #include "core/util/ProgramFolder.h"
@@ -17,22 +18,6 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QtTest>
-
-namespace {
-
-QString corpusFile(const char* name)
-{
-    return QStringLiteral(KALVINDO_TEST_DATA "/vcard/") + QLatin1String(name);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-} // namespace
 
 // The menu commands through the real main window, with the dialogs answered
 // by the recorder and the preview answered by the test.

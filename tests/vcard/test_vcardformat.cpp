@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "VCardTestFiles.h"
 #include "core/vcard/BirthdayCalendar.h"
 #include "core/vcard/VCardReader.h"
 #include "core/vcard/VCardWriter.h"
@@ -13,17 +14,12 @@ using F = ContactField;
 
 QByteArray corpus(const QString& name)
 {
-    QFile f(QStringLiteral(KALVINDO_TEST_DATA "/vcard/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing corpus file %s", qPrintable(name));
-    return f.readAll();
+    return fileBytes(corpusFile(name));
 }
 
 QByteArray pictureBytes(const char* name)
 {
-    QFile f(testPicture(name));
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
+    return fileBytes(testPicture(name));
 }
 
 ContactField fieldNamed(const QString& name)

@@ -13,6 +13,7 @@ ExchangeProgress::ExchangeProgress(QWidget* parent, const QString& label)
     m_dialog.setWindowTitle(QStringLiteral("Kalvindo"));
     m_dialog.setWindowModality(Qt::WindowModal);
     m_dialog.setMinimumDuration(400);
+    m_dialog.setMinimumWidth(360);
     m_dialog.setAutoReset(false);
     m_dialog.setValue(0);
 }
