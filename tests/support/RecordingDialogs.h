@@ -35,6 +35,7 @@ public:
     QStringList saveFilters; // the filters each save dialog offered
     QStringList openedUrls;
     bool handlersPresent = true;
+    QStringList handlerQueries; // the schemes hasHandler was asked about, in turn
 
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;

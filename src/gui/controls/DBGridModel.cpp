@@ -23,9 +23,12 @@ void DBGridModel::SetDataSource(TDataSource* source)
         // A change of state adds or removes the row being inserted, and an
         // opened table brings its fields: read everything again.
         connect(source, &TDataSource::stateChange, this, [this] {
-            if (TTable* table = DataSet())
+            TTable* table = DataSet();
+            if (table)
                 connect(table, &TTable::viewChanged, this, &DBGridModel::reload,
                         Qt::UniqueConnection);
+            if (!table || table->State() != DataSetState::Insert)
+                m_appending = false;
             reload();
         });
         connect(source, &TDataSource::dataChange, this, [this](TField* field) {
@@ -51,6 +54,15 @@ void DBGridModel::SetColumns(const TDBGridColumns* columns)
 {
     m_columnSpec = columns;
     reload();
+}
+
+void DBGridModel::SetAppending(bool appending)
+{
+    if (appending == m_appending)
+        return;
+    m_appending = appending;
+    if (insertRow() >= 0)
+        reload(); // the row being inserted moves
 }
 
 void DBGridModel::reload()
@@ -84,7 +96,7 @@ int DBGridModel::insertRow() const
     TTable* table = DataSet();
     if (!table || table->State() != DataSetState::Insert)
         return -1;
-    return std::max(table->CurrentIndex(), 0);
+    return m_appending ? table->RecordCount() : std::max(table->CurrentIndex(), 0);
 }
 
 int DBGridModel::rowCount(const QModelIndex& parent) const

@@ -28,7 +28,15 @@ public:
     TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     void DBGrid1KeyDown(QKeyEvent* event);
 
+    // Closing (the close button, Escape) saves a typed word first and gives
+    // up a row nothing was typed into; a word that cannot be saved keeps the
+    // window open with the word in its row.
+    void done(int result) override;
+
 private:
+    // Ends the keyword table's edit or insert; false while it goes on.
+    bool SettleRow();
+
     std::unique_ptr<Ui::NogleForm> m_ui;
     TDM* m_dm;
     TQFormLocalizer* m_localizer = nullptr;

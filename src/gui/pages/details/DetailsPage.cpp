@@ -5,6 +5,7 @@
 #include "core/text/AddressText.h"
 #include "core/util/Dialogs.h"
 #include "core/util/ProgramFolder.h"
+#include "gui/controls/ControlLook.h"
 #include "gui/pages/details/ContactPicture.h"
 #include "ui_DetailsPage.h"
 
@@ -224,5 +225,8 @@ bool TDetailsPage::eventFilter(QObject* watched, QEvent* event)
 
 void TDetailsPage::ShowCount(const QString& text)
 {
+    // Right-aligned beside "Vis alle": the label grows to the left as the
+    // count gets longer, into the free space right of the notes.
     m_ui->Label47->setText(text);
+    fitToText(m_ui->Label47, m_ui->Label47->sizeHint(), m_ui->Label47->alignment());
 }
