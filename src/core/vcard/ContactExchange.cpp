@@ -404,10 +404,12 @@ ImportResult ContactExchange::import(const ImportPreview& preview, DuplicateChoi
                 ++result.skipped;
             else if (!item.inFile)
                 toMerge.push_back(&item.contact);
-            else if (auto it = added.find(keyOf(item.contact)); it != added.end())
-                mergeContact(toAdd[*it], item.contact), ++result.merged;
-            else
+            else if (auto it = added.find(keyOf(item.contact)); it != added.end()) {
+                mergeContact(toAdd[*it], item.contact);
+                ++result.merged;
+            } else {
                 ++result.skipped; // a repeat of a contact that is itself merged
+            }
         }
     }
 

@@ -557,6 +557,9 @@ public:
             addExtension(p);
     }
 
+    // What was read but cannot be taken, for the preview.
+    const QStringList& pictureNotes() const { return m_pictureNotes; }
+
     ContactRecord finish(int line)
     {
         assignFields();
@@ -897,10 +900,6 @@ private:
         return value[0].isLetter();
     }
 
-public:
-    QStringList m_pictureNotes;
-
-private:
     Version m_version;
     ContactRecord m_record;
     QString m_fullName;
@@ -908,6 +907,7 @@ private:
     QStringList m_notes;
     QStringList m_categories;
     QStringList m_leftovers;
+    QStringList m_pictureNotes;
     QString m_workCountry;
     QHash<QByteArray, QString> m_groupLabels;
     std::vector<Candidate> m_candidates;
@@ -939,7 +939,7 @@ ContactRecord buildContact(const std::vector<Property>& props, int line, QString
     for (const Property& p : props)
         builder.add(p);
     ContactRecord record = builder.finish(line);
-    notes = builder.m_pictureNotes;
+    notes = builder.pictureNotes();
     return record;
 }
 
