@@ -12,6 +12,7 @@
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/layout/FormResizer.h"
 #include "gui/pages/details/ContactPicture.h"
+#include "gui/vcard/ExchangeCommands.h"
 #include "gui/windows/AboutBox.h"
 #include "gui/windows/Information.h"
 #include "gui/windows/JustOne.h"
@@ -87,6 +88,13 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     connect(m_ui->Omprogrammet1, &QAction::triggered, this,
             guarded([this] { Omprogrammet1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
+    m_exchange = std::make_unique<ExchangeCommands>(this);
+    connect(m_ui->ImporterVCard1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ImportVCards(); }));
+    connect(m_ui->EksporterVCard1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ExportVCards(); }));
+    connect(m_ui->Fodselsdagskalender1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ExportCalendar(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     const std::pair<QAction*, void (TPhoneForm::*)()> languageItems[] = {
         {m_ui->Dansk, &TPhoneForm::DanskClick},
@@ -120,6 +128,7 @@ QString TPhoneForm::LanguageName(int languageIndex)
 void TPhoneForm::SetDataModule(TDM* dm)
 {
     m_dm = dm;
+    m_exchange->SetDataModule(dm);
     if (!dm)
         return;
     m_details->Bind(dm);

@@ -10,6 +10,7 @@
 namespace Ui {
 class PhoneForm;
 }
+class ExchangeCommands;
 class TAboutBox;
 class TDM;
 class TEasyFind;
@@ -60,6 +61,7 @@ public:
     TQLanguageSource* QLanguageSource1() const { return m_languageSource; }
     TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     TDM* DM() const { return m_dm; }
+    ExchangeCommands& Exchange() const { return *m_exchange; }
 
     // Runs FormShow, then centres the window on the screen and shows it.
     void ShowMain();
@@ -121,6 +123,7 @@ private:
 
     std::unique_ptr<Ui::PhoneForm> m_ui;
     std::unique_ptr<TDetailsPage> m_details;
+    std::unique_ptr<ExchangeCommands> m_exchange;
     TEasyFind* m_easyFind2 = nullptr;
     QLabel* m_label46 = nullptr;
     TDM* m_dm = nullptr;
