@@ -6,6 +6,7 @@
 #include "core/util/ProgramVersion.h"
 #include "gui/windows/AboutBox.h"
 #include "gui/windows/AboutWnd.h"
+#include "gui/windows/Information.h"
 #include "gui/windows/NogleForm.h"
 #include "gui/windows/PhoneForm.h"
 #include "ui_AboutWnd.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -305,6 +307,38 @@ private slots:
         form.DanskClick();
         QCOMPARE(help->toolTip(), danish);
         QCOMPARE(m_dialogs->openedUrls, (QStringList{english, danish}));
+    }
+
+    // The program folder has a page for every language, each linking to the
+    // others and to its style sheet.
+    void everyLanguageHasItsShippedPage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("lang");
+        const char* const langs[] = {"da", "en", "nb", "sv", "de"};
+        for (int i = -1; i <= 3; ++i)
+            QTest::newRow(langs[i + 1]) << i << QString::fromLatin1(langs[i + 1]);
+    }
+    void everyLanguageHasItsShippedPage()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, lang);
+        ProgramFolder::setPath(QStringLiteral(KALVINDO_PROGRAM_DIR));
+        const QString page = Information::helpPagePath(language);
+        QCOMPARE(page == ProgramFolder::filePath(QStringLiteral("Help/Index.html")),
+                 language == -1);
+        QFile file(page);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(page));
+        const QString html = QString::fromUtf8(file.readAll());
+        QVERIFY(html.contains(QStringLiteral("<html lang=\"%1\">").arg(lang)));
+        const QRegularExpression link(QStringLiteral("(?:href)=\"([^\":#]+)\""));
+        int links = 0;
+        for (const auto& m : link.globalMatch(html)) {
+            ++links;
+            const QString target = QFileInfo(page).dir().filePath(m.captured(1));
+            QVERIFY2(QFileInfo::exists(target), qPrintable(target));
+        }
+        QCOMPARE(links, 5); // the style sheet and the four other languages
     }
 
     // The notice of the about box is translated with the main window.
