@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <sqlite3.h>
+#include <vector>
 
 class Connection;
 
@@ -29,6 +30,17 @@ public:
 private:
     Connection& m_connection;
     sqlite3_stmt* m_stmt = nullptr;
+};
+
+// A cursor on a file that others write too: told of every change written
+// through another cursor on the same connection.
+class ConnectionWatcher
+{
+public:
+    virtual void ConnectionChanged() = 0;
+
+protected:
+    ~ConnectionWatcher() = default;
 };
 
 // One open table file. Cursors on the same file share one connection, so that
@@ -58,16 +70,19 @@ public:
     // Counts the changes written through any cursor of this connection;
     // cursors compare it to know when their cached order is stale.
     quint64 version() const { return m_version; }
+    // Tells every watcher of the change, directly: what a watcher throws
+    // reaches the cursor that wrote.
     void noteChanged();
-
-signals:
-    void changed();
+    // The cursors on this file, told of every change noted.
+    void watch(ConnectionWatcher* watcher);
+    void unwatch(ConnectionWatcher* watcher);
 
 private:
     Connection(sqlite3* db, QString path);
     sqlite3* m_db;
     QString m_path;
     quint64 m_version = 0;
+    std::vector<ConnectionWatcher*> m_watchers;
 };
 
 namespace SqliteSupport {

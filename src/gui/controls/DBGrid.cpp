@@ -64,19 +64,17 @@ TDBGrid::TDBGrid(QWidget* parent)
         syncToCursor();
     });
     m_model->SetColumns(&m_columns);
+    m_cursorLink.dataChange = [this](TField* field) {
+        if (!field)
+            syncToCursor();
+    };
 }
 
 TDBGrid::~TDBGrid() = default;
 
 void TDBGrid::SetDataSource(TDataSource* source)
 {
-    if (DataSource())
-        disconnect(DataSource(), nullptr, this, nullptr);
-    if (source)
-        connect(source, &TDataSource::dataChange, this, [this](TField* field) {
-            if (!field)
-                syncToCursor();
-        });
+    m_cursorLink.LinkTo(source);
     m_model->SetDataSource(source);
 }
 
