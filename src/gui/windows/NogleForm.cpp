@@ -46,3 +46,8 @@ void TNogleForm::DBGrid1KeyDown(QKeyEvent* event)
     if (words.IsEditing())
         words.Post();
 }
+
+void TNogleForm::KeywordInserted()
+{
+    m_ui->DBGrid1->setFocus();
+}

@@ -27,6 +27,8 @@ public:
     Ui::NogleForm& Form() { return *m_ui; }
     TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     void DBGrid1KeyDown(QKeyEvent* event);
+    // A new keyword is in insert state: it is typed into the grid.
+    void KeywordInserted();
 
 private:
     std::unique_ptr<Ui::NogleForm> m_ui;
