@@ -9,14 +9,13 @@
 #include "core/util/Dialogs.h"
 #include "core/util/JpegLoader.h"
 #include "core/util/ProgramFolder.h"
+#include "core/util/RestoreOnError.h"
 #include "gui/i18n/FormLocalizer.h"
-#include "gui/pages/details/ContactPicture.h"
 #include "gui/pages/details/DetailsPage.h"
 #include "gui/pages/overview/OverviewPage.h"
 #include "gui/windows/NogleForm.h"
 #include "ui_PhoneForm.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -103,7 +102,7 @@ void TPhoneForm::Nogleord1Click()
 
 void TPhoneForm::Billede()
 {
-    m_details->Picture().Billede();
+    m_details->ShowContactPicture();
 }
 
 void TPhoneForm::CopyAddress1Click()
@@ -352,6 +351,8 @@ void TPhoneForm::FormClose()
         return;
     TTable& config = *m_dm->ConfigTable;
     try {
+        // A configuration that cannot be saved is not left half written.
+        const auto cancel = restoreOnError([&config] { config.Cancel(); });
         config.Edit();
         config.FieldByName(QStringLiteral("Sprog")).SetAsInteger(LanguageIndex());
         TTable& contacts = *m_dm->TelefonTable;
@@ -365,10 +366,6 @@ void TPhoneForm::FormClose()
         config.Post();
     } catch (const std::exception& e) {
         ErrorBox::show(e);
-        try {
-            config.Cancel();
-        } catch (const std::exception&) {
-        }
     }
 }
 

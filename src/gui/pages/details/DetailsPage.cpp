@@ -91,6 +91,11 @@ void TDetailsPage::ShowPlaceholderPicture()
     m_picture->ShowPlaceholder();
 }
 
+void TDetailsPage::ShowContactPicture()
+{
+    m_picture->Billede();
+}
+
 QString TDetailsPage::Tidied(const QString& text)
 {
     static const QString smallLetters = QStringLiteral("abcdefghijklmnopqrstuvwxyzæøåäöü");

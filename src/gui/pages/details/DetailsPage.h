@@ -41,6 +41,8 @@ public:
     void ContactInserted();
     // Throws when the placeholder picture cannot be loaded.
     void ShowPlaceholderPicture();
+    // The current contact's picture, or the placeholder.
+    void ShowContactPicture();
 
     static const QString BlankDate;
     // The first letter upper-cased when it is a small letter of the Danish,
