@@ -292,6 +292,25 @@ private slots:
         QCOMPARE(field(words, "Nogleord").AsString(), QStringLiteral("Familie"));
         QCOMPARE(words.State(), DataSetState::Insert);
     }
+
+    void emptyKeywordIsNeverStored()
+    {
+        TTable& words = *m_dm->NogleTable;
+        words.Insert();
+        field(words, "Nogleord").SetAsString(QStringLiteral(" "));
+        QVERIFY_THROWS_EXCEPTION(EAbort, words.Post());
+        QCOMPARE(words.State(), DataSetState::Browse);
+        QCOMPARE(words.RecordCount(), 0);
+        words.Insert();
+        field(words, "Nogleord").SetAsString(QStringLiteral("Golf"));
+        words.Post();
+        words.Edit();
+        field(words, "Nogleord").SetAsString(QString());
+        QVERIFY_THROWS_EXCEPTION(EAbort, words.Post());
+        QCOMPARE(words.RecordCount(), 1);
+        QCOMPARE(field(words, "Nogleord").AsString(), QStringLiteral("Golf"));
+        QVERIFY(m_dialogs->messages.isEmpty());
+    }
 };
 
 QTEST_MAIN(TestRecordRules)

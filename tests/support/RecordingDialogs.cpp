@@ -34,8 +34,9 @@ bool RecordingDialogs::openUrl(const QString& target)
     return true;
 }
 
-bool RecordingDialogs::hasHandler(const QString&)
+bool RecordingDialogs::hasHandler(const QString& scheme)
 {
+    handlerQueries.append(scheme);
     return handlersPresent;
 }
 

@@ -31,6 +31,7 @@ public:
     QStringList filters;
     QStringList openedUrls;
     bool handlersPresent = true;
+    QStringList handlerQueries; // the schemes hasHandler was asked about, in turn
 
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;

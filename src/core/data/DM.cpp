@@ -3,6 +3,7 @@
 #include "core/data/RecordRulesHost.h"
 #include "core/i18n/InCodeText.h"
 #include "core/util/Dialogs.h"
+#include "core/util/Exception.h"
 
 #include <QMetaMethod>
 
@@ -76,6 +77,7 @@ void TDM::BindRecordRules()
         FamilieTablePostError(t, e, a);
     };
     NogleTable->AfterInsert = [this](TTable& t) { NogleTableAfterInsert(t); };
+    NogleTable->BeforePost = [this](TTable& t) { NogleTableBeforePost(t); };
     NogleTable->AfterPost = [this](TTable& t) { NogleTableAfterPost(t); };
     NogleTable->OnPostError = [this](TTable& t, EDatabaseError& e, DataAction& a) {
         NogleTablePostError(t, e, a);
@@ -148,6 +150,15 @@ void TDM::TelefonTableAfterPost(TTable& table)
 void TDM::FamilieTableAfterPost(TTable& table)
 {
     table.FlushBuffers();
+}
+void TDM::NogleTableBeforePost(TTable& table)
+{
+    // An empty word is no keyword: the row is given up instead (an insert
+    // stores nothing, an edit keeps the word that was there).
+    if (!table.FieldByName(QStringLiteral("Nogleord")).AsString().trimmed().isEmpty())
+        return;
+    table.Cancel();
+    throw EAbort();
 }
 void TDM::NogleTableAfterPost(TTable& table)
 {

@@ -63,6 +63,7 @@ public:
     void FamilieTableAfterPost(TTable& table);
     void FamilieTablePostError(TTable& table, EDatabaseError& error, DataAction& action);
     void NogleTableAfterInsert(TTable& table);
+    void NogleTableBeforePost(TTable& table);
     void NogleTableAfterPost(TTable& table);
     void NogleTablePostError(TTable& table, EDatabaseError& error, DataAction& action);
 

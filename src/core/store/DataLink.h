@@ -52,12 +52,14 @@ class CallbackLink : public TDataLink
 public:
     std::function<void(TField*)> dataChange;
     std::function<void()> stateChange;
+    std::function<void()> updateRecord;
     std::function<void()> viewChange;
     std::function<void()> sourceDestroyed; // must not throw
 
 protected:
     void DataChange(TField* field) override { call(dataChange, field); }
     void StateChange() override { call(stateChange); }
+    void UpdateRecord() override { call(updateRecord); }
     void ViewChange() override { call(viewChange); }
     void SourceDestroyed() override { call(sourceDestroyed); }
 

@@ -12,7 +12,13 @@ DBGridModel::DBGridModel(QObject* parent) : QAbstractTableModel(parent)
     // A change of state adds or removes the row being inserted, and an
     // opened table brings its fields: read everything again, as after a
     // change of the order, the filter or the stored records.
-    m_link.stateChange = m_link.viewChange = m_link.sourceDestroyed = [this] { reload(); };
+    m_link.stateChange = [this] {
+        TTable* table = DataSet();
+        if (!table || table->State() != DataSetState::Insert)
+            m_appending = false;
+        reload();
+    };
+    m_link.viewChange = m_link.sourceDestroyed = [this] { reload(); };
     m_link.dataChange = [this](TField* field) {
         if (!field)
             return;
@@ -40,6 +46,15 @@ void DBGridModel::SetColumns(const TDBGridColumns* columns)
 {
     m_columnSpec = columns;
     reload();
+}
+
+void DBGridModel::SetAppending(bool appending)
+{
+    if (appending == m_appending)
+        return;
+    m_appending = appending;
+    if (insertRow() >= 0)
+        reload(); // the row being inserted moves
 }
 
 void DBGridModel::reload()
@@ -73,7 +88,7 @@ int DBGridModel::insertRow() const
     TTable* table = DataSet();
     if (!table || table->State() != DataSetState::Insert)
         return -1;
-    return std::max(table->CurrentIndex(), 0);
+    return m_appending ? table->RecordCount() : std::max(table->CurrentIndex(), 0);
 }
 
 int DBGridModel::rowCount(const QModelIndex& parent) const

@@ -27,6 +27,9 @@ public:
     // The columns to show; null or empty shows every field.
     void SetColumns(const TDBGridColumns* columns);
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // Shows the record about to be inserted below the last row instead of at
+    // the cursor, for as long as that insert lasts.
+    void SetAppending(bool appending);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -66,6 +69,7 @@ private:
     QPointer<const TDBGridColumns> m_columnSpec;
     std::vector<Column> m_columns;
     bool m_readOnly = false;
+    bool m_appending = false;
     mutable int m_rowsRead = 0;
     mutable int m_lastRowRead = -1;
 };

@@ -1,10 +1,11 @@
 #include "gui/pages/CountLabel.h"
 
 #include "core/data/DM.h"
+#include "gui/controls/ControlLook.h"
 
 #include <QLabel>
 
-CountLabel::CountLabel(QLabel* label, bool fitText) : m_label(label), m_fitText(fitText) {}
+CountLabel::CountLabel(QLabel* label) : m_label(label) {}
 
 CountLabel::~CountLabel()
 {
@@ -29,6 +30,5 @@ void CountLabel::show(const QString& text)
 {
     m_shown = true;
     m_label->setText(text);
-    if (m_fitText)
-        m_label->adjustSize();
+    fitToText(m_label, m_label->sizeHint(), m_label->alignment());
 }

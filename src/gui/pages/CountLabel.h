@@ -7,12 +7,12 @@ class TDM;
 
 // A page's count label: it shows the data module's count notice, and a count
 // on show is written again in the new language at a language switch. Until
-// the first notice the label keeps its designed caption.
+// the first notice the label keeps its designed caption. The label takes the
+// size of its text: a right-aligned one grows to the left.
 class CountLabel
 {
 public:
-    // fitText: the label takes the width of its text.
-    explicit CountLabel(QLabel* label, bool fitText = false);
+    explicit CountLabel(QLabel* label);
     ~CountLabel();
     CountLabel(const CountLabel&) = delete;
     CountLabel& operator=(const CountLabel&) = delete;
@@ -24,7 +24,6 @@ private:
     void show(const QString& text);
 
     QLabel* m_label;
-    bool m_fitText;
     TDM* m_dm = nullptr;
     bool m_shown = false;
     QMetaObject::Connection m_notice;

@@ -10,6 +10,7 @@
 #include "core/util/JpegLoader.h"
 #include "core/util/ProgramFolder.h"
 #include "core/util/RestoreOnError.h"
+#include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/pages/details/DetailsPage.h"
 #include "gui/pages/overview/OverviewPage.h"
@@ -17,6 +18,8 @@
 #include "ui_PhoneForm.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -30,6 +33,22 @@ namespace {
 
 const char* const LanguageNames[] = {"Dansk", "English", "Norsk", "Svensk", "Deutsch"};
 
+// The data folder is found relative to the working directory, which only the
+// program folder (or the launcher, which changes into it) gives.
+const InCodeTexts MissingDataFolder = {
+    QStringLiteral("Datamappen %1 findes ikke.\n\nKalvindo skal startes fra sin programmappe "
+                   "eller med kalvindo.sh i den mappe. Programmet kører videre uden data."),
+    QStringLiteral("The data folder %1 does not exist.\n\nKalvindo must be started from its "
+                   "program folder or with kalvindo.sh in that folder. The program goes on "
+                   "without data."),
+    QStringLiteral("Datamappen %1 finnes ikke.\n\nKalvindo må startes fra programmappen sin "
+                   "eller med kalvindo.sh i den mappen. Programmet fortsetter uten data."),
+    QStringLiteral("Datamappen %1 finns inte.\n\nKalvindo måste startas från sin programmapp "
+                   "eller med kalvindo.sh i den mappen. Programmet fortsätter utan data."),
+    QStringLiteral("Der Datenordner %1 existiert nicht.\n\nKalvindo muss aus seinem "
+                   "Programmordner oder mit kalvindo.sh in diesem Ordner gestartet werden. Das "
+                   "Programm läuft ohne Daten weiter.")};
+
 } // namespace
 
 TPhoneForm::TPhoneForm(QWidget* parent)
@@ -38,9 +57,13 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     initPictures();
     ComponentTree::beginLoading(this);
     m_ui->setupUi(this);
-    // A caption bar with the system menu and the close button only.
+    // A caption bar with the system menu and the close button, and no
+    // maximise button. The window can be minimised: window managers that
+    // read the window's hints tie the minimise function to the minimise
+    // button, so it has to be asked for here.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     m_details = AddPage<TDetailsPage>(m_ui->TabSheet1);
     m_overview = AddPage<TOverviewPage>(m_ui->TabSheet4);
     m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
@@ -206,6 +229,8 @@ void TPhoneForm::CreateLocalisation()
     m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
     m_localizer->SetPropNames({QStringLiteral("Caption"), QStringLiteral("Hint"),
                                QStringLiteral("Warning"), QStringLiteral("Columns")});
+    // The links follow the current contact, whatever the language.
+    m_localizer->SetExcluded(TURLLabel::ComposedTexts(this));
     m_localizer->SetSource(m_languageSource);
     InCodeText::setSource(m_languageSource);
     m_languageSource->OnLanguageChanged = [this](QObject*) { LanguageChanged(); };
@@ -281,6 +306,14 @@ void TPhoneForm::FormShow()
     m_ui->Help->setToolTip(ProgramFolder::filePath(QStringLiteral("Help/Index.html")));
     if (!m_dm)
         return;
+    // Without its folder every table would fail on its own: one box instead.
+    if (const QFileInfo folder(m_dm->DataFolderPath()); !folder.isDir()) {
+        ErrorBox::show(
+            inCodeText(MissingDataFolder).arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
+        SetOuterSize(QSize());
+        LanguageDisplayUpdate();
+        return;
+    }
     TTable& config = *m_dm->ConfigTable;
     QString datapost;
     try {

@@ -6,7 +6,7 @@ TOverviewPage::TOverviewPage(QWidget* tabSheet, PageHost& host)
     : TPage(tabSheet, host), m_ui(std::make_unique<Ui::OverviewPage>())
 {
     m_ui->setupUi(tabSheet);
-    m_count = std::make_unique<CountLabel>(m_ui->Label46, true);
+    m_count = std::make_unique<CountLabel>(m_ui->Label46);
 }
 
 TOverviewPage::~TOverviewPage() = default;
