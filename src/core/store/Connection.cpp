@@ -253,7 +253,8 @@ void Connection::fail(int rc) const
 void Connection::noteChanged()
 {
     ++m_version;
-    Listeners::tellEach(m_watchers, [](ConnectionWatcher& w) { w.ConnectionChanged(); });
+    if (m_held == 0)
+        Listeners::tellEach(m_watchers, [](ConnectionWatcher& w) { w.ConnectionChanged(); });
 }
 
 void Connection::watch(ConnectionWatcher* watcher)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <algorithm>
 #include <memory>
 #include <sqlite3.h>
 #include <vector>
@@ -71,11 +72,14 @@ public:
     // cursors compare it to know when their cached order is stale.
     quint64 version() const { return m_version; }
     // Tells every watcher of the change, directly: what a watcher throws
-    // reaches the cursor that wrote.
+    // reaches the cursor that wrote. While notices are held the change is
+    // only counted; the one who holds them notes the change when done.
     void noteChanged();
     // The cursors on this file, told of every change noted.
     void watch(ConnectionWatcher* watcher);
     void unwatch(ConnectionWatcher* watcher);
+    void holdNotices() { ++m_held; }
+    void releaseNotices() { m_held = std::max(m_held - 1, 0); }
 
 private:
     Connection(sqlite3* db, QString path);
@@ -83,6 +87,7 @@ private:
     QString m_path;
     quint64 m_version = 0;
     std::vector<ConnectionWatcher*> m_watchers;
+    int m_held = 0;
 };
 
 namespace SqliteSupport {

@@ -278,12 +278,14 @@ QString TTable::whereClause(QVariantList& params) const
     return parts.isEmpty() ? QStringLiteral("1") : parts.join(QStringLiteral(" AND "));
 }
 
-QString TTable::orderClause() const
+QString TTable::orderClause(bool descending) const
 {
+    const QString direction = descending ? QStringLiteral(" DESC") : QString();
     QStringList cols;
     for (const auto& f : m_order)
-        cols << quoted(f.field) + QStringLiteral(" COLLATE ") + Schema::collationName(f.collation);
-    cols << QStringLiteral("rowid");
+        cols << quoted(f.field) + QStringLiteral(" COLLATE ") + Schema::collationName(f.collation) +
+                    direction;
+    cols << QStringLiteral("rowid") + direction;
     return cols.join(u',');
 }
 
@@ -509,6 +511,18 @@ void TTable::refreshAndFind(qint64 rowid, int fallbackIndex)
     }
 }
 
+qint64 TTable::lastRowid()
+{
+    QVariantList params;
+    const QString where = whereClause(params);
+    Statement query(*m_connection,
+                    QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
+                        .arg(quoted(m_definition->name), where, orderClause(true)));
+    for (int i = 0; i < params.size(); ++i)
+        query.bind(i + 1, params[i]);
+    return query.step() ? query.columnInt64(0) : -1;
+}
+
 qint64 TTable::firstMatch(const QString& condition, const QVariantList& conditionParams)
 {
     QVariantList params;
@@ -565,9 +579,16 @@ void TTable::Last()
 {
     requireActive();
     CheckBrowseMode();
-    if (ensureRow(0)) {
-        ensureRow(INT_MAX - 1);
-        loadAt(int(m_view.rowids.size()) - 1);
+    if (!m_viewStale && m_view.complete) {
+        if (m_view.rowids.empty())
+            setEmpty();
+        else
+            loadAt(int(m_view.rowids.size()) - 1);
+    } else if (const qint64 rowid = lastRowid(); rowid >= 0) {
+        // Read from the end of the order, not by stepping through every
+        // record before it: the record-number counter goes to its last
+        // record at every new contact. Its place is found when it is asked for.
+        positionOn(rowid);
     } else {
         setEmpty();
     }
@@ -1002,18 +1023,36 @@ std::vector<QString> TTable::ColumnInOrder(int field)
     std::vector<QString> values;
     if (field < 0 || size_t(field) >= m_fields.size())
         return values;
+    const FieldType type = m_fields[size_t(field)]->DataType();
+    TextsInOrder({field}, [&](const QString* texts) {
+        values.push_back(type == FieldType::Date ? DisplayText(type, texts[0]) : texts[0]);
+    });
+    return values;
+}
+
+void TTable::TextsInOrder(const std::vector<int>& fields,
+                          const std::function<void(const QString*)>& row)
+{
+    requireActive();
+    QStringList columns;
+    for (int field : fields) {
+        if (field < 0 || size_t(field) >= m_fields.size())
+            throw EDatabaseError(QStringLiteral("Field number %1 not found").arg(field));
+        columns << quoted(m_definition->fields[size_t(field)].name);
+    }
     QVariantList params;
     const QString where = whereClause(params);
-    Statement query(*m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
-                                       .arg(quoted(m_definition->fields[size_t(field)].name),
-                                            quoted(m_definition->name), where, orderClause()));
+    Statement query(*m_connection,
+                    QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+                        .arg(columns.join(u','), quoted(m_definition->name), where, orderClause()));
     for (int i = 0; i < params.size(); ++i)
         query.bind(i + 1, params[i]);
-    const FieldType type = m_fields[size_t(field)]->DataType();
-    while (query.step())
-        values.push_back(type == FieldType::Date ? DisplayText(type, query.column(0))
-                                                 : query.columnText(0));
-    return values;
+    std::vector<QString> texts(fields.size());
+    while (query.step()) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            texts[i] = query.columnText(int(i));
+        row(texts.data());
+    }
 }
 
 // --- notifications ------------------------------------------------------------

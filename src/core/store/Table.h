@@ -146,6 +146,10 @@ public:
     QVariant ValueAt(int index, int field);        // raw stored value
     QString DisplayTextAt(int index, int field);   // as a control shows it
     std::vector<QString> ColumnInOrder(int field); // display texts of every record in order
+    // The stored texts of the fields (dates as "yyyy-MM-dd", null as a null
+    // text) of every record in order, one record at a time, read in one pass.
+    void TextsInOrder(const std::vector<int>& fields,
+                      const std::function<void(const QString*)>& row);
     // Changes whenever the order, the filter, the link or the stored data change.
     quint64 ViewVersion() const { return m_viewVersion; }
 
@@ -171,7 +175,7 @@ private:
     void requireActive() const;
     void requireEditing() const;
     QString whereClause(QVariantList& params) const;
-    QString orderClause() const;
+    QString orderClause(bool descending = false) const;
     void rebuildView();
     void invalidateView();
     bool ensureRow(int index);
@@ -189,6 +193,7 @@ private:
     int findIndex(qint64 rowid);
     bool moveToRowid(qint64 rowid);
     qint64 firstMatch(const QString& condition, const QVariantList& params);
+    qint64 lastRowid();
     std::vector<QVariant> readRow(qint64 rowid) const;
     void completeBuffer() const;
     void writeRecord();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -59,6 +60,14 @@ MessageButton QtDialogs::message(MessageKind kind, const QString& text, MessageB
 QString QtDialogs::openFileName(const QString& filter)
 {
     return QFileDialog::getOpenFileName(activeParent(), QString(), QString(), filter);
+}
+
+QString QtDialogs::saveFileName(const QString& filter, const QString& suggestedName,
+                                QString* chosenFilter)
+{
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(suggestedName);
+    return QFileDialog::getSaveFileName(activeParent(), QString(), start, filter, chosenFilter);
 }
 
 bool QtDialogs::openUrl(const QString& target)

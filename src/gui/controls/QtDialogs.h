@@ -11,6 +11,8 @@ class QtDialogs final : public Dialogs
 public:
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;
+    QString saveFileName(const QString& filter, const QString& suggestedName,
+                         QString* chosenFilter) override;
     bool openUrl(const QString& target) override;
     // Asks the desktop once per kind of link and keeps the answer for the run.
     bool hasHandler(const QString& scheme) override;

@@ -14,6 +14,7 @@
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/pages/details/DetailsPage.h"
 #include "gui/pages/overview/OverviewPage.h"
+#include "gui/vcard/ExchangeCommands.h"
 #include "gui/windows/NogleForm.h"
 #include "ui_PhoneForm.h"
 
@@ -74,6 +75,13 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     connect(m_ui->CopyAddress1, &QAction::triggered, this,
             guarded([this] { CopyAddress1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
+    m_exchange = std::make_unique<ExchangeCommands>(this);
+    connect(m_ui->ImporterVCard1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ImportVCards(); }));
+    connect(m_ui->EksporterVCard1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ExportVCards(); }));
+    connect(m_ui->Fodselsdagskalender1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ExportCalendar(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     const std::pair<QAction*, void (TPhoneForm::*)()> languageItems[] = {
         {m_ui->Dansk, &TPhoneForm::DanskClick},
@@ -109,6 +117,7 @@ QString TPhoneForm::LanguageName(int languageIndex)
 void TPhoneForm::SetDataModule(TDM* dm)
 {
     m_dm = dm;
+    m_exchange->SetDataModule(dm);
     if (!dm)
         return;
     for (const auto& page : m_pages)

@@ -11,6 +11,7 @@
 namespace Ui {
 class PhoneForm;
 }
+class ExchangeCommands;
 class TDM;
 class TDetailsPage;
 class TEasyFind;
@@ -57,6 +58,7 @@ public:
     TQLanguageSource* QLanguageSource1() const { return m_languageSource; }
     TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     TDM* DM() const { return m_dm; }
+    ExchangeCommands& Exchange() const { return *m_exchange; }
 
     // Runs FormShow, then centres the window on the screen and shows it.
     void ShowMain();
@@ -126,6 +128,7 @@ private:
     std::vector<std::unique_ptr<TPage>> m_pages; // in tab order
     TDetailsPage* m_details = nullptr;
     TOverviewPage* m_overview = nullptr;
+    std::unique_ptr<ExchangeCommands> m_exchange;
     TEasyFind* m_easyFind2 = nullptr;
     TDM* m_dm = nullptr;
     TNogleForm* m_nogleForm = nullptr;
