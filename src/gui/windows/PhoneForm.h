@@ -78,7 +78,6 @@ public:
     // The user brought another page to the front.
     void PageControl1Change(int index);
 
-    const std::vector<std::unique_ptr<TPage>>& Pages() const { return m_pages; }
     TDetailsPage* DetailsPage() const { return m_details; }
     TOverviewPage* OverviewPage() const { return m_overview; }
     TEasyFind* EasyFind2() const { return m_easyFind2; }
