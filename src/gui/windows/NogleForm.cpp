@@ -77,3 +77,8 @@ void TNogleForm::showEvent(QShowEvent* event)
         move(outer.topLeft());
     }
 }
+
+void TNogleForm::KeywordInserted()
+{
+    m_ui->DBGrid1->setFocus();
+}
