@@ -112,6 +112,26 @@ private slots:
                                     "programmet!"));
     }
 
+    // Once the tables are open, the folder named is the one they came from,
+    // as an absolute path even where it was given relative to the working
+    // folder.
+    void dataLocationNamesTheOpenedFolder()
+    {
+        TempDataFolder folder;
+        QDir::setCurrent(folder.root());
+        TDM dm(nullptr, QStringLiteral("Data"));
+        TPhoneForm form;
+        form.SetDataModule(&dm);
+        form.findChild<QAction*>(QStringLiteral("Dataplacering1"))->trigger();
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QVERIFY2(m_dialogs->messages[0].text.startsWith(
+                     QStringLiteral("Data for dette program er placeret i ") +
+                     QDir::toNativeSeparators(
+                         QDir(folder.root()).absoluteFilePath(QStringLiteral("Data"))) +
+                     QStringLiteral("\n\n")),
+                 qPrintable(m_dialogs->messages[0].text));
+    }
+
     void theMainWindowsAboutBox()
     {
         TPhoneForm form;

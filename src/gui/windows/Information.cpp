@@ -15,17 +15,21 @@ const char* const HelpFolders[] = {"English", "Norsk", "Svensk", "Deutsch"};
 
 namespace Information {
 
-QString dataLocationText()
+QString dataLocationText(const QString& dataFolder)
 {
+    // Absolute: the folder to back up, whatever the working folder it was
+    // opened from.
+    const QString folder = dataFolder.isEmpty() ? ProgramFolder::filePath(QStringLiteral("Data"))
+                                                : QFileInfo(dataFolder).absoluteFilePath();
     return QStringLiteral("Data for dette program er placeret i ") +
-           QDir::toNativeSeparators(ProgramFolder::filePath(QStringLiteral("Data"))) +
+           QDir::toNativeSeparators(folder) +
            QStringLiteral("\n\nDet er meget vigtigt, at du sikkerhedskopierer filer i datamappen, "
                           "hver gang du har ændret eller tilføjet data i programmet!");
 }
 
-void showDataLocation()
+void showDataLocation(const QString& dataFolder)
 {
-    Dialogs::instance().message(MessageKind::Plain, dataLocationText(), Ok);
+    Dialogs::instance().message(MessageKind::Plain, dataLocationText(dataFolder), Ok);
 }
 
 QString helpPagePath(int languageIndex)

@@ -8,8 +8,10 @@ class QObject;
 namespace Information {
 
 // Where the data lies and that it must be backed up; Danish in every language.
-QString dataLocationText();
-void showDataLocation();
+// dataFolder: the folder the tables were opened from; without one (no data
+// module yet) the Data folder beside the program, where it belongs.
+QString dataLocationText(const QString& dataFolder = QString());
+void showDataLocation(const QString& dataFolder = QString());
 
 // The help page of a language (its index), beside the program: the Danish
 // page Help/Index.html, or Help/<language>/Index.html where the language has
