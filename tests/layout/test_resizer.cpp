@@ -220,6 +220,48 @@ private slots:
         QCOMPARE(left->x(), 50);
     }
 
+    // A text measured once at a size is measured again when it changes: the
+    // longer text is held at the size it was first seen at too.
+    void aChangedTextIsHeldAgain()
+    {
+        Form form;
+        auto* label = form.add<QLabel>("Label1", QRect(100, 100, 40, 17), 10);
+        label->setText(QStringLiteral("Navn"));
+        form.resizer->InitializeResizing();
+        form.resize(1536, 900);
+        form.resize(1024, 600);
+        label->setText(QStringLiteral("Et langt navn, der ikke kan stå i feltet"));
+        form.resize(1536, 900);
+        QVERIFY(label->width() >= label->sizeHint().width());
+        QVERIFY(label->width() > 60);
+    }
+
+    // A control that has taken a font of its own since the recording (a
+    // link underlined while the mouse is on it) keeps that font at every
+    // scaling; one that goes back to its recorded font is scaled as before.
+    void aFontOfItsOwnIsKeptAtEveryScaling()
+    {
+        Form form;
+        auto* label = form.add<QLabel>("Label1", QRect(100, 100, 200, 17), 10);
+        label->setText(QStringLiteral("www.example.com"));
+        form.resizer->InitializeResizing();
+        QFont underlined = label->font();
+        underlined.setUnderline(true);
+        label->setFont(underlined);
+        form.resize(1536, 900);
+        QCOMPARE(label->font().pointSize(), 15);
+        form.resize(2048, 1200);
+        QVERIFY(label->font().underline());
+        QCOMPARE(label->font().pointSize(), 20);
+        underlined.setUnderline(false);
+        label->setFont(underlined);
+        form.resize(1536, 900);
+        QVERIFY(!label->font().underline());
+        QCOMPARE(label->font().pointSize(), 15);
+        form.resize(1024, 600);
+        QCOMPARE(label->font().pointSize(), 10);
+    }
+
     void aDestroyedControlIsSkipped()
     {
         Form form;

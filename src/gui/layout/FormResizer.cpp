@@ -108,6 +108,8 @@ TSingleResizer::TSingleResizer(QWidget* control, QWidget* window, bool resizeFon
         if (fonts)
             fonts->push_back(m_scaledFonts);
     }
+    if (m_label && m_autoSize < 0)
+        m_textFits.resize(std::size_t(m_maxFontSize - m_minFontSize + 1));
 }
 
 QSize TSingleResizer::WindowSize(const QWidget* window)
@@ -177,12 +179,19 @@ void TSingleResizer::ApplyFontSize(int points)
 {
     // Only the size is the resizer's: a control that has taken another font
     // since (a link label turning into a link) keeps it at the new size.
-    if (m_control->font() == m_fontSet) {
+    // The control's font is the resizer's while it is the one the last
+    // scaling left, or the recorded one it has gone back to.
+    const QFont current = m_control->font();
+    if (current == m_fontSet ? m_fontSetFromTable : current == m_font) {
         m_control->setFont(points ? m_scaledFonts->at(points) : m_font);
+        m_fitPoints = points;
+        m_fontSetFromTable = true;
     } else {
-        QFont font = m_control->font();
+        QFont font = current;
         font.setPointSizeF(points ? points : m_fontSize);
         m_control->setFont(font);
+        m_fitPoints = 0;
+        m_fontSetFromTable = false;
     }
     m_fontSet = m_control->font();
 }
@@ -192,19 +201,35 @@ void TSingleResizer::SetBounds(int left, int top, int width, int height)
     m_control->setGeometry(left, top, width, height);
 }
 
-void TSingleResizer::HoldText(int& width, int& height) const
+void TSingleResizer::HoldText(int& width, int& height)
 {
     // Never narrower than its text at the new font (the font follows the
     // height, the box the width); a label that shows nothing has no need.
     if (m_label->text().isEmpty() && m_label->pixmap().isNull())
         return;
-    if (m_label->wordWrap()) {
-        height = std::max(height, m_label->heightForWidth(width));
-        return;
+    QSize needed;
+    if (m_fitPoints && !m_textFits.empty()) {
+        if (m_label->text() != m_fitText) {
+            m_fitText = m_label->text();
+            std::fill(m_textFits.begin(), m_textFits.end(), TextFit{});
+        }
+        TextFit& fit = m_textFits[std::size_t(m_fitPoints - m_minFontSize)];
+        if (!fit.measured || (m_label->wordWrap() && fit.width != width))
+            fit = {true, width, TextNeeds(width)};
+        needed = fit.needed;
+    } else {
+        needed = TextNeeds(width);
     }
-    const QSize needed = m_label->sizeHint();
     width = std::max(width, needed.width());
     height = std::max(height, needed.height());
+}
+
+QSize TSingleResizer::TextNeeds(int width) const
+{
+    // Word-wrapped, the text takes the width it is given and needs height.
+    if (m_label->wordWrap())
+        return QSize(0, m_label->heightForWidth(width));
+    return m_label->sizeHint();
 }
 
 TFormResizer::TFormResizer(QObject* owner) : QObject(owner)

@@ -67,7 +67,8 @@ private:
     void ApplyFontSize(int points);
     void SetBounds(int left, int top, int width, int height);
     // Widens (or, word-wrapped, heightens) a label's bounds to hold its text.
-    void HoldText(int& width, int& height) const;
+    void HoldText(int& width, int& height);
+    QSize TextNeeds(int width) const;
 
     QWidget* m_control;
     bool m_scaleHeight = true;
@@ -78,8 +79,9 @@ private:
     int m_minFontSize;
     int m_maxFontSize;
     bool m_hasFont;
-    QFont m_font;    // as recorded
-    QFont m_fontSet; // the control's font as the last scaling left it
+    QFont m_font;                   // as recorded
+    QFont m_fontSet;                // the control's font as the last scaling left it
+    bool m_fontSetFromTable = true; // m_fontSet is the recorded font or one of its sizes
     std::shared_ptr<ScaledFonts> m_scaledFonts;
     int m_height;
     int m_windowHeight;
@@ -90,7 +92,20 @@ private:
     double m_fontSize; // points; 0 without a font
     QWidget* m_window;
     QLabel* m_label; // the control when it is of the label family
-    int m_autoSize;  // the control's AutoSize property, or -1 when it has none
+    // What a label's text needs at each font size it may be scaled to, from
+    // the smallest: laying out a text is the dearest part of a scaling, so a
+    // text is measured once per size, and again only when it has changed
+    // (or, word-wrapped, when the width it wraps at has).
+    struct TextFit
+    {
+        bool measured = false;
+        int width = 0; // the width it was measured at
+        QSize needed;
+    };
+    std::vector<TextFit> m_textFits;
+    QString m_fitText;   // the text the fits are for
+    int m_fitPoints = 0; // the size the last scaling gave the font from its table; 0 if none
+    int m_autoSize;      // the control's AutoSize property, or -1 when it has none
 };
 
 // Keeps every control of a window (or panel) in proportion to it: it records
