@@ -35,6 +35,15 @@ QLabel* labelFamily(QWidget* control)
     return label && !qobject_cast<TShadowLabel*>(control) ? label : nullptr;
 }
 
+// Fonts alike in all but their size; compared attribute by attribute, as a
+// copy of one at the other's size would have to be made.
+bool sameButSize(const QFont& a, const QFont& b)
+{
+    return a.family() == b.family() && a.weight() == b.weight() && a.italic() == b.italic() &&
+           a.underline() == b.underline() && a.strikeOut() == b.strikeOut() &&
+           a.stretch() == b.stretch() && a.capitalization() == b.capitalization();
+}
+
 double pointSize(const QFont& font, const QWidget* control)
 {
     if (font.pointSizeF() > 0)
@@ -89,7 +98,6 @@ TSingleResizer::TSingleResizer(QWidget* control, QWidget* window, bool resizeFon
     m_windowWidth = windowSize.width();
     m_hasFont = true;
     m_font = control->font();
-    m_fontSet = m_font;
     m_fontSize = pointSize(m_font, control);
     // A font designed outside the bounds is not pulled into them the moment
     // the window changes size: it keeps its own size as its bound, so it
@@ -178,22 +186,19 @@ void TSingleResizer::Resize(int windowHeight, int windowWidth, double heightRati
 void TSingleResizer::ApplyFontSize(int points)
 {
     // Only the size is the resizer's: a control that has taken another font
-    // since (a link label turning into a link) keeps it at the new size.
-    // The control's font is the resizer's while it is the one the last
-    // scaling left, or the recorded one it has gone back to.
+    // since (a link label underlined while the mouse is on it) keeps it at
+    // the new size. One that differs from the recorded font in its size
+    // alone (it follows its container's) takes the prepared font.
     const QFont current = m_control->font();
-    if (current == m_fontSet ? m_fontSetFromTable : current == m_font) {
+    if (sameButSize(current, m_font)) {
         m_control->setFont(points ? m_scaledFonts->at(points) : m_font);
         m_fitPoints = points;
-        m_fontSetFromTable = true;
     } else {
         QFont font = current;
         font.setPointSizeF(points ? points : m_fontSize);
         m_control->setFont(font);
         m_fitPoints = 0;
-        m_fontSetFromTable = false;
     }
-    m_fontSet = m_control->font();
 }
 
 void TSingleResizer::SetBounds(int left, int top, int width, int height)

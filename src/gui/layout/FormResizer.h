@@ -79,9 +79,7 @@ private:
     int m_minFontSize;
     int m_maxFontSize;
     bool m_hasFont;
-    QFont m_font;                   // as recorded
-    QFont m_fontSet;                // the control's font as the last scaling left it
-    bool m_fontSetFromTable = true; // m_fontSet is the recorded font or one of its sizes
+    QFont m_font; // as recorded
     std::shared_ptr<ScaledFonts> m_scaledFonts;
     int m_height;
     int m_windowHeight;
