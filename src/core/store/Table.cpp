@@ -12,12 +12,10 @@ namespace {
 
 using Schema::quoted;
 
-// Rows kept for grids before the cache is dropped and read again.
-constexpr int RowCacheLimit = 4000;
-
 } // namespace
 
-TTable::TTable(QObject* owner, const QString& name) : QObject(owner)
+TTable::TTable(QObject* owner, const QString& name)
+    : QObject(owner), m_view([this](QVariantList& params) { return whereClause(params); })
 {
     setObjectName(name);
 }
@@ -69,14 +67,8 @@ void TTable::Open()
     auto connection = Connection::open(path);
 
     // The file must hold the table with every field the program uses.
-    QStringList columns;
-    for (const auto& f : m_definition->fields)
-        columns << quoted(f.name);
-    const QString select = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                               .arg(columns.join(u','), quoted(m_definition->name));
-    std::unique_ptr<Statement> selectRow;
     try {
-        selectRow = std::make_unique<Statement>(*connection, select);
+        m_view.open(*connection, *m_definition);
     } catch (const EDatabaseError& e) {
         throw EDatabaseError(
             QStringLiteral("Table file %1 does not hold the table %2 as expected: %3")
@@ -84,7 +76,6 @@ void TTable::Open()
     }
 
     m_connection = std::move(connection);
-    m_selectRow = std::move(selectRow);
     m_fields.clear();
     for (size_t i = 0; i < m_definition->fields.size(); ++i)
         m_fields.push_back(std::make_unique<TField>(this, int(i)));
@@ -101,18 +92,18 @@ void TTable::Open()
         for (const auto& f : m_definition->indexes.front().fields)
             if (!m_indexFieldNames.contains(f.field, Qt::CaseInsensitive))
                 order.push_back(f);
-        applyOrder(order);
+        m_view.setOrder(order);
     } else {
-        applyOrder(m_definition->index(m_indexName) ? m_definition->index(m_indexName)->fields
-                                                    : m_definition->indexes.front().fields);
+        m_view.setOrder(m_definition->index(m_indexName) ? m_definition->index(m_indexName)->fields
+                                                         : m_definition->indexes.front().fields);
     }
     m_masterValues = currentMasterValues();
     if (m_masterSource)
         m_masterValues << masterHasRecord();
     m_state = DataSetState::Browse;
     m_modified = false;
-    rebuildView();
-    if (ensureRow(0))
+    m_view.rebuild();
+    if (m_view.ensureRow(0))
         loadAt(0);
     else
         setEmpty();
@@ -128,20 +119,16 @@ void TTable::Close()
     if (!Active())
         return;
     m_state = DataSetState::Inactive;
-    m_view = View();
-    m_viewStale = false;
-    m_selectRow.reset();
+    m_view.close();
     m_insertRow.reset();
     m_updateRow.reset();
     m_deleteRow.reset();
-    m_rowCache.clear();
     if (m_connection)
         disconnect(m_connection.get(), nullptr, this, nullptr);
     m_connection.reset();
     m_rowid = -1;
     m_recNo = -1;
     m_eof = m_bof = true;
-    ++m_viewVersion;
     notifyState();
     notifyDataChange(nullptr);
     emit viewChanged();
@@ -201,12 +188,7 @@ QString TTable::DisplayText(FieldType type, const QVariant& stored)
     return stored.toString();
 }
 
-// --- the ordered view ---------------------------------------------------------
-
-void TTable::applyOrder(const std::vector<IndexField>& order)
-{
-    m_order = order;
-}
+// --- the filter and the link -------------------------------------------------
 
 QVariantList TTable::currentMasterValues() const
 {
@@ -246,72 +228,19 @@ QString TTable::whereClause(QVariantList& params) const
     return parts.isEmpty() ? QStringLiteral("1") : parts.join(QStringLiteral(" AND "));
 }
 
-QString TTable::orderClause() const
-{
-    QStringList cols;
-    for (const auto& f : m_order)
-        cols << quoted(f.field) + QStringLiteral(" COLLATE ") + Schema::collationName(f.collation);
-    cols << QStringLiteral("rowid");
-    return cols.join(u',');
-}
-
 void TTable::invalidateView()
 {
-    m_view = View();
-    m_viewStale = true;
-    m_rowCache.clear();
-    ++m_viewVersion;
+    m_view.invalidate();
     if (m_rowid >= 0)
         m_recNo = PositionUnknown;
 }
 
-void TTable::rebuildView()
-{
-    m_viewStale = false;
-    QVariantList params;
-    QString columns = QStringLiteral("rowid");
-    m_scanFields.clear();
-    for (const auto& f : m_order) {
-        const int index = m_definition->fieldIndex(f.field);
-        if (index >= 0) {
-            columns += u',' + quoted(m_definition->fields[size_t(index)].name);
-            m_scanFields.push_back(index);
-        }
-    }
-    const QString sql =
-        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
-            .arg(columns, quoted(m_definition->name), whereClause(params), orderClause());
-    m_view = View();
-    m_view.scan = std::make_unique<Statement>(*m_connection, sql);
-    for (int i = 0; i < params.size(); ++i)
-        m_view.scan->bind(i + 1, params[i]);
-    m_rowCache.clear();
-    ++m_viewVersion;
-}
-
-bool TTable::ensureRow(int index)
-{
-    if (index < 0)
-        return false;
-    if (m_viewStale)
-        rebuildView();
-    while (int(m_view.rowids.size()) <= index && !m_view.complete) {
-        if (m_view.scan->step()) {
-            m_view.rowids.push_back(m_view.scan->columnInt64(0));
-            m_view.scanAt = int(m_view.rowids.size()) - 1;
-        } else {
-            m_view.scanAt = -1;
-            m_view.complete = true;
-            m_view.count = qint64(m_view.rowids.size());
-        }
-    }
-    return int(m_view.rowids.size()) > index;
-}
+// --- the current record -------------------------------------------------------
 
 QVariant TTable::BufferValue(int field) const
 {
     if (m_bufferPartial &&
-        std::find(m_scanFields.begin(), m_scanFields.end(), field) == m_scanFields.end())
+        std::find(m_partialFields.begin(), m_partialFields.end(), field) == m_partialFields.end())
         completeBuffer();
     return m_buffer.at(size_t(field));
 }
@@ -320,25 +249,13 @@ void TTable::completeBuffer() const
 {
     if (!m_bufferPartial)
         return;
-    m_buffer = readRow(m_rowid);
+    m_buffer = m_view.readRow(m_rowid);
     m_bufferPartial = false;
-}
-
-std::vector<QVariant> TTable::readRow(qint64 rowid) const
-{
-    m_selectRow->reset();
-    m_selectRow->bind(1, QVariant(rowid));
-    std::vector<QVariant> row(m_fields.size());
-    if (m_selectRow->step())
-        for (size_t i = 0; i < row.size(); ++i)
-            row[i] = m_selectRow->column(int(i));
-    m_selectRow->reset();
-    return row;
 }
 
 void TTable::loadRowid(qint64 rowid)
 {
-    m_buffer = readRow(rowid);
+    m_buffer = m_view.readRow(rowid);
     m_bufferPartial = false;
     m_rowid = rowid;
     m_modified = false;
@@ -349,17 +266,28 @@ void TTable::loadAt(int index)
     m_recNo = index;
     m_fallbackIndex = index;
     m_eof = m_bof = false;
-    if (index != m_view.scanAt || m_scanFields.empty()) {
-        loadRowid(m_view.rowids[size_t(index)]);
+    if (!m_view.scanSitsOn(index)) {
+        loadRowid(m_view.rowidAt(index));
         return;
     }
     // The scan sits on this record: its order fields are at hand.
     m_buffer.assign(m_fields.size(), QVariant());
-    for (size_t k = 0; k < m_scanFields.size(); ++k)
-        m_buffer[size_t(m_scanFields[k])] = m_view.scan->column(int(k) + 1);
+    m_partialFields = m_view.scanFields();
+    for (size_t k = 0; k < m_partialFields.size(); ++k)
+        m_buffer[size_t(m_partialFields[k])] = m_view.scanValue(k);
     m_bufferPartial = true;
-    m_rowid = m_view.rowids[size_t(index)];
+    m_rowid = m_view.rowidAt(index);
     m_modified = false;
+}
+
+// The last record of the view becomes current, or none when it is empty.
+void TTable::loadLast()
+{
+    const int last = m_view.lastIndex();
+    if (last >= 0)
+        loadAt(last);
+    else
+        setEmpty();
 }
 
 void TTable::clearBuffer()
@@ -376,21 +304,9 @@ void TTable::setEmpty()
     m_eof = m_bof = true;
 }
 
-int TTable::findIndex(qint64 rowid)
-{
-    if (rowid < 0)
-        return -1;
-    for (int i = 0;; ++i) {
-        if (!ensureRow(i))
-            return -1;
-        if (m_view.rowids[size_t(i)] == rowid)
-            return i;
-    }
-}
-
 bool TTable::moveToRowid(qint64 rowid)
 {
-    if (rowid < 0 || !passes(rowid))
+    if (rowid < 0 || !m_view.passes(rowid))
         return false;
     positionOn(rowid);
     return true;
@@ -408,7 +324,7 @@ int TTable::resolvedIndex()
 {
     if (m_recNo != PositionUnknown)
         return m_recNo;
-    const int index = findIndex(m_rowid);
+    const int index = m_view.findIndex(m_rowid);
     if (index >= 0) {
         m_recNo = index;
         m_fallbackIndex = index;
@@ -424,31 +340,15 @@ int TTable::resolvedIndex()
     return m_recNo;
 }
 
-// Whether a record is in the table and passes the filter and the link.
-bool TTable::passes(qint64 rowid)
-{
-    QVariantList params;
-    const QString where = whereClause(params);
-    Statement query(*m_connection, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ? AND (%2)")
-                                       .arg(quoted(m_definition->name), where));
-    query.bind(1, QVariant(rowid));
-    for (int i = 0; i < params.size(); ++i)
-        query.bind(i + 2, params[i]);
-    return query.step();
-}
-
 // After this cursor wrote the current record: the view is read again when
 // it is next needed, and the record stays current where it still passes.
 void TTable::settleAfterWrite(bool inserted)
 {
-    if (!passes(m_rowid)) {
+    if (!m_view.passes(m_rowid)) {
         refreshAndFind(-1, m_fallbackIndex);
         return;
     }
-    const qint64 count = m_view.count;
-    invalidateView();
-    if (count >= 0)
-        m_view.count = count + (inserted ? 1 : 0);
+    m_view.invalidateKeepingCount(inserted ? 1 : 0);
     positionOn(m_rowid);
 }
 
@@ -462,32 +362,15 @@ Statement& TTable::cached(std::unique_ptr<Statement>& slot, const QString& sql)
 
 void TTable::refreshAndFind(qint64 rowid, int fallbackIndex)
 {
-    rebuildView();
+    m_view.rebuild();
     if (moveToRowid(rowid))
         return;
     if (fallbackIndex < 0)
         fallbackIndex = 0;
-    if (ensureRow(fallbackIndex)) {
+    if (m_view.ensureRow(fallbackIndex))
         loadAt(fallbackIndex);
-    } else if (ensureRow(0)) {
-        ensureRow(INT_MAX - 1);
-        loadAt(int(m_view.rowids.size()) - 1);
-    } else {
-        setEmpty();
-    }
-}
-
-qint64 TTable::firstMatch(const QString& condition, const QVariantList& conditionParams)
-{
-    QVariantList params;
-    const QString where = whereClause(params);
-    params += conditionParams;
-    Statement query(*m_connection,
-                    QStringLiteral("SELECT rowid FROM %1 WHERE (%2) AND (%3) ORDER BY %4 LIMIT 1")
-                        .arg(quoted(m_definition->name), where, condition, orderClause()));
-    for (int i = 0; i < params.size(); ++i)
-        query.bind(i + 1, params[i]);
-    return query.step() ? query.columnInt64(0) : -1;
+    else
+        loadLast();
 }
 
 // --- moving -------------------------------------------------------------------
@@ -496,7 +379,7 @@ void TTable::First()
 {
     requireActive();
     CheckBrowseMode();
-    if (ensureRow(0))
+    if (m_view.ensureRow(0))
         loadAt(0);
     else
         setEmpty();
@@ -509,7 +392,7 @@ void TTable::Next()
     requireActive();
     CheckBrowseMode();
     resolvedIndex();
-    if (m_recNo >= 0 && ensureRow(m_recNo + 1)) {
+    if (m_recNo >= 0 && m_view.ensureRow(m_recNo + 1)) {
         loadAt(m_recNo + 1);
         notifyDataChange(nullptr);
     } else {
@@ -533,12 +416,7 @@ void TTable::Last()
 {
     requireActive();
     CheckBrowseMode();
-    if (ensureRow(0)) {
-        ensureRow(INT_MAX - 1);
-        loadAt(int(m_view.rowids.size()) - 1);
-    } else {
-        setEmpty();
-    }
+    loadLast();
     m_eof = true;
     notifyDataChange(nullptr);
 }
@@ -550,12 +428,11 @@ void TTable::MoveBy(int distance)
     if (resolvedIndex() < 0 || distance == 0)
         return;
     const int wanted = m_recNo + distance;
-    if (ensureRow(std::max(wanted, 0))) {
+    if (m_view.ensureRow(std::max(wanted, 0))) {
         loadAt(std::max(wanted, 0));
         m_bof = wanted < 0; // asked to go before the first record
     } else {
-        ensureRow(INT_MAX - 1);
-        loadAt(int(m_view.rowids.size()) - 1);
+        loadLast();
         m_eof = true;
     }
     notifyDataChange(nullptr);
@@ -567,7 +444,7 @@ void TTable::MoveToIndex(int index)
     if (index == resolvedIndex() && m_state == DataSetState::Browse)
         return;
     CheckBrowseMode();
-    if (!ensureRow(index))
+    if (!m_view.ensureRow(index))
         return;
     loadAt(index);
     notifyDataChange(nullptr);
@@ -576,22 +453,13 @@ void TTable::MoveToIndex(int index)
 bool TTable::IsEmpty()
 {
     requireActive();
-    return !ensureRow(0) && m_state != DataSetState::Insert;
+    return !m_view.ensureRow(0) && m_state != DataSetState::Insert;
 }
 
 int TTable::RecordCount()
 {
     requireActive();
-    if (m_view.count < 0) {
-        QVariantList params;
-        const QString where = whereClause(params);
-        Statement count(*m_connection, QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
-                                           .arg(quoted(m_definition->name), where));
-        for (int i = 0; i < params.size(); ++i)
-            count.bind(i + 1, params[i]);
-        m_view.count = count.step() ? count.columnInt64(0) : 0;
-    }
-    return int(m_view.count);
+    return int(m_view.count());
 }
 
 // --- editing ------------------------------------------------------------------
@@ -746,7 +614,7 @@ void TTable::Cancel()
     m_state = DataSetState::Browse;
     m_modified = false;
     // Back to the record that was current before, read as it is stored now.
-    if (m_rowid >= 0 && passes(m_rowid)) {
+    if (m_rowid >= 0 && m_view.passes(m_rowid)) {
         loadRowid(m_rowid);
         m_eof = m_bof = false;
     } else {
@@ -811,7 +679,7 @@ void TTable::SetFilter(const QString& text)
             notifyDataChange(nullptr);
             throw EDatabaseError(m_filterError);
         }
-        rebuildView();
+        m_view.rebuild();
         emit viewChanged();
         First();
     }
@@ -828,7 +696,7 @@ void TTable::SetFiltered(bool on)
         throw EDatabaseError(m_filterError);
     if (on != m_filtered) {
         m_filtered = on;
-        rebuildView();
+        m_view.rebuild();
         emit viewChanged();
     }
     First();
@@ -844,11 +712,11 @@ void TTable::SetIndexName(const QString& name)
     m_indexFieldNames.clear();
     if (!Active()) {
         if (index)
-            applyOrder(index->fields);
+            m_view.setOrder(index->fields);
         return;
     }
     CheckBrowseMode();
-    applyOrder(index->fields);
+    m_view.setOrder(index->fields);
     // Same records, another order: the current one stays, its place is
     // found when needed.
     invalidateView();
@@ -861,16 +729,17 @@ bool TTable::FindKey(const QVariant& value)
 {
     requireActive();
     CheckBrowseMode();
-    if (m_order.empty())
+    if (m_view.order().empty())
         throw EDatabaseError(QStringLiteral("The table has no index to search"));
-    const IndexField& key = m_order.front();
+    const IndexField& key = m_view.order().front();
     const TField* field = FindField(key.field);
     const bool isText = field && field->DataType() != FieldType::Integer;
     const QString column =
         isText ? QStringLiteral("ifnull(%1,'')").arg(quoted(key.field)) : quoted(key.field);
     const QString condition =
         QStringLiteral("%1 = ? COLLATE %2").arg(column, Schema::collationName(key.collation));
-    const qint64 rowid = firstMatch(condition, {isText ? QVariant(value.toString()) : value});
+    const qint64 rowid =
+        m_view.firstMatch(condition, {isText ? QVariant(value.toString()) : value});
     if (rowid < 0 || !moveToRowid(rowid))
         return false;
     notifyDataChange(nullptr);
@@ -903,7 +772,7 @@ bool TTable::Locate(const QString& fieldName, const QVariant& value, LocateOptio
         condition = QStringLiteral("%1 = %2").arg(column, probe);
         params << text;
     }
-    const qint64 rowid = firstMatch(condition, params);
+    const qint64 rowid = m_view.firstMatch(condition, params);
     if (rowid < 0 || !moveToRowid(rowid))
         return false;
     notifyDataChange(nullptr);
@@ -921,7 +790,7 @@ bool TTable::BookmarkValid(const TBookmark& bookmark)
 {
     if (!bookmark || !Active())
         return false;
-    return firstMatch(QStringLiteral("rowid = ?"), {QVariant(*bookmark)}) >= 0;
+    return m_view.firstMatch(QStringLiteral("rowid = ?"), {QVariant(*bookmark)}) >= 0;
 }
 
 void TTable::GotoBookmark(const TBookmark& bookmark)
@@ -947,16 +816,7 @@ QVariant TTable::ValueAt(int index, int field)
         return {};
     if (m_state == DataSetState::Edit && index == resolvedIndex())
         return m_buffer[size_t(field)];
-    if (!ensureRow(index))
-        return {};
-    const qint64 rowid = m_view.rowids[size_t(index)];
-    auto it = m_rowCache.find(rowid);
-    if (it == m_rowCache.end()) {
-        if (m_rowCache.size() >= RowCacheLimit)
-            m_rowCache.clear();
-        it = m_rowCache.insert(rowid, readRow(rowid));
-    }
-    return it.value()[size_t(field)];
+    return m_view.valueAt(index, field);
 }
 
 QString TTable::DisplayTextAt(int index, int field)
@@ -972,17 +832,10 @@ std::vector<QString> TTable::ColumnInOrder(int field)
     std::vector<QString> values;
     if (field < 0 || size_t(field) >= m_fields.size())
         return values;
-    QVariantList params;
-    const QString where = whereClause(params);
-    Statement query(*m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
-                                       .arg(quoted(m_definition->fields[size_t(field)].name),
-                                            quoted(m_definition->name), where, orderClause()));
-    for (int i = 0; i < params.size(); ++i)
-        query.bind(i + 1, params[i]);
-    const FieldType type = m_fields[size_t(field)]->DataType();
-    while (query.step())
-        values.push_back(type == FieldType::Date ? DisplayText(type, query.column(0))
-                                                 : query.columnText(0));
+    values = m_view.column(field);
+    if (m_fields[size_t(field)]->DataType() == FieldType::Date)
+        for (QString& value : values)
+            value = DisplayText(FieldType::Date, value);
     return values;
 }
 
@@ -1025,8 +878,8 @@ void TTable::onMasterChange(TField* field)
         return;
     CheckBrowseMode();
     m_masterValues = values;
-    rebuildView();
-    if (ensureRow(0))
+    m_view.rebuild();
+    if (m_view.ensureRow(0))
         loadAt(0);
     else
         setEmpty();
@@ -1043,7 +896,7 @@ void TTable::onConnectionChanged()
     // is next needed. The current record stays where it still passes, read
     // as it is stored now; a record being edited keeps what the user typed.
     if (m_state == DataSetState::Browse) {
-        if (m_rowid >= 0 && passes(m_rowid)) {
+        if (m_rowid >= 0 && m_view.passes(m_rowid)) {
             invalidateView();
             positionOn(m_rowid);
         } else {

@@ -3,9 +3,9 @@
 #include "core/store/DatabaseError.h"
 #include "core/store/Field.h"
 #include "core/store/FilterExpression.h"
+#include "core/store/OrderedView.h"
 #include "core/store/Schema.h"
 
-#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
@@ -146,7 +146,7 @@ public:
     QString DisplayTextAt(int index, int field);   // as a control shows it
     std::vector<QString> ColumnInOrder(int field); // display texts of every record in order
     // Changes whenever the order, the filter, the link or the stored data change.
-    quint64 ViewVersion() const { return m_viewVersion; }
+    quint64 ViewVersion() const { return m_view.version(); }
 
     // --- events
     std::function<void(TTable&)> BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost,
@@ -169,30 +169,23 @@ private:
     void requireActive() const;
     void requireEditing() const;
     QString whereClause(QVariantList& params) const;
-    QString orderClause() const;
-    void rebuildView();
     void invalidateView();
-    bool ensureRow(int index);
     int resolvedIndex();
-    bool passes(qint64 rowid);
     void settleAfterWrite(bool inserted);
     void positionOn(qint64 rowid);
     bool masterHasRecord() const;
     Statement& cached(std::unique_ptr<Statement>& slot, const QString& sql);
     void loadAt(int index);
+    void loadLast();
     void loadRowid(qint64 rowid);
     void clearBuffer();
     void setEmpty();
     void refreshAndFind(qint64 rowid, int fallbackIndex);
-    int findIndex(qint64 rowid);
     bool moveToRowid(qint64 rowid);
-    qint64 firstMatch(const QString& condition, const QVariantList& params);
-    std::vector<QVariant> readRow(qint64 rowid) const;
     void completeBuffer() const;
     void writeRecord();
     QString insertSql() const;
     QString updateSql() const;
-    void applyOrder(const std::vector<IndexField>& order);
     QVariantList currentMasterValues() const;
     void onMasterChange(TField* field);
     void onConnectionChanged();
@@ -210,7 +203,7 @@ private:
     // read when a field outside them is asked for.
     mutable std::vector<QVariant> m_buffer;
     mutable bool m_bufferPartial = false;
-    std::vector<int> m_scanFields; // fields the scan gives after the rowid
+    std::vector<int> m_partialFields; // the fields a partial buffer holds
     // The place of the current record in the view is not known yet; it is
     // found by stepping the view when a move or a grid needs it.
     static constexpr int PositionUnknown = -2;
@@ -227,26 +220,15 @@ private:
     QString m_filterError;
     bool m_filtered = false;
     QString m_indexName;
-    std::vector<IndexField> m_order;
 
     TDataSource* m_masterSource = nullptr;
     QStringList m_masterFields;
     QStringList m_indexFieldNames;
     QVariantList m_masterValues;
 
-    struct View
-    {
-        std::unique_ptr<Statement> scan;
-        std::vector<qint64> rowids;
-        int scanAt = -1; // the row the scan statement sits on
-        bool complete = false;
-        qint64 count = -1;
-    } m_view;
-    bool m_viewStale = false;
-    quint64 m_viewVersion = 0;
-    std::unique_ptr<Statement> m_selectRow;
+    // The records that pass the filter and the link, in the chosen order.
+    OrderedView m_view;
     std::unique_ptr<Statement> m_insertRow, m_updateRow, m_deleteRow;
-    QHash<qint64, std::vector<QVariant>> m_rowCache;
 
     std::vector<TDataSource*> m_sources;
     int m_disableCount = 0;
