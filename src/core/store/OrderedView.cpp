@@ -23,9 +23,9 @@ void OrderedView::open(Connection& connection, const TableDefinition& table)
     for (const auto& f : table.fields)
         columns << quoted(f.name);
     // Preparing it proves that the file holds the table with every field.
-    m_selectRow =
-        std::make_unique<Statement>(connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                                    .arg(columns.join(u','), quoted(table.name)));
+    m_selectRow = std::make_unique<Statement>(
+        connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                        .arg(columns.join(u','), connection.qualified(table.name)));
     reset();
     m_stale = true;
 }
@@ -52,7 +52,7 @@ QString OrderedView::orderClause() const
 {
     QStringList cols;
     for (const auto& f : m_order)
-        cols << quoted(f.field) + QStringLiteral(" COLLATE ") + Schema::collationName(f.collation);
+        cols << Schema::orderColumn(f);
     cols << QStringLiteral("rowid");
     return cols.join(u',');
 }
@@ -68,7 +68,7 @@ std::unique_ptr<Statement> OrderedView::select(const QString& columns, const QSt
     params += conditionParams;
     auto statement = std::make_unique<Statement>(
         *m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
-                           .arg(columns, quoted(m_table->name), where, tail));
+                           .arg(columns, m_connection->qualified(m_table->name), where, tail));
     for (int i = 0; i < params.size(); ++i)
         statement->bind(i + 1, params[i]);
     return statement;

@@ -12,7 +12,9 @@ enum class FieldType
     Memo
 };
 
-// How a key field compares in an ordering index.
+// How a key field compares in an ordering index. The Danish orders are kept
+// in stored sort keys beside the field (see SortKeys), so that the indexes
+// need no collation of the program's own and any SQLite tool can use them.
 enum class Collation
 {
     Binary,      // byte order; postal codes, phone numbers, two-digit day and month
@@ -51,7 +53,18 @@ struct TableDefinition
 
     int fieldIndex(const QString& fieldName) const;               // case-insensitive, -1 if absent
     const IndexDefinition* index(const QString& indexName) const; // case-insensitive
-    QString createStatements() const; // SQL that creates the table and its indexes
+
+    // The fields kept in a Danish order by a stored sort key, each once.
+    std::vector<IndexField> sortedFields() const;
+    // Rows whose sort keys were not made from the fields as they are now
+    // (written by another program), as SQL on the table's own columns.
+    QString sortPendingCondition() const;
+
+    // SQL that creates the table, its indexes or both, in a schema of the
+    // connection ("main" for a file opened on its own).
+    QString createTableStatement(const QString& schema = QStringLiteral("main")) const;
+    QStringList indexStatements(const QString& schema = QStringLiteral("main")) const;
+    QStringList indexNames() const;
 };
 
 namespace Schema {
@@ -64,7 +77,12 @@ const TableDefinition& config();
 const std::vector<const TableDefinition*>& all();
 // The definition whose file name matches without regard to case, or nullptr.
 const TableDefinition* forFile(const QString& fileName);
-QString collationName(Collation c);
+// The column an index orders by for a key field: the field itself, or its
+// stored sort key; quoted.
+QString orderColumn(const IndexField& f);
+// The columns that hold a field's sort key and the text it was made from.
+QString sortKeyColumn(const QString& field);
+QString sortSourceColumn(const QString& field);
 // A table, index or column name as SQL writes it: in double quotes, inner
 // quotes doubled.
 QString quoted(const QString& identifier);

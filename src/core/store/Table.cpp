@@ -3,6 +3,7 @@
 #include "core/store/Connection.h"
 #include "core/store/DataFolder.h"
 #include "core/store/DataSource.h"
+#include "core/store/SortKeys.h"
 
 #include <QDate>
 
@@ -64,7 +65,7 @@ void TTable::Open()
         throw EDatabaseError(QStringLiteral("No table is known by the name %1").arg(m_tableName));
 
     const QString path = DataFolder::resolve(m_databaseName, m_tableName);
-    auto connection = Connection::open(path);
+    auto connection = Connection::open(path, m_definition);
 
     // The file must hold the table with every field the program uses.
     try {
@@ -549,24 +550,43 @@ void TTable::writeRecord()
     }
 }
 
+// The columns a post writes and the values it writes into them: every field
+// from its parameter (?1 for the first field), the sort keys made from the
+// parameters of their fields.
+std::vector<std::pair<QString, QString>> TTable::writtenColumns() const
+{
+    std::vector<std::pair<QString, QString>> columns;
+    const auto parameter = [](int field) { return QStringLiteral("?%1").arg(field + 1); };
+    for (size_t i = 0; i < m_definition->fields.size(); ++i)
+        columns.emplace_back(quoted(m_definition->fields[i].name), parameter(int(i)));
+    for (const auto& f : m_definition->sortedFields()) {
+        const QString value = parameter(m_definition->fieldIndex(f.field));
+        columns.emplace_back(quoted(Schema::sortKeyColumn(f.field)),
+                             SortKeys::keyOf(f.collation, value));
+        columns.emplace_back(quoted(Schema::sortSourceColumn(f.field)), value);
+    }
+    return columns;
+}
+
 QString TTable::insertSql() const
 {
-    QStringList names, marks;
-    for (const auto& f : m_definition->fields) {
-        names << quoted(f.name);
-        marks << QStringLiteral("?");
+    QStringList names, values;
+    for (const auto& [name, value] : writtenColumns()) {
+        names << name;
+        values << value;
     }
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(quoted(m_definition->name), names.join(u','), marks.join(u','));
+        .arg(m_connection->qualified(m_definition->name), names.join(u','), values.join(u','));
 }
 
 QString TTable::updateSql() const
 {
     QStringList sets;
-    for (const auto& f : m_definition->fields)
-        sets << quoted(f.name) + QStringLiteral(" = ?");
-    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-        .arg(quoted(m_definition->name), sets.join(u','));
+    for (const auto& [name, value] : writtenColumns())
+        sets << name + QStringLiteral(" = ") + value;
+    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+        .arg(m_connection->qualified(m_definition->name), sets.join(u','))
+        .arg(m_definition->fields.size() + 1);
 }
 
 void TTable::Post()
@@ -641,8 +661,8 @@ void TTable::Delete()
         BeforeDelete(*this);
     const int place = std::max(resolvedIndex(), 0);
     Statement& statement =
-        cached(m_deleteRow,
-               QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_definition->name)));
+        cached(m_deleteRow, QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
+                                .arg(m_connection->qualified(m_definition->name)));
     statement.bind(1, QVariant(m_rowid));
     statement.step();
     statement.reset();
@@ -736,8 +756,12 @@ bool TTable::FindKey(const QVariant& value)
     const bool isText = field && field->DataType() != FieldType::Integer;
     const QString column =
         isText ? QStringLiteral("ifnull(%1,'')").arg(quoted(key.field)) : quoted(key.field);
+    // Found exactly, also in a Danish order: it ties no two texts that differ.
     const QString condition =
-        QStringLiteral("%1 = ? COLLATE %2").arg(column, Schema::collationName(key.collation));
+        key.collation == Collation::DanishNoCase
+            ? QStringLiteral("%1 = %2").arg(Schema::orderColumn(key),
+                                            SortKeys::keyOf(key.collation, QStringLiteral("?")))
+            : column + QStringLiteral(" = ?");
     const qint64 rowid =
         m_view.firstMatch(condition, {isText ? QVariant(value.toString()) : value});
     if (rowid < 0 || !moveToRowid(rowid))

@@ -184,6 +184,7 @@ private:
     bool moveToRowid(qint64 rowid);
     void completeBuffer() const;
     void writeRecord();
+    std::vector<std::pair<QString, QString>> writtenColumns() const;
     QString insertSql() const;
     QString updateSql() const;
     QVariantList currentMasterValues() const;
