@@ -4,8 +4,10 @@
 #include "core/store/DataFolder.h"
 #include "core/store/DataSource.h"
 #include "core/store/SortKeys.h"
+#include "core/store/Transaction.h"
 
 #include <QDate>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -589,6 +591,19 @@ QString TTable::updateSql() const
         .arg(m_definition->fields.size() + 1);
 }
 
+void TTable::writeWith(const std::function<void()>& write, const WrittenEvent& within,
+                       const std::vector<QVariant>& record)
+{
+    if (!within) {
+        write(); // a transaction of its own
+        return;
+    }
+    Transaction transaction(*this);
+    write();
+    within(*this, record);
+    transaction.Commit();
+}
+
 void TTable::Post()
 {
     requireActive();
@@ -599,10 +614,12 @@ void TTable::Post()
     if (BeforePost)
         BeforePost(*this);
     const qint64 rowidBefore = m_rowid;
+    auto restore = qScopeGuard([&] { m_rowid = rowidBefore; });
     try {
-        writeRecord();
+        const bool inserting = m_state == DataSetState::Insert;
+        writeWith([this] { writeRecord(); }, WithinPost,
+                  WithinPost && !inserting ? m_view.readRow(m_rowid) : std::vector<QVariant>());
     } catch (EDatabaseError& error) {
-        m_rowid = rowidBefore;
         DataAction action = DataAction::Fail;
         if (OnPostError)
             OnPostError(*this, error, action);
@@ -610,6 +627,7 @@ void TTable::Post()
             throw EAbort();
         throw;
     }
+    restore.dismiss();
     const bool inserted = m_state == DataSetState::Insert;
     m_state = DataSetState::Browse;
     m_modified = false;
@@ -660,12 +678,17 @@ void TTable::Delete()
     if (BeforeDelete)
         BeforeDelete(*this);
     const int place = std::max(resolvedIndex(), 0);
-    Statement& statement =
-        cached(m_deleteRow, QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
-                                .arg(m_connection->qualified(m_definition->name)));
-    statement.bind(1, QVariant(m_rowid));
-    statement.step();
-    statement.reset();
+    completeBuffer();
+    writeWith(
+        [this] {
+            Statement& statement =
+                cached(m_deleteRow, QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
+                                        .arg(m_connection->qualified(m_definition->name)));
+            statement.bind(1, QVariant(m_rowid));
+            statement.step();
+            statement.reset();
+        },
+        WithinDelete, m_buffer);
     m_writing = true;
     m_connection->noteChanged();
     m_writing = false;

@@ -152,6 +152,18 @@ public:
     std::function<void(TTable&)> BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost,
         AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, AfterOpen;
     std::function<void(TTable&, EDatabaseError&, DataAction&)> OnPostError;
+    // Run within the transaction of a post or a delete, once the record is
+    // written or deleted and before that is committed: what they write to
+    // any table of the data folder is on disk with the record or not at all
+    // (a contact renamed or deleted with its family members). The record is
+    // as it was stored before the post (empty for an insert) or the one
+    // deleted. When one throws, nothing is written: a post fails as a post
+    // refused by the engine does, and a delete leaves the record.
+    using WrittenEvent = std::function<void(TTable&, const std::vector<QVariant>& record)>;
+    WrittenEvent WithinPost, WithinDelete;
+
+    // The open table file, shared by the cursors on it; null while closed.
+    const std::shared_ptr<Connection>& FileConnection() const { return m_connection; }
 
     // --- for TField and TDataSource
     QVariant BufferValue(int field) const;
@@ -184,6 +196,8 @@ private:
     bool moveToRowid(qint64 rowid);
     void completeBuffer() const;
     void writeRecord();
+    void writeWith(const std::function<void()>& write, const WrittenEvent& within,
+                   const std::vector<QVariant>& record);
     std::vector<std::pair<QString, QString>> writtenColumns() const;
     QString insertSql() const;
     QString updateSql() const;
