@@ -517,8 +517,11 @@ void TTable::Insert()
     for (int i = 0; i < m_masterFields.size() && i < link.size(); ++i)
         if (TField* f = FindField(m_masterFields[i]))
             m_buffer[size_t(f->Index())] = link[i];
-    m_modified = false;
     m_eof = m_bof = false;
+    // What the rules write into a new record (defaults, its number) is not
+    // the user's: a record nobody typed into is dropped, not stored, when
+    // the cursor moves or the window closes.
+    auto untouched = qScopeGuard([this] { m_modified = false; });
     notifyState();
     notifyDataChange(nullptr);
     if (AfterInsert)

@@ -113,6 +113,8 @@ public:
     void Post();
     void Cancel();
     void Delete();
+    // Whether the record holds changes of the user's: for a new record, not
+    // what the insert events wrote into it.
     bool Modified() const { return m_modified; }
     // Posts a pending edit that holds changes and drops one that holds none.
     void CheckBrowseMode();
