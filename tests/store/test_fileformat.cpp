@@ -294,6 +294,8 @@ private slots:
         QTest::newRow("no version") << "DROP TABLE SortKeys";
         QTest::newRow("index dropped") << "DROP INDEX Telefon_Order";
         QTest::newRow("pending index dropped") << "DROP INDEX Telefon_SortPending";
+        QTest::newRow("index made another way")
+            << "DROP INDEX Telefon_Order; CREATE INDEX Telefon_Order ON Telefon (Navn)";
     }
 
     void outdatedFilesAreRebuilt()

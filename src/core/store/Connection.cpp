@@ -167,15 +167,22 @@ std::shared_ptr<Connection> Connection::open(const QString& path, const TableDef
     if (!folder)
         FormatUpgrade::upgradeFolder(folderPath);
     for (bool upgraded = false;; upgraded = true) {
-        const QString schema = folder ? folder->attach(canonical) : QStringLiteral("main");
+        auto state = SortKeys::State::Current;
+        const auto look = [&](sqlite3* db, const QString& schema) {
+            if (table)
+                state = SortKeys::bringUpToDate(db, schema, *table, canonical).state;
+        };
+        const QString schema = folder ? folder->attach(canonical, look) : QStringLiteral("main");
         if (!folder)
-            folder = FolderDatabase::open(canonical);
-        if (table && !upgraded &&
-            SortKeys::inspect(folder->handle(), schema, *table, canonical) ==
-                SortKeys::State::EarlierFormat) {
+            folder = FolderDatabase::open(canonical, true, look);
+        std::shared_ptr<Connection> connection(new Connection(folder, schema, canonical));
+        if (state == SortKeys::State::EarlierFormat) {
+            if (upgraded)
+                throw EDatabaseError(
+                    QStringLiteral("Table file %1 cannot be brought up to date").arg(canonical));
             // Left in the earlier format by the folder's upgrade (it could
             // not be read then): upgraded on its own, with its own message.
-            folder->release(schema);
+            connection.reset();
             if (schema == u"main") {
                 if (folder.use_count() > 1)
                     throw EDatabaseError(
@@ -187,9 +194,6 @@ std::shared_ptr<Connection> Connection::open(const QString& path, const TableDef
             FormatUpgrade::upgradeFiles({{canonical, table}});
             continue;
         }
-        std::shared_ptr<Connection> connection(new Connection(folder, schema, canonical));
-        if (table)
-            SortKeys::bringUpToDate(folder->handle(), schema, *table, canonical);
         openConnections().insert(canonical, connection);
         return connection;
     }

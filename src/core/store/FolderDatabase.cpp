@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -39,22 +40,16 @@ QHash<QString, std::weak_ptr<FolderDatabase>>& openFolders()
     throw EDatabaseError(QStringLiteral("Table file %1 cannot be opened: %2").arg(path, why));
 }
 
-// Every post is on disk when it returns, and the rollback journal is what
-// makes a commit to several files atomic; a file another program switched
-// to write-ahead logging is switched back.
-void prepareFile(sqlite3* db, const QString& schema)
+bool inWriteAheadLog(sqlite3* db, const QByteArray& schema)
 {
-    const QByteArray s = quoted(schema).toUtf8();
-    sqlite3_exec(db, "PRAGMA " + s + ".synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_stmt* mode = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA " + s + ".journal_mode", -1, &mode, nullptr) == SQLITE_OK &&
+    const bool wal =
+        sqlite3_prepare_v2(db, "PRAGMA " + schema + ".journal_mode", -1, &mode, nullptr) ==
+            SQLITE_OK &&
         sqlite3_step(mode) == SQLITE_ROW &&
-        qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)), "wal") == 0) {
-        sqlite3_finalize(mode);
-        mode = nullptr;
-        sqlite3_exec(db, "PRAGMA " + s + ".journal_mode=DELETE", nullptr, nullptr, nullptr);
-    }
+        qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)), "wal") == 0;
     sqlite3_finalize(mode);
+    return wal;
 }
 
 } // namespace
@@ -127,7 +122,8 @@ std::shared_ptr<FolderDatabase> FolderDatabase::find(const QString& folder)
     return openFolders().value(folder).lock();
 }
 
-std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, bool registered)
+std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, bool registered,
+                                                     const FirstLook& look)
 {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(firstFile.toUtf8().constData(), &db,
@@ -140,31 +136,49 @@ std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, b
     const QString folder = QFileInfo(firstFile).absolutePath();
     std::shared_ptr<FolderDatabase> database(new FolderDatabase(db, folder, firstFile, registered));
     SqliteSupport::configure(db);
-    database->checkAttached(QStringLiteral("main"), firstFile);
+    database->firstRead(QStringLiteral("main"), firstFile, look);
     if (registered)
         openFolders().insert(folder, database);
     return database;
 }
 
 // Reading the schema is the first real access: it finds a corrupt or locked
-// file and a read-only one that the permission bits did not reveal.
-void FolderDatabase::checkAttached(const QString& schema, const QString& path)
+// file and a read-only one that the permission bits did not reveal. The
+// caller's first look shares that reading: the file is locked and read once.
+void FolderDatabase::firstRead(const QString& schema, const QString& path, const FirstLook& look)
 {
-    const QString sql = QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(quoted(schema));
-    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    const QByteArray s = quoted(schema).toUtf8();
+    // Every post is on disk when it returns.
+    sqlite3_exec(m_db, "PRAGMA " + s + ".synchronous=FULL", nullptr, nullptr, nullptr);
+    exec(QStringLiteral("SAVEPOINT kv_open"), path);
+    auto end = qScopeGuard([&] {
+        sqlite3_exec(m_db, "ROLLBACK TO kv_open; RELEASE kv_open", nullptr, nullptr, nullptr);
+    });
+    const int rc = sqlite3_exec(m_db, "SELECT count(*) FROM " + s + ".sqlite_master", nullptr,
+                                nullptr, nullptr);
     if (rc != SQLITE_OK)
         cannotOpen(path, SqliteSupport::openFailure(m_db, rc));
-    if (sqlite3_db_readonly(m_db, schema.toUtf8().constData()) == 1)
+    if (sqlite3_db_readonly(m_db, s.constData()) == 1)
         throw EDatabaseError(
             QStringLiteral("Table file %1 cannot be written (read-only)").arg(path));
-    prepareFile(m_db, schema);
+    const bool wal = inWriteAheadLog(m_db, s);
+    if (look)
+        look(m_db, schema);
+    end.dismiss();
+    exec(QStringLiteral("RELEASE kv_open"), path);
+    // The rollback journal is what makes a commit to several files atomic;
+    // a file another program switched to write-ahead logging is switched back.
+    if (wal)
+        sqlite3_exec(m_db, "PRAGMA " + s + ".journal_mode=DELETE", nullptr, nullptr, nullptr);
 }
 
-QString FolderDatabase::attach(const QString& path)
+QString FolderDatabase::attach(const QString& path, const FirstLook& look)
 {
     for (auto& a : m_attached)
         if (a.path == path) {
             a.released = false;
+            if (look)
+                look(m_db, a.schema);
             return a.schema;
         }
     // Named after the file where it can be, which makes the SQL easy to read.
@@ -194,7 +208,7 @@ QString FolderDatabase::attach(const QString& path)
         cannotOpen(path, SqliteSupport::openFailure(m_db, rc));
     m_attached.push_back({schema, path, false});
     try {
-        checkAttached(schema, path);
+        firstRead(schema, path, look);
     } catch (...) {
         release(schema);
         throw;

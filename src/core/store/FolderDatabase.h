@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <sqlite3.h>
 #include <vector>
@@ -19,10 +20,15 @@ class FolderDatabase
 public:
     // The open database of a folder (its canonical path), or null.
     static std::shared_ptr<FolderDatabase> find(const QString& folder);
+    // What a caller reads of a file when it is first opened, within the
+    // same reading as the checks of the file.
+    using FirstLook = std::function<void(sqlite3* db, const QString& schema)>;
+
     // Opens the folder's database with a table file as its main database.
     // Throws EDatabaseError naming the file when it cannot be opened. A
     // private database (registered = false) is used for one job and closed.
-    static std::shared_ptr<FolderDatabase> open(const QString& firstFile, bool registered = true);
+    static std::shared_ptr<FolderDatabase> open(const QString& firstFile, bool registered = true,
+                                                const FirstLook& look = {});
     ~FolderDatabase();
     FolderDatabase(const FolderDatabase&) = delete;
     FolderDatabase& operator=(const FolderDatabase&) = delete;
@@ -33,7 +39,7 @@ public:
     // Attaches a table file (canonical path) and returns the schema it is
     // reached under; the main file is "main". Throws EDatabaseError naming
     // the file when it is not a database, damaged, locked or read-only.
-    QString attach(const QString& path);
+    QString attach(const QString& path, const FirstLook& look = {});
     // The file is no longer used: detached now, or when the transaction that
     // uses it ends (SQLite refuses to detach a file within one).
     void release(const QString& schema);
@@ -60,7 +66,7 @@ public:
 
 private:
     FolderDatabase(sqlite3* db, QString folder, QString mainPath, bool registered);
-    void checkAttached(const QString& schema, const QString& path);
+    void firstRead(const QString& schema, const QString& path, const FirstLook& look);
     void detachReleased();
     QString savepoint(int level) const;
 

@@ -50,11 +50,7 @@ void OrderedView::reset()
 
 QString OrderedView::orderClause() const
 {
-    QStringList cols;
-    for (const auto& f : m_order)
-        cols << Schema::orderColumn(f);
-    cols << QStringLiteral("rowid");
-    return cols.join(u',');
+    return (Schema::orderColumns(m_order) << QStringLiteral("rowid")).join(u',');
 }
 
 std::unique_ptr<Statement> OrderedView::select(const QString& columns, const QString& condition,

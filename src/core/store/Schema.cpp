@@ -200,39 +200,32 @@ QString TableDefinition::createTableStatement(const QString& schema) const
         .arg(quoted(schema), quoted(name), columns.join(u", "));
 }
 
-QStringList TableDefinition::indexNames() const
+std::vector<StoredIndex> TableDefinition::storedIndexes() const
 {
-    QStringList names;
+    std::vector<StoredIndex> stored;
+    const auto add = [&](const QString& suffix, const QString& columns, const QString& tail) {
+        const QString index = name + u'_' + suffix;
+        stored.push_back({index, QStringLiteral("CREATE INDEX %1 ON %2 (%3)%4")
+                                     .arg(quoted(index), quoted(name), columns, tail)});
+    };
     for (const auto& idx : indexes)
         if (!idx.fields.empty())
-            names << name + u'_' + (idx.name.isEmpty() ? QStringLiteral("Order") : idx.name);
-    if (!sortedFields().empty())
-        names << name + QStringLiteral("_SortPending");
-    return names;
-}
-
-QStringList TableDefinition::indexStatements(const QString& schema) const
-{
-    const QStringList names = indexNames();
-    QStringList sql;
-    int n = 0;
-    for (const auto& idx : indexes) {
-        if (idx.fields.empty())
-            continue;
-        QStringList cols;
-        for (const auto& f : idx.fields)
-            cols << Schema::orderColumn(f);
-        sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1.%2 ON %3 (%4)")
-                   .arg(quoted(schema), quoted(names[n++]), quoted(name), cols.join(u", "));
-    }
+            add(idx.name.isEmpty() ? QStringLiteral("Order") : idx.name,
+                Schema::orderColumns(idx.fields).join(u", "), QString());
     // Nearly always empty: it lets the program find the rows another program
     // wrote without reading the table.
     const auto sorted = sortedFields();
     if (!sorted.empty())
-        sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1.%2 ON %3 (%4) WHERE %5")
-                   .arg(quoted(schema), quoted(names[n]), quoted(name), quoted(sorted[0].field),
-                        sortPendingCondition());
-    return sql;
+        add(QStringLiteral("SortPending"), quoted(sorted[0].field),
+            QStringLiteral(" WHERE ") + sortPendingCondition());
+    return stored;
+}
+
+QString StoredIndex::createIn(const QString& schema) const
+{
+    return QString(definition)
+        .replace(0, int(qstrlen("CREATE INDEX ")),
+                 QStringLiteral("CREATE INDEX IF NOT EXISTS %1.").arg(quoted(schema)));
 }
 
 namespace Schema {
@@ -286,6 +279,17 @@ const TableDefinition* forFile(const QString& fileName)
 QString orderColumn(const IndexField& f)
 {
     return quoted(f.collation == Collation::Binary ? f.field : sortKeyColumn(f.field));
+}
+
+QStringList orderColumns(const std::vector<IndexField>& fields)
+{
+    QStringList columns;
+    for (const auto& f : fields)
+        columns << orderColumn(f);
+    for (const auto& f : fields)
+        if (f.collation != Collation::Binary)
+            columns << quoted(f.field);
+    return columns;
 }
 
 QString sortKeyColumn(const QString& field)

@@ -41,6 +41,14 @@ struct IndexDefinition
     std::vector<IndexField> fields;
 };
 
+struct StoredIndex
+{
+    QString name;
+    QString definition; // "CREATE INDEX ...", as SQLite keeps it in sqlite_master
+    // The statement that creates it in a schema of the connection.
+    QString createIn(const QString& schema) const;
+};
+
 // One table file: one SQLite database holding one table named after the
 // file's stem, with columns named exactly as the fields.
 struct TableDefinition
@@ -60,11 +68,11 @@ struct TableDefinition
     // (written by another program), as SQL on the table's own columns.
     QString sortPendingCondition() const;
 
-    // SQL that creates the table, its indexes or both, in a schema of the
-    // connection ("main" for a file opened on its own).
+    // SQL that creates the table in a schema of the connection ("main" for
+    // a file opened on its own).
     QString createTableStatement(const QString& schema = QStringLiteral("main")) const;
-    QStringList indexStatements(const QString& schema = QStringLiteral("main")) const;
-    QStringList indexNames() const;
+    // Its indexes, as SQLite keeps them in the file.
+    std::vector<StoredIndex> storedIndexes() const;
 };
 
 namespace Schema {
@@ -80,6 +88,11 @@ const TableDefinition* forFile(const QString& fileName);
 // The column an index orders by for a key field: the field itself, or its
 // stored sort key; quoted.
 QString orderColumn(const IndexField& f);
+// The columns of an index on key fields, quoted: the order columns, then
+// the fields kept by sort keys themselves. Those break ties between texts
+// the order calls equal, and with them the index holds every key field, so
+// that stepping through it needs no look into the table.
+QStringList orderColumns(const std::vector<IndexField>& fields);
 // The columns that hold a field's sort key and the text it was made from.
 QString sortKeyColumn(const QString& field);
 QString sortSourceColumn(const QString& field);

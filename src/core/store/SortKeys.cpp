@@ -5,9 +5,13 @@
 #include "core/store/DatabaseError.h"
 #include "core/store/FolderDatabase.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -46,18 +50,6 @@ void exec(sqlite3* db, const QString& sql, const QString& file)
         SqliteSupport::fail(db, rc, file);
 }
 
-QSet<QString> texts(sqlite3* db, const QString& sql, const QVariantList& params,
-                    const QString& file)
-{
-    Statement query(db, sql, file);
-    for (int i = 0; i < params.size(); ++i)
-        query.bind(i + 1, params[i]);
-    QSet<QString> result;
-    while (query.step())
-        result << query.columnText(0);
-    return result;
-}
-
 // Indexes ordered by the collations the program once registered itself.
 bool needsOwnCollation(const QString& sql)
 {
@@ -66,46 +58,138 @@ bool needsOwnCollation(const QString& sql)
     return collate.match(sql).hasMatch();
 }
 
-struct Indexes
+// What a file holds of a table: its columns, its indexes and whether it
+// has the version table, read in one statement.
+struct Layout
 {
-    QSet<QString> names;
-    QSet<QString> ownCollation; // names of those that need the old collations
+    QSet<QString> columns;
+    QHash<QString, QString> indexes; // definitions by name
+    QSet<QString> ownCollation;      // indexes that need the old collations
+    bool versionTable = false;
 };
 
-Indexes indexesOf(sqlite3* db, const QString& schema, const TableDefinition& table,
-                  const QString& file)
+Layout layoutOf(sqlite3* db, const QString& schema, const TableDefinition& table,
+                const QString& file)
 {
     Statement query(db,
-                    QStringLiteral("SELECT name, ifnull(sql, '') FROM %1.sqlite_master "
-                                   "WHERE type = 'index' AND tbl_name = ?1")
+                    QStringLiteral("SELECT 'column', name, '' FROM pragma_table_info(?1, ?2) "
+                                   "UNION ALL SELECT type, name, ifnull(sql, '') FROM "
+                                   "%1.sqlite_master WHERE (type = 'index' AND tbl_name = ?1) "
+                                   "OR (type = 'table' AND name = ?3)")
                         .arg(quoted(schema)),
                     file);
     query.bind(1, table.name);
-    Indexes result;
+    query.bind(2, schema);
+    query.bind(3, VersionTable);
+    Layout layout;
     while (query.step()) {
-        result.names << query.columnText(0);
-        if (needsOwnCollation(query.columnText(1)))
-            result.ownCollation << query.columnText(0);
+        const QString kind = query.columnText(0);
+        const QString name = query.columnText(1);
+        if (kind == u"column") {
+            layout.columns << name;
+        } else if (kind == u"table") {
+            layout.versionTable = true;
+        } else {
+            layout.indexes.insert(name, query.columnText(2));
+            if (needsOwnCollation(query.columnText(2)))
+                layout.ownCollation << name;
+        }
     }
-    return result;
+    return layout;
 }
 
-bool versionIsCurrent(sqlite3* db, const QString& schema, const QString& file)
+struct Inspection
 {
-    const QString master = QStringLiteral("SELECT name FROM %1.sqlite_master "
-                                          "WHERE type = 'table' AND name = ?1")
-                               .arg(quoted(schema));
-    if (texts(db, master, {VersionTable}, file).isEmpty())
-        return false;
+    SortKeys::State state;
+    bool pending = false; // rows whose keys another program left missing or stale
+};
+
+bool hasColumn(sqlite3* db, const QString& schema, const QString& table, const QString& column)
+{
+    return sqlite3_table_column_metadata(db, schema.toUtf8().constData(),
+                                         table.toUtf8().constData(), column.toUtf8().constData(),
+                                         nullptr, nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// The look that runs at every open, for a file as this program writes it:
+// the version, the indexes and one step into an index that is empty unless
+// another program wrote, all in one statement. Null when the file is not
+// plainly current; a closer look then tells what it is.
+std::optional<Inspection> quickLook(sqlite3* db, const QString& schema,
+                                    const TableDefinition& table, const QString& file)
+{
+    if (!hasColumn(db, schema, VersionTable, QStringLiteral("Locale")))
+        return std::nullopt;
+    for (const auto& f : table.sortedFields())
+        if (!hasColumn(db, schema, table.name, Schema::sortKeyColumn(f.field)) ||
+            !hasColumn(db, schema, table.name, Schema::sortSourceColumn(f.field)))
+            return std::nullopt;
+    auto stored = table.storedIndexes();
+    std::sort(stored.begin(), stored.end(),
+              [](const StoredIndex& a, const StoredIndex& b) { return a.name < b.name; });
+    QStringList expected;
+    for (const StoredIndex& index : stored)
+        expected << index.name + u' ' + index.definition;
     Statement query(db,
-                    QStringLiteral("SELECT Locale, IcuVersion, CollatorVersion FROM %1.%2")
-                        .arg(quoted(schema), quoted(VersionTable)),
+                    QStringLiteral("SELECT Locale, IcuVersion, CollatorVersion, EXISTS (SELECT 1 "
+                                   "FROM %1.%2 WHERE %3), (SELECT group_concat(name || ' ' || "
+                                   "sql, char(10)) FROM (SELECT name, sql FROM %1.sqlite_master "
+                                   "WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL "
+                                   "ORDER BY name)) FROM %1.%4")
+                        .arg(quoted(schema), quoted(table.name), table.sortPendingCondition(),
+                             quoted(VersionTable)),
+                    file);
+    query.bind(1, table.name);
+    if (!query.step())
+        return std::nullopt;
+    const DanishOrder::Version version{query.columnText(0), query.columnText(1),
+                                       query.columnText(2)};
+    const Inspection found{SortKeys::State::Current, query.columnInt64(3) != 0};
+    if (version != currentVersion() || query.columnText(4) != expected.join(u'\n') || query.step())
+        return std::nullopt;
+    return found;
+}
+
+Inspection inspectFile(sqlite3* db, const QString& schema, const TableDefinition& table,
+                       const QString& file)
+{
+    using SortKeys::State;
+    const auto sorted = table.sortedFields();
+    if (sorted.empty())
+        return {State::Current};
+    if (const auto found = quickLook(db, schema, table, file))
+        return *found;
+    const Layout layout = layoutOf(db, schema, table, file);
+    for (const auto& f : table.fields)
+        if (!layout.columns.contains(f.name))
+            return {State::Unknown};
+    if (!layout.ownCollation.isEmpty())
+        return {State::EarlierFormat};
+    for (const auto& f : sorted)
+        if (!layout.columns.contains(Schema::sortKeyColumn(f.field)) ||
+            !layout.columns.contains(Schema::sortSourceColumn(f.field)))
+            return {State::EarlierFormat};
+    for (const StoredIndex& index : table.storedIndexes())
+        if (layout.indexes.value(index.name) != index.definition)
+            return {State::Outdated};
+    if (!layout.versionTable)
+        return {State::Outdated};
+    // Current but for something of the file's own, such as an index another
+    // program added: the version decides.
+    Statement query(db,
+                    QStringLiteral("SELECT Locale, IcuVersion, CollatorVersion, EXISTS (SELECT 1 "
+                                   "FROM %1.%2 WHERE %3) FROM %1.%4")
+                        .arg(quoted(schema), quoted(table.name), table.sortPendingCondition(),
+                             quoted(VersionTable)),
                     file);
     if (!query.step())
-        return false;
+        return {State::Outdated};
     const DanishOrder::Version stored{query.columnText(0), query.columnText(1),
                                       query.columnText(2)};
-    return stored == currentVersion() && !query.step();
+    const bool pending = query.columnInt64(3) != 0;
+    if (stored != currentVersion() || query.step())
+        return {State::Outdated};
+    return {State::Current, pending};
 }
 
 // "Navn_Sort" = kv_sortkey("Navn"), "Navn_SortSource" = "Navn", ...
@@ -118,6 +202,23 @@ QString keyAssignments(const TableDefinition& table)
              << QStringLiteral("%1 = %2").arg(quoted(Schema::sortSourceColumn(f.field)),
                                               quoted(f.field));
     return sets.join(QStringLiteral(", "));
+}
+
+void writeVersion(sqlite3* db, const QString& schema, const QString& file)
+{
+    const QString versionTable = quoted(schema) + u'.' + quoted(VersionTable);
+    exec(db,
+         QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Locale TEXT, IcuVersion TEXT, "
+                        "CollatorVersion TEXT); DELETE FROM %1")
+             .arg(versionTable),
+         file);
+    Statement insert(db, QStringLiteral("INSERT INTO %1 VALUES (?1, ?2, ?3)").arg(versionTable),
+                     file);
+    const auto& version = currentVersion();
+    insert.bind(1, version.locale);
+    insert.bind(2, version.icu);
+    insert.bind(3, version.collator);
+    insert.step();
 }
 
 } // namespace
@@ -142,115 +243,72 @@ QString keyOf(Collation collation, const QString& value)
 
 State inspect(sqlite3* db, const QString& schema, const TableDefinition& table, const QString& file)
 {
-    const auto sorted = table.sortedFields();
-    if (sorted.empty())
-        return State::Current;
-    const QSet<QString> columns =
-        texts(db, QStringLiteral("SELECT name FROM pragma_table_info(?1, ?2)"),
-              {table.name, schema}, file);
-    for (const auto& f : table.fields)
-        if (!columns.contains(f.name))
-            return State::Unknown;
-    const Indexes indexes = indexesOf(db, schema, table, file);
-    if (!indexes.ownCollation.isEmpty())
-        return State::EarlierFormat;
-    for (const auto& f : sorted)
-        if (!columns.contains(Schema::sortKeyColumn(f.field)) ||
-            !columns.contains(Schema::sortSourceColumn(f.field)))
-            return State::EarlierFormat;
-    for (const QString& name : table.indexNames())
-        if (!indexes.names.contains(name))
-            return State::Outdated;
-    return versionIsCurrent(db, schema, file) ? State::Current : State::Outdated;
+    return inspectFile(db, schema, table, file).state;
 }
 
 int rebuild(sqlite3* db, const QString& schema, const TableDefinition& table, const QString& file)
 {
     const auto sorted = table.sortedFields();
+    const Layout layout = layoutOf(db, schema, table, file);
     // Dropped first: updating every key is quicker without them, and an old
     // index cannot even be updated without its collation.
-    const Indexes indexes = indexesOf(db, schema, table, file);
-    const QStringList ours = table.indexNames();
-    for (const QString& name : indexes.names)
-        if (ours.contains(name) || indexes.ownCollation.contains(name))
+    const auto ours = table.storedIndexes();
+    for (const QString& name : layout.indexes.keys())
+        if (layout.ownCollation.contains(name) ||
+            std::any_of(ours.begin(), ours.end(),
+                        [&](const StoredIndex& index) { return index.name == name; }))
             exec(db, QStringLiteral("DROP INDEX %1.%2").arg(quoted(schema), quoted(name)), file);
-    const QSet<QString> columns =
-        texts(db, QStringLiteral("SELECT name FROM pragma_table_info(?1, ?2)"),
-              {table.name, schema}, file);
     const QString qualified = quoted(schema) + u'.' + quoted(table.name);
+    const auto addColumn = [&](const QString& column, const char* type) {
+        if (!layout.columns.contains(column))
+            exec(db,
+                 QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                     .arg(qualified, quoted(column), QLatin1String(type)),
+                 file);
+    };
     int rows = 0;
-    for (const auto& f : sorted) {
-        if (!columns.contains(Schema::sortKeyColumn(f.field)))
-            exec(db,
-                 QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 BLOB")
-                     .arg(qualified, quoted(Schema::sortKeyColumn(f.field))),
-                 file);
-        if (!columns.contains(Schema::sortSourceColumn(f.field)))
-            exec(db,
-                 QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT")
-                     .arg(qualified, quoted(Schema::sortSourceColumn(f.field))),
-                 file);
-    }
     if (!sorted.empty()) {
+        for (const auto& f : sorted) {
+            addColumn(Schema::sortKeyColumn(f.field), "BLOB");
+            addColumn(Schema::sortSourceColumn(f.field), "TEXT");
+        }
         exec(db, QStringLiteral("UPDATE %1 SET %2").arg(qualified, keyAssignments(table)), file);
         rows = sqlite3_changes(db);
     }
-    for (const QString& sql : table.indexStatements(schema))
-        exec(db, sql, file);
-    if (sorted.empty())
-        return rows;
-
-    const QString versionTable = quoted(schema) + u'.' + quoted(VersionTable);
-    exec(db,
-         QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Locale TEXT, IcuVersion TEXT, "
-                        "CollatorVersion TEXT); DELETE FROM %1")
-             .arg(versionTable),
-         file);
-    Statement insert(db, QStringLiteral("INSERT INTO %1 VALUES (?1, ?2, ?3)").arg(versionTable),
-                     file);
-    const auto& version = currentVersion();
-    insert.bind(1, version.locale);
-    insert.bind(2, version.icu);
-    insert.bind(3, version.collator);
-    insert.step();
+    for (const StoredIndex& index : ours)
+        exec(db, index.createIn(schema), file);
+    if (!sorted.empty())
+        writeVersion(db, schema, file);
     return rows;
 }
 
-int bringUpToDate(sqlite3* db, const QString& schema, const TableDefinition& table,
-                  const QString& file)
+Result bringUpToDate(sqlite3* db, const QString& schema, const TableDefinition& table,
+                     const QString& file)
 {
     if (table.sortedFields().empty())
-        return 0;
-    const State state = inspect(db, schema, table, file);
-    if (state != State::Current && state != State::Outdated)
-        return 0;
-    const QString qualified = quoted(schema) + u'.' + quoted(table.name);
-    const QString pending = table.sortPendingCondition();
-    if (state == State::Current) {
-        // The check that runs at every open: one look into an index that is
-        // empty unless another program wrote.
-        Statement any(
-            db, QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(qualified, pending), file);
-        if (!any.step())
-            return 0;
-    }
+        return {State::Current, 0};
+    // One transaction for the look and the writing: the file is locked and
+    // read once, and what is found cannot change before it is acted on.
     exec(db, QStringLiteral("SAVEPOINT kv_sortkeys"), file);
     auto undo = qScopeGuard([&] {
         sqlite3_exec(db, "ROLLBACK TO kv_sortkeys; RELEASE kv_sortkeys", nullptr, nullptr, nullptr);
     });
-    int rows = 0;
-    if (state == State::Outdated) {
-        rows = rebuild(db, schema, table, file);
-    } else {
+    const Inspection found = inspectFile(db, schema, table, file);
+    Result result{found.state, 0};
+    if (found.state == State::Outdated) {
+        result.rows = rebuild(db, schema, table, file);
+        result.state = State::Current;
+    } else if (found.pending) {
         exec(db,
-             QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                 .arg(qualified, keyAssignments(table), pending),
+             QStringLiteral("UPDATE %1.%2 SET %3 WHERE %4")
+                 .arg(quoted(schema), quoted(table.name), keyAssignments(table),
+                      table.sortPendingCondition()),
              file);
-        rows = sqlite3_changes(db);
+        result.rows = sqlite3_changes(db);
     }
     exec(db, QStringLiteral("RELEASE kv_sortkeys"), file);
     undo.dismiss();
-    return rows;
+    return result;
 }
 
 } // namespace SortKeys

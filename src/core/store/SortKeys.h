@@ -40,8 +40,14 @@ int rebuild(sqlite3* db, const QString& schema, const TableDefinition& table, co
 
 // Brings a file of the current format up to date in a transaction of its
 // own: everything again when it is outdated, else only the rows whose keys
-// another program left missing or stale. Returns the rows it made keys for.
-int bringUpToDate(sqlite3* db, const QString& schema, const TableDefinition& table,
-                  const QString& file);
+// another program left missing or stale. A file in the earlier format, or
+// an unknown one, is left as it is; the state tells.
+struct Result
+{
+    State state;
+    int rows; // the rows it made keys for
+};
+Result bringUpToDate(sqlite3* db, const QString& schema, const TableDefinition& table,
+                     const QString& file);
 
 } // namespace SortKeys
