@@ -1,13 +1,16 @@
 #include "RecordingDialogs.h"
 #include "TestSupport.h"
 #include "core/data/DM.h"
+#include "core/i18n/LanguageSource.h"
 #include "gui/windows/PhoneForm.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
 #include <QTabWidget>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -47,6 +50,7 @@ void writeConfig(const QString& dataFolder, qint64 sprog, const QString& datapos
 void addContacts(const QString& dataFolder, const QList<QPair<QString, QString>>& contacts)
 {
     TDM dm(nullptr, dataFolder);
+    dm.RegTable->Open();
     TTable& t = *dm.TelefonTable;
     t.Open();
     for (const auto& [name, phone] : contacts)
@@ -109,6 +113,18 @@ private slots:
         for (TTable* t : run.dm.ContactTables())
             QVERIFY2(t->Active(), qPrintable(t->objectName()));
         QVERIFY(m_dialogs->messages.isEmpty());
+    }
+
+    void mainWindowCanBeMinimisedButNotMaximised()
+    {
+        Run run(m_folder->data());
+        // What the window manager is told the window allows.
+        const Qt::WindowFlags flags = run.form.windowHandle()->flags();
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        run.form.showMinimized();
+        QVERIFY(run.form.isMinimized());
     }
 
     void sizeLanguageAndContactRoundTrip()
@@ -211,6 +227,47 @@ private slots:
         QVERIFY(!run.dm.NogleTable->Active());
         QVERIFY(run.dm.TelefonTable->Active());
         QVERIFY(!QFile::exists(keywords));
+    }
+
+    // Started outside its folder: one box that says where the data was looked
+    // for and how to start the program, in the language that is active.
+    void missingDataFolderGivesOneBox_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("Dansk") << -1 << "programmappe";
+        QTest::newRow("English") << 0 << "program folder";
+        QTest::newRow("Norsk") << 1 << "programmappen";
+        QTest::newRow("Svensk") << 2 << "programmapp";
+        QTest::newRow("Deutsch") << 3 << "Programmordner";
+    }
+    void missingDataFolderGivesOneBox()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, words);
+        QVERIFY(QDir(m_folder->data()).removeRecursively());
+        {
+            TPhoneForm form;
+            TDM dm(nullptr, m_folder->data());
+            form.SetDataModule(&dm);
+            form.QLanguageSource1()->SetActiveLanguage(language);
+            form.ShowMain();
+            QCOMPARE(m_dialogs->messages.size(), 1);
+            const RecordingDialogs::Message& box = m_dialogs->messages[0];
+            QCOMPARE(box.kind, MessageKind::Error);
+            QVERIFY2(box.text.contains(QDir::toNativeSeparators(m_folder->data())),
+                     qPrintable(box.text));
+            QVERIFY2(box.text.contains(words), qPrintable(box.text));
+            QVERIFY(box.text.contains(QLatin1String("kalvindo.sh")));
+            QVERIFY(form.isVisible());
+            QCOMPARE(form.OuterSize(), QSize(1024, 600).boundedTo(screenSize()));
+            for (TTable* t : dm.ContactTables())
+                QVERIFY(!t->Active());
+            QVERIFY(!dm.ConfigTable->Active());
+            form.close();
+        }
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QVERIFY(!QDir(m_folder->data()).exists());
     }
 
     void closingSavesTheContactBeingEdited()

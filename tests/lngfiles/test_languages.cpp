@@ -6,6 +6,7 @@
 #include "core/i18n/LanguageSource.h"
 #include "core/util/ProgramFolder.h"
 #include "gui/controls/ComponentModel.h"
+#include "gui/controls/ShadowLabel.h"
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/pages/details/DetailsPage.h"
 #include "gui/windows/NogleForm.h"
@@ -13,9 +14,12 @@
 #include "ui_DetailsPage.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -237,6 +241,95 @@ private slots:
         run.form.DeutschClick();
         QCOMPARE(run.form.DetailsPage()->Form().Label47->text(),
                  QStringLiteral("Viste registreringer: 1"));
+    }
+
+    void linksFollowTheContactThroughLanguageSwitches()
+    {
+        Run run(m_folder->data());
+        TTable& contacts = *run.dm.TelefonTable;
+        addContact(contacts, QStringLiteral("Anna"), QStringLiteral("1"),
+                   {QStringLiteral("EMail"), QStringLiteral("anna@example.dk"),
+                    QStringLiteral("Hjemmeside"), QStringLiteral("www.anna.dk")});
+        addContact(contacts, QStringLiteral("Bo"), QStringLiteral("2"),
+                   {QStringLiteral("EMail"), QStringLiteral("bo@example.dk"),
+                    QStringLiteral("Hjemmeside"), QStringLiteral("www.bo.dk")});
+        Ui::DetailsPage& ui = run.form.DetailsPage()->Form();
+        contacts.First();
+        QCOMPARE(ui.URLLabel1->text(), QStringLiteral("anna@example.dk"));
+        run.form.EnglishClick();
+        contacts.Last();
+        run.form.NorskClick();
+        run.form.DanskClick();
+        QCOMPARE(ui.URLLabel1->text(), QStringLiteral("bo@example.dk"));
+        QCOMPARE(ui.URLLabel2->text(), QStringLiteral("www.bo.dk"));
+        contacts.First();
+        run.form.DeutschClick();
+        QCOMPARE(ui.URLLabel1->text(), QStringLiteral("anna@example.dk"));
+        QTest::mouseClick(ui.URLLabel1, Qt::LeftButton);
+        QCOMPARE(m_dialogs->openedUrls, QStringList{QStringLiteral("mailto:anna@example.dk")});
+    }
+
+    // Captions, check boxes, buttons and group titles show their whole text
+    // in every language, and the texts the program composes take the room
+    // they need without covering their neighbours.
+    void everyTextFitsItsPlace_data()
+    {
+        QTest::addColumn<int>("language");
+        for (int i = -1; i <= 3; ++i)
+            QTest::newRow(qPrintable(TPhoneForm::LanguageName(i))) << i;
+    }
+    void everyTextFitsItsPlace()
+    {
+        QFETCH(int, language);
+        Run run(m_folder->data());
+        run.form.QLanguageSource1()->SetActiveLanguage(language);
+        // The count notice with a count as long as a household can reach.
+        emit run.dm.countChanged(run.dm.CountText().section(u':', 0, 0) +
+                                 QStringLiteral(": 100000"));
+        for (QWidget* w : run.form.findChildren<QWidget*>()) {
+            const QString name = w->objectName();
+            if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+                continue;
+            int needed = 0;
+            if (auto* box = qobject_cast<QCheckBox*>(w))
+                needed = box->sizeHint().width();
+            else if (auto* button = qobject_cast<QPushButton*>(w))
+                needed = button->sizeHint().width() - 8; // the style's own padding may shrink
+            else if (auto* group = qobject_cast<QGroupBox*>(w))
+                needed = group->fontMetrics().horizontalAdvance(group->title()) + 16;
+            else if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull())
+                needed = label->sizeHint().width();
+            QVERIFY2(
+                needed <= w->width(),
+                qPrintable(
+                    QStringLiteral("%1 needs %2, has %3").arg(name).arg(needed).arg(w->width())));
+        }
+        for (const char* composed : {"Label46", "Label47", "ShadowLabel1"}) {
+            auto* label = run.form.findChild<QLabel*>(QLatin1String(composed));
+            for (QWidget* other : label->parentWidget()->findChildren<QWidget*>(
+                     QString(), Qt::FindDirectChildrenOnly))
+                if (other != label && !other->isHidden())
+                    QVERIFY2(!label->geometry().intersects(other->geometry()),
+                             qPrintable(QStringLiteral("%1 covers %2")
+                                            .arg(label->objectName(), other->objectName())));
+        }
+    }
+
+    void titleTakesTheSizeOfItsTextInAnyFont()
+    {
+        Run run(m_folder->data());
+        auto* title = run.form.findChild<TShadowLabel*>(QStringLiteral("ShadowLabel1"));
+        for (int pixels : {96, 140}) {
+            QFont f = title->font();
+            f.setPixelSize(pixels);
+            title->setFont(f);
+            const QFontMetrics metrics(f);
+            QVERIFY(title->width() >=
+                    metrics.horizontalAdvance(title->text()) + title->ShadowDepth());
+            QVERIFY(title->width() > metrics.boundingRect(title->text()).right());
+            QVERIFY(title->height() >= metrics.height() + title->ShadowDepth());
+            QCOMPARE(title->pos(), QPoint(340, 182));
+        }
     }
 
     void restartInGerman()

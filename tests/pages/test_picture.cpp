@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 #include "core/data/DM.h"
+#include "core/i18n/InCodeText.h"
+#include "core/i18n/LanguageSource.h"
 #include "core/text/AddressText.h"
 #include "core/util/Exception.h"
 #include "gui/pages/details/ContactPicture.h"
@@ -36,6 +38,7 @@ private slots:
         QDir().mkpath(m_pictures);
         QFile::copy(testPicture("valid.jpg"), m_pictures + QStringLiteral("/Ingen.jpg"));
         m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
+        m_dm->RegTable->Open();
         m_dm->TelefonTable->Open();
         m_box = std::make_unique<QLabel>();
         m_picture = std::make_unique<ContactPicture>(m_box.get(), m_dm->TelefonTable, m_pictures);
@@ -136,6 +139,56 @@ private slots:
         QVERIFY(kept.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), original.readAll());
         QCOMPARE(QDir(m_pictures).entryList(QDir::Files).size(), 2); // no temporary file left
+    }
+
+    // Every way a fetch can fail is told in the active language.
+    void fetchFailuresSpeakTheActiveLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("words"); // no contact, not a picture, no file, no folder
+        QTest::newRow("Dansk") << -1
+                               << QStringList{"ingen kontakt", "ikke et billede", "kan ikke læses",
+                                              "Billedmappen"};
+        QTest::newRow("English") << 0
+                                 << QStringList{"no contact", "not a picture", "Cannot read",
+                                                "picture folder"};
+        QTest::newRow("Norsk") << 1
+                               << QStringList{"ingen kontakt", "ikke et bilde", "kan ikke leses",
+                                              "Bildemappen"};
+        QTest::newRow("Svensk") << 2
+                                << QStringList{"ingen kontakt", "inte en bild", "kan inte läsas",
+                                               "Bildmappen"};
+        QTest::newRow("Deutsch") << 3
+                                 << QStringList{"keinen Kontakt", "kein Bild", "nicht gelesen",
+                                                "Bilderordner"};
+    }
+    void fetchFailuresSpeakTheActiveLanguage()
+    {
+        QFETCH(int, language);
+        QFETCH(QStringList, words);
+        TQCustomLanguageSource source;
+        source.SetLanguages({"English=", "Norsk=", "Svensk=", "Deutsch="});
+        source.SetActiveLanguage(language);
+        InCodeText::setSource(&source);
+        auto unregister = qScopeGuard([] { InCodeText::setSource(nullptr); });
+        const auto failure = [this](const QString& chosen) {
+            try {
+                m_picture->Fetch(chosen);
+            } catch (const Exception& e) {
+                return e.message();
+            }
+            return QString();
+        };
+        QStringList said{failure(testPicture("gray.jpg"))};
+        addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);
+        said << failure(testPicture("not-a-picture.jpg"))
+             << failure(QStringLiteral("/nonexistent.jpg"));
+        QVERIFY(QDir(m_pictures).removeRecursively());
+        said << failure(testPicture("gray.jpg"));
+        for (int i = 0; i < words.size(); ++i)
+            QVERIFY2(said[i].contains(words[i]), qPrintable(said[i]));
+        QVERIFY(said[1].contains(QLatin1String("not-a-picture.jpg")));
+        QVERIFY(said[3].contains(m_pictures));
     }
 
     void addressText_data()

@@ -28,14 +28,26 @@ QString RecordingDialogs::openFileName(const QString& filter)
     return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
 }
 
+QString RecordingDialogs::saveFileName(const QString& filter, const QString&, QString* chosenFilter)
+{
+    saveFilters.append(filter);
+    if (saveNames.isEmpty())
+        return QString();
+    const QStringList answer = saveNames.takeFirst().split(u'|');
+    if (chosenFilter)
+        *chosenFilter = answer.size() > 1 ? answer[1] : filter.split(QStringLiteral(";;")).first();
+    return answer[0];
+}
+
 bool RecordingDialogs::openUrl(const QString& target)
 {
     openedUrls.append(target);
     return true;
 }
 
-bool RecordingDialogs::hasHandler(const QString&)
+bool RecordingDialogs::hasHandler(const QString& scheme)
 {
+    handlerQueries.append(scheme);
     return handlersPresent;
 }
 

@@ -29,11 +29,18 @@ public:
     QList<Message> messages;
     QStringList fileNames; // answers of openFileName, in turn; empty when none left
     QStringList filters;
+    // Answers of saveFileName in turn, as "path" or "path|filter" to choose
+    // a filter; empty when none is left.
+    QStringList saveNames;
+    QStringList saveFilters; // the filters each save dialog offered
     QStringList openedUrls;
     bool handlersPresent = true;
+    QStringList handlerQueries; // the schemes hasHandler was asked about, in turn
 
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;
+    QString saveFileName(const QString& filter, const QString& suggestedName,
+                         QString* chosenFilter) override;
     bool openUrl(const QString& target) override;
     bool hasHandler(const QString& scheme) override;
 

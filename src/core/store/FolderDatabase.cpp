@@ -300,7 +300,13 @@ void FolderDatabase::rollback(int level)
     m_depth = inTransaction() ? level - 1 : 0;
     if (m_depth == 0)
         detachReleased();
-    // What the cursors read may be gone: each reads again.
-    for (Connection* c : std::vector<Connection*>(m_connections))
-        c->noteChanged();
+    // What the cursors read may be gone: each reads again. A rollback runs
+    // while an error is already on its way, often from a destructor, so a
+    // cursor that cannot read again must not throw a second one from here.
+    for (Connection* c : std::vector<Connection*>(m_connections)) {
+        try {
+            c->noteChanged();
+        } catch (...) {
+        }
+    }
 }

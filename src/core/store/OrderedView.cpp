@@ -48,9 +48,13 @@ void OrderedView::reset()
     m_rowCache.clear();
 }
 
-QString OrderedView::orderClause() const
+QString OrderedView::orderClause(bool descending) const
 {
-    return (Schema::orderColumns(m_order) << QStringLiteral("rowid")).join(u',');
+    QStringList columns = Schema::orderColumns(m_order) << QStringLiteral("rowid");
+    if (descending)
+        for (QString& column : columns)
+            column += QStringLiteral(" DESC");
+    return columns.join(u',');
 }
 
 std::unique_ptr<Statement> OrderedView::select(const QString& columns, const QString& condition,
@@ -162,6 +166,14 @@ qint64 OrderedView::firstMatch(const QString& condition, const QVariantList& par
     return query->step() ? query->columnInt64(0) : -1;
 }
 
+qint64 OrderedView::lastRowid()
+{
+    auto query =
+        select(QStringLiteral("rowid"), {}, {},
+               QStringLiteral(" ORDER BY ") + orderClause(true) + QStringLiteral(" LIMIT 1"));
+    return query->step() ? query->columnInt64(0) : -1;
+}
+
 std::vector<QVariant> OrderedView::readRow(qint64 rowid) const
 {
     m_selectRow->reset();
@@ -190,12 +202,24 @@ QVariant OrderedView::valueAt(int index, int field)
 
 std::vector<QString> OrderedView::column(int field)
 {
-    auto query = select(quoted(m_table->fields[size_t(field)].name), {}, {},
-                        QStringLiteral(" ORDER BY ") + orderClause());
     std::vector<QString> values;
-    while (query->step())
-        values.push_back(query->columnText(0));
+    texts({field}, [&](const QString* text) { values.push_back(text[0]); });
     return values;
+}
+
+void OrderedView::texts(const std::vector<int>& fields,
+                        const std::function<void(const QString*)>& row)
+{
+    QStringList columns;
+    for (int field : fields)
+        columns << quoted(m_table->fields[size_t(field)].name);
+    auto query = select(columns.join(u','), {}, {}, QStringLiteral(" ORDER BY ") + orderClause());
+    std::vector<QString> values(fields.size());
+    while (query->step()) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            values[i] = query->columnText(int(i));
+        row(values.data());
+    }
 }
 
 QVariant OrderedView::scanValue(size_t k) const

@@ -40,8 +40,9 @@ public:
     // Takes effect when the view is next read from the start.
     void setOrder(std::vector<IndexField> order) { m_order = std::move(order); }
     const std::vector<IndexField>& order() const { return m_order; }
-    // "ORDER BY" terms of the order, the rowid last so that it is total.
-    QString orderClause() const;
+    // "ORDER BY" terms of the order, the rowid last so that it is total;
+    // descending reads the order from its end.
+    QString orderClause(bool descending = false) const;
 
     // Reads the order from the start now, or when it is next needed.
     void rebuild();
@@ -53,6 +54,11 @@ public:
     bool ensureRow(int index);
     // Steps to the end; the last place, or -1 when the view is empty.
     int lastIndex();
+    // Whether the order has been stepped to its end.
+    bool isComplete() const { return m_complete && !m_stale; }
+    // The last record in the order, read from its end without stepping
+    // through the records before it; -1 when the view is empty.
+    qint64 lastRowid();
     qint64 rowidAt(int index) const { return m_rowids[size_t(index)]; }
     // The place of a record, stepping as far as needed; -1 if not in the view.
     int findIndex(qint64 rowid);
@@ -70,6 +76,9 @@ public:
     QVariant valueAt(int index, int field);
     // One field of every record in the order, as stored text.
     std::vector<QString> column(int field);
+    // The stored texts of some fields of every record in the order, one
+    // record at a time, read in one pass.
+    void texts(const std::vector<int>& fields, const std::function<void(const QString*)>& row);
 
     // The fields the scan reads from the index beside the rowid, and whether
     // the scan sits on the record at a place, so that they can be taken

@@ -2,20 +2,51 @@
 
 #include "core/store/Connection.h"
 #include "core/store/DataFolder.h"
+#include "core/store/DataLink.h"
 #include "core/store/DataSource.h"
 #include "core/store/SortKeys.h"
 #include "core/store/Transaction.h"
+#include "core/util/TellEach.h"
 
 #include <QDate>
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
 using Schema::quoted;
 
 } // namespace
+
+// A detail table follows its master's moves through a link of its own, so
+// that a detail record that cannot be saved when the master moves stops the
+// move with its error.
+class TTable::MasterLink : public TDataLink
+{
+public:
+    explicit MasterLink(TTable& detail) : m_detail(detail) {}
+
+protected:
+    void DataChange(TField* field) override { m_detail.onMasterChange(field); }
+    // The owner may destroy the master source before this table.
+    void SourceDestroyed() override { m_detail.m_masterSource = nullptr; }
+
+private:
+    TTable& m_detail;
+};
+
+// Another cursor on the same file wrote: called directly, like the links.
+class TTable::FileWatch : public ConnectionWatcher
+{
+public:
+    explicit FileWatch(TTable& table) : m_table(table) {}
+    void ConnectionChanged() override { m_table.onConnectionChanged(); }
+
+private:
+    TTable& m_table;
+};
 
 TTable::TTable(QObject* owner, const QString& name)
     : QObject(owner), m_view([this](QVariantList& params) { return whereClause(params); })
@@ -25,6 +56,8 @@ TTable::TTable(QObject* owner, const QString& name)
 
 TTable::~TTable()
 {
+    if (m_connection)
+        m_connection->unwatch(m_fileWatch.get());
     for (auto* source : m_sources)
         source->m_dataSet = nullptr;
 }
@@ -35,14 +68,10 @@ void TTable::SetMasterSource(TDataSource* master)
 {
     if (m_masterSource == master)
         return;
-    if (m_masterSource)
-        disconnect(m_masterSource, nullptr, this, nullptr);
+    if (!m_masterLink)
+        m_masterLink = std::make_unique<MasterLink>(*this);
     m_masterSource = master;
-    if (master) {
-        connect(master, &TDataSource::dataChange, this, &TTable::onMasterChange);
-        // The owner may destroy the master source before this table.
-        connect(master, &QObject::destroyed, this, [this] { m_masterSource = nullptr; });
-    }
+    m_masterLink->LinkTo(master);
 }
 
 void TTable::SetMasterFields(const QString& fields)
@@ -83,7 +112,9 @@ void TTable::Open()
     for (size_t i = 0; i < m_definition->fields.size(); ++i)
         m_fields.push_back(std::make_unique<TField>(this, int(i)));
     m_buffer.assign(m_fields.size(), QVariant());
-    connect(m_connection.get(), &Connection::changed, this, &TTable::onConnectionChanged);
+    if (!m_fileWatch)
+        m_fileWatch = std::make_unique<FileWatch>(*this);
+    m_connection->watch(m_fileWatch.get());
 
     if (!m_indexFieldNames.isEmpty()) {
         std::vector<IndexField> order;
@@ -127,14 +158,14 @@ void TTable::Close()
     m_updateRow.reset();
     m_deleteRow.reset();
     if (m_connection)
-        disconnect(m_connection.get(), nullptr, this, nullptr);
+        m_connection->unwatch(m_fileWatch.get());
     m_connection.reset();
     m_rowid = -1;
     m_recNo = -1;
     m_eof = m_bof = true;
     notifyState();
     notifyDataChange(nullptr);
-    emit viewChanged();
+    notifyViewChanged();
 }
 
 void TTable::requireActive() const
@@ -419,7 +450,16 @@ void TTable::Last()
 {
     requireActive();
     CheckBrowseMode();
-    loadLast();
+    if (m_view.isComplete()) {
+        loadLast();
+    } else if (const qint64 rowid = m_view.lastRowid(); rowid >= 0) {
+        // Read from the end of the order, not by stepping through every
+        // record before it: the record-number counter goes to its last
+        // record at every new contact. Its place is found when it is asked for.
+        positionOn(rowid);
+    } else {
+        setEmpty();
+    }
     m_eof = true;
     notifyDataChange(nullptr);
 }
@@ -472,8 +512,7 @@ void TTable::CheckBrowseMode()
     requireActive();
     if (!IsEditing())
         return;
-    for (auto* source : std::vector<TDataSource*>(m_sources))
-        emit source->updateRecord();
+    notifyUpdateRecord();
     if (m_modified)
         Post();
     else
@@ -612,8 +651,7 @@ void TTable::Post()
     requireActive();
     if (!IsEditing())
         return;
-    for (auto* source : std::vector<TDataSource*>(m_sources))
-        emit source->updateRecord();
+    notifyUpdateRecord();
     if (BeforePost)
         BeforePost(*this);
     const qint64 rowidBefore = m_rowid;
@@ -634,15 +672,15 @@ void TTable::Post()
     const bool inserted = m_state == DataSetState::Insert;
     m_state = DataSetState::Browse;
     m_modified = false;
-    m_writing = true;
-    m_connection->noteChanged();
-    m_writing = false;
+    const std::exception_ptr othersFailed = tellOtherCursors();
     settleAfterWrite(inserted);
     notifyState();
-    emit viewChanged();
+    notifyViewChanged();
     notifyDataChange(nullptr);
     if (AfterPost)
         AfterPost(*this);
+    if (othersFailed)
+        std::rethrow_exception(othersFailed);
 }
 
 void TTable::Cancel()
@@ -692,15 +730,15 @@ void TTable::Delete()
             statement.reset();
         },
         WithinDelete, m_buffer);
-    m_writing = true;
-    m_connection->noteChanged();
-    m_writing = false;
+    const std::exception_ptr othersFailed = tellOtherCursors();
     // The record that followed the deleted one takes its place.
     refreshAndFind(-1, place);
-    emit viewChanged();
+    notifyViewChanged();
     notifyDataChange(nullptr);
     if (AfterDelete)
         AfterDelete(*this);
+    if (othersFailed)
+        std::rethrow_exception(othersFailed);
 }
 
 // --- filter, order, search ----------------------------------------------------
@@ -721,12 +759,12 @@ void TTable::SetFilter(const QString& text)
         if (!m_filterError.isEmpty()) {
             m_filtered = false;
             refreshAndFind(m_rowid, 0);
-            emit viewChanged();
+            notifyViewChanged();
             notifyDataChange(nullptr);
             throw EDatabaseError(m_filterError);
         }
         m_view.rebuild();
-        emit viewChanged();
+        notifyViewChanged();
         First();
     }
 }
@@ -743,7 +781,7 @@ void TTable::SetFiltered(bool on)
     if (on != m_filtered) {
         m_filtered = on;
         m_view.rebuild();
-        emit viewChanged();
+        notifyViewChanged();
     }
     First();
 }
@@ -767,7 +805,7 @@ void TTable::SetIndexName(const QString& name)
     // found when needed.
     invalidateView();
     m_fallbackIndex = 0;
-    emit viewChanged();
+    notifyViewChanged();
     notifyDataChange(nullptr);
 }
 
@@ -882,11 +920,21 @@ std::vector<QString> TTable::ColumnInOrder(int field)
     std::vector<QString> values;
     if (field < 0 || size_t(field) >= m_fields.size())
         return values;
-    values = m_view.column(field);
-    if (m_fields[size_t(field)]->DataType() == FieldType::Date)
-        for (QString& value : values)
-            value = DisplayText(FieldType::Date, value);
+    const FieldType type = m_fields[size_t(field)]->DataType();
+    TextsInOrder({field}, [&](const QString* texts) {
+        values.push_back(type == FieldType::Date ? DisplayText(type, texts[0]) : texts[0]);
+    });
     return values;
+}
+
+void TTable::TextsInOrder(const std::vector<int>& fields,
+                          const std::function<void(const QString*)>& row)
+{
+    requireActive();
+    for (int field : fields)
+        if (field < 0 || size_t(field) >= m_fields.size())
+            throw EDatabaseError(QStringLiteral("Field number %1 not found").arg(field));
+    m_view.texts(fields, row);
 }
 
 // --- notifications ------------------------------------------------------------
@@ -906,14 +954,38 @@ void TTable::notifyDataChange(TField* field)
 {
     if (m_disableCount > 0)
         return;
-    for (auto* source : std::vector<TDataSource*>(m_sources))
-        source->notifyDataChange(field);
+    Listeners::tellEach(m_sources, [field](TDataSource& s) { s.notifyDataChange(field); });
 }
 
 void TTable::notifyState()
 {
-    for (auto* source : std::vector<TDataSource*>(m_sources))
-        emit source->stateChange();
+    Listeners::tellEach(m_sources, [](TDataSource& s) { s.notifyStateChange(); });
+}
+
+void TTable::notifyUpdateRecord()
+{
+    Listeners::tellEach(m_sources, [](TDataSource& s) { s.notifyUpdateRecord(); });
+}
+
+// The record is written: the other cursors on the file read it now. What
+// they (or their links) throw is thrown only once this cursor has settled
+// on what it wrote, so that it never stays in edit over a stored record.
+std::exception_ptr TTable::tellOtherCursors()
+{
+    m_writing = true;
+    const auto written = qScopeGuard([this] { m_writing = false; });
+    try {
+        m_connection->noteChanged();
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+void TTable::notifyViewChanged()
+{
+    Listeners::tellEach(
+        m_sources, [](TDataSource& s) { s.notifyViewChange(); }, [this] { emit viewChanged(); });
 }
 
 void TTable::onMasterChange(TField* field)
@@ -934,7 +1006,7 @@ void TTable::onMasterChange(TField* field)
     else
         setEmpty();
     m_bof = true;
-    emit viewChanged();
+    notifyViewChanged();
     notifyDataChange(nullptr);
 }
 
@@ -956,5 +1028,5 @@ void TTable::onConnectionChanged()
     } else {
         invalidateView();
     }
-    emit viewChanged();
+    notifyViewChanged();
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -147,6 +148,10 @@ public:
     QVariant ValueAt(int index, int field);        // raw stored value
     QString DisplayTextAt(int index, int field);   // as a control shows it
     std::vector<QString> ColumnInOrder(int field); // display texts of every record in order
+    // The stored texts of the fields (dates as "yyyy-MM-dd", null as a null
+    // text) of every record in order, one record at a time, read in one pass.
+    void TextsInOrder(const std::vector<int>& fields,
+                      const std::function<void(const QString*)>& row);
     // Changes whenever the order, the filter, the link or the stored data change.
     quint64 ViewVersion() const { return m_view.version(); }
 
@@ -176,7 +181,8 @@ public:
     static QString DisplayText(FieldType type, const QVariant& stored);
 
 signals:
-    // The set or order of records changed: grids read their rows again.
+    // The set or order of records changed. A notice, sent after the data
+    // sources' links have been told; its slots must never throw.
     void viewChanged();
 
 private:
@@ -206,8 +212,13 @@ private:
     QVariantList currentMasterValues() const;
     void onMasterChange(TField* field);
     void onConnectionChanged();
+    // The data sources and their links are called directly: what a link
+    // throws reaches the caller. viewChanged is a notice sent after them.
     void notifyDataChange(TField* field);
     void notifyState();
+    void notifyUpdateRecord();
+    void notifyViewChanged();
+    std::exception_ptr tellOtherCursors();
 
     QString m_databaseName;
     QString m_tableName;
@@ -238,6 +249,10 @@ private:
     bool m_filtered = false;
     QString m_indexName;
 
+    class MasterLink;
+    std::unique_ptr<MasterLink> m_masterLink;
+    class FileWatch;
+    std::unique_ptr<FileWatch> m_fileWatch;
     TDataSource* m_masterSource = nullptr;
     QStringList m_masterFields;
     QStringList m_indexFieldNames;

@@ -18,6 +18,11 @@ Transaction::Transaction(TTable& table)
     m_level = m_folder->begin();
 }
 
+Transaction::Transaction(const Connection& connection)
+    : m_folder(connection.folder()), m_level(m_folder->begin())
+{
+}
+
 Transaction::~Transaction()
 {
     Rollback();

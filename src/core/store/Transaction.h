@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class Connection;
 class FolderDatabase;
 class TTable;
 
@@ -27,6 +28,8 @@ class Transaction
 public:
     // A transaction over the data folder of an open table.
     explicit Transaction(TTable& table);
+    // A transaction over the data folder of an open table file.
+    explicit Transaction(const Connection& connection);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -17,6 +17,7 @@ public:
         return Ok;
     }
     QString openFileName(const QString&) override { return QString(); }
+    QString saveFileName(const QString&, const QString&, QString*) override { return QString(); }
     bool openUrl(const QString&) override { return false; }
     bool hasHandler(const QString&) override { return false; }
 };

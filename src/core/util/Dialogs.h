@@ -37,6 +37,11 @@ public:
                                   MessageButtons buttons) = 0;
     // A modal open-file dialog; filter as "Billeder (*.jpg)". Empty on cancel.
     virtual QString openFileName(const QString& filter) = 0;
+    // A modal save-file dialog. Filters as Qt writes them, several joined by
+    // ";;"; chosenFilter, when given, comes in as the one to preselect and
+    // goes out as the one the user took. Empty on cancel.
+    virtual QString saveFileName(const QString& filter, const QString& suggestedName,
+                                 QString* chosenFilter = nullptr) = 0;
     // The desktop's "open" of a file or address (mailto:, http://, a path).
     virtual bool openUrl(const QString& target) = 0;
     // Whether the desktop has a program for this kind of link ("http", "mailto").

@@ -7,8 +7,8 @@ TDBCheckBox::TDBCheckBox(QWidget* parent) : QCheckBox(parent), FieldBound(this)
     setTristate(true);
     m_link.ControlText = [this] { return stateText(); };
     m_link.watch(this);
-    connect(&m_link, &FieldDataLink::dataChanged, this, &TDBCheckBox::load);
-    connect(&m_link, &FieldDataLink::exited, this, &TDBCheckBox::exited);
+    m_link.OnDataChange = [this] { load(); };
+    connect(&m_link, &TFieldDataLink::exited, this, &TDBCheckBox::exited);
     load();
 }
 

@@ -8,6 +8,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 
 // Writes the cell editor's text through the model and shows a refused value
@@ -64,19 +65,19 @@ TDBGrid::TDBGrid(QWidget* parent)
         syncToCursor();
     });
     m_model->SetColumns(&m_columns);
+    m_cursorLink.dataChange = [this](TField* field) {
+        if (!field)
+            syncToCursor();
+    };
+    // The open cell is written before every post.
+    m_cursorLink.updateRecord = [this] { commitEditor(); };
 }
 
 TDBGrid::~TDBGrid() = default;
 
 void TDBGrid::SetDataSource(TDataSource* source)
 {
-    if (DataSource())
-        disconnect(DataSource(), nullptr, this, nullptr);
-    if (source)
-        connect(source, &TDataSource::dataChange, this, [this](TField* field) {
-            if (!field)
-                syncToCursor();
-        });
+    m_cursorLink.LinkTo(source);
     m_model->SetDataSource(source);
 }
 
@@ -165,6 +166,44 @@ bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
     return QTableView::edit(m_model->index(m_model->CurrentRow(), column), trigger, event);
 }
 
+void TDBGrid::commitEditor()
+{
+    // Buttons elsewhere (a navigator's) take no focus from the editor, so
+    // nothing else would write what it holds before their post.
+    if (state() != EditingState)
+        return;
+    const int row = m_model->CurrentRow();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        if (QWidget* editor = indexWidget(m_model->index(row, c)))
+            commitData(editor);
+}
+
+bool TDBGrid::startsNewRow(const QKeyEvent* event)
+{
+    if (m_readOnly || !table())
+        return false;
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier)
+        return currentIndex().row() == m_model->rowCount() - 1;
+    // A printable key typed into an empty grid is the first letter of a new record.
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    return plain && !event->text().isEmpty() && event->text()[0].isPrint() &&
+           !table()->IsEditing() && table()->IsEmpty();
+}
+
+void TDBGrid::appendRow()
+{
+    TTable& t = *table();
+    commitEditor();
+    // A new row into which nothing was typed waits for its text.
+    if (t.State() == DataSetState::Insert && !t.Modified())
+        return;
+    t.CheckBrowseMode();
+    m_model->SetAppending(true);
+    auto undo = qScopeGuard([this] { m_model->SetAppending(false); });
+    t.Insert();
+    undo.dismiss();
+}
+
 void TDBGrid::editorKey(QKeyEvent* event)
 {
     emit keyDown(event);
@@ -187,6 +226,12 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
         event->modifiers() == Qt::NoModifier) {
         guarded([this] { table()->Insert(); })();
         return;
+    }
+    if (startsNewRow(event)) {
+        guarded([this] { appendRow(); })();
+        // A letter goes on into the new row's editor.
+        if (event->key() == Qt::Key_Down)
+            return;
     }
     QTableView::keyPressEvent(event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/component/GridColumns.h"
+#include "core/store/DataLink.h"
 
 #include <QTableView>
 
@@ -11,6 +12,9 @@ class TTable;
 // A grid of the records of a data source: one row a record in the table's
 // order, the cursor's record as the current row. Selecting a row moves the
 // cursor; editing a cell (when not ReadOnly) starts an edit of that record.
+// What is typed into an open cell reaches the record before every post,
+// whoever posts. Arrow down on the last row, and typing into an empty grid,
+// start a new record.
 class TDBGrid : public QTableView
 {
     Q_OBJECT
@@ -50,9 +54,14 @@ private:
     void syncToCursor();
     void askDelete();
     void editorKey(QKeyEvent* event);
+    // Writes the text of an open cell editor into the record.
+    void commitEditor();
+    bool startsNewRow(const QKeyEvent* event);
+    void appendRow();
 
     TDBGridColumns m_columns;
     DBGridModel* m_model;
+    CallbackLink m_cursorLink; // the current row follows the cursor
     bool m_readOnly = false;
     bool m_syncing = false;
 };

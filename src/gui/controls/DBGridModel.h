@@ -1,12 +1,14 @@
 #pragma once
 
+#include "core/store/DataLink.h"
+#include "core/store/DataSource.h"
+
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QString>
 
 #include <vector>
 
-#include "core/store/DataSource.h"
 class TDBGridColumns;
 class TTable;
 
@@ -20,11 +22,14 @@ public:
     explicit DBGridModel(QObject* parent = nullptr);
 
     void SetDataSource(TDataSource* source);
-    TDataSource* DataSource() const { return m_source; }
+    TDataSource* DataSource() const { return m_link.LinkedSource(); }
     TTable* DataSet() const;
     // The columns to show; null or empty shows every field.
     void SetColumns(const TDBGridColumns* columns);
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // Shows the record about to be inserted below the last row instead of at
+    // the cursor, for as long as that insert lasts.
+    void SetAppending(bool appending);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -60,10 +65,11 @@ private:
     void buildColumns();
     int insertRow() const; // grid row of the record being inserted, -1 if none
 
-    QPointer<TDataSource> m_source;
+    CallbackLink m_link;
     QPointer<const TDBGridColumns> m_columnSpec;
     std::vector<Column> m_columns;
     bool m_readOnly = false;
+    bool m_appending = false;
     mutable int m_rowsRead = 0;
     mutable int m_lastRowRead = -1;
 };

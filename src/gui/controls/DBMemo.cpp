@@ -11,10 +11,9 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), FieldBound(this)
     m_link.SetMultiLine(true);
     m_link.ControlText = [this] { return toPlainText(); };
     m_link.watch(this);
-    connect(&m_link, &FieldDataLink::dataChanged, this, &TDBMemo::load);
-    connect(&m_link, &FieldDataLink::stateChanged, this,
-            [this] { setReadOnly(!m_link.CanModify()); });
-    connect(&m_link, &FieldDataLink::exited, this, &TDBMemo::exited);
+    m_link.OnDataChange = [this] { load(); };
+    m_link.OnStateChange = [this] { setReadOnly(!m_link.CanModify()); };
+    connect(&m_link, &TFieldDataLink::exited, this, &TDBMemo::exited);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_loading)
             m_link.Modified();

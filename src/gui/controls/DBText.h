@@ -20,5 +20,5 @@ public:
     void SetDataField(const QString& name) { m_link.SetFieldName(name); }
 
 private:
-    FieldDataLink m_link;
+    TFieldDataLink m_link;
 };

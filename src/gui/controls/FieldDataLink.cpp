@@ -8,90 +8,93 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QScopeGuard>
 #include <QWidget>
 
-FieldDataLink::FieldDataLink(QObject* parent) : QObject(parent) {}
+TFieldDataLink::TFieldDataLink(QObject* parent) : QObject(parent) {}
 
-FieldDataLink::~FieldDataLink() = default;
+TFieldDataLink::~TFieldDataLink() = default;
 
-void FieldDataLink::SetDataSource(TDataSource* source)
+void TFieldDataLink::SetDataSource(TDataSource* source)
 {
-    if (m_source == source)
+    if (DataSource() == source)
         return;
-    if (m_source)
-        disconnect(m_source, nullptr, this, nullptr);
-    m_source = source;
-    connectSource();
+    LinkTo(source);
     Reset();
-    emit stateChanged();
+    stateChanged();
 }
 
-void FieldDataLink::connectSource()
+void TFieldDataLink::SourceDestroyed()
 {
-    if (!m_source)
-        return;
-    connect(m_source, &TDataSource::dataChange, this, &FieldDataLink::onDataChange);
-    connect(m_source, &TDataSource::stateChange, this, &FieldDataLink::stateChanged);
-    connect(m_source, &TDataSource::updateRecord, this, &FieldDataLink::onUpdateRecord);
-    connect(m_source, &QObject::destroyed, this, [this] {
-        m_modified = false;
-        emit dataChanged();
-        emit stateChanged();
-    });
+    m_modified = false;
+    dataChanged();
+    stateChanged();
 }
 
-void FieldDataLink::SetFieldName(const QString& name)
+void TFieldDataLink::dataChanged()
+{
+    if (OnDataChange)
+        OnDataChange();
+}
+
+void TFieldDataLink::stateChanged()
+{
+    if (OnStateChange)
+        OnStateChange();
+}
+
+void TFieldDataLink::SetFieldName(const QString& name)
 {
     if (m_fieldName == name)
         return;
     m_fieldName = name;
     Reset();
-    emit stateChanged();
+    stateChanged();
 }
 
-void FieldDataLink::SetReadOnly(bool readOnly)
+void TFieldDataLink::SetReadOnly(bool readOnly)
 {
     if (m_readOnly == readOnly)
         return;
     m_readOnly = readOnly;
-    emit stateChanged();
+    stateChanged();
 }
 
-TTable* FieldDataLink::DataSet() const
+TTable* TFieldDataLink::DataSet() const
 {
-    return m_source ? m_source->DataSet() : nullptr;
+    return DataSource() ? DataSource()->DataSet() : nullptr;
 }
 
-bool FieldDataLink::Active() const
+bool TFieldDataLink::Active() const
 {
     TTable* table = DataSet();
     return table && table->Active();
 }
 
-bool FieldDataLink::Editing() const
+bool TFieldDataLink::Editing() const
 {
     return Active() && DataSet()->IsEditing();
 }
 
-TField* FieldDataLink::Field() const
+TField* TFieldDataLink::Field() const
 {
     if (!Active() || m_fieldName.isEmpty())
         return nullptr;
     return DataSet()->FindField(m_fieldName);
 }
 
-QString FieldDataLink::FieldText() const
+QString TFieldDataLink::FieldText() const
 {
     TField* field = Field();
     return field ? field->AsString() : QString();
 }
 
-bool FieldDataLink::CanModify() const
+bool TFieldDataLink::CanModify() const
 {
     return !m_readOnly && Field() != nullptr;
 }
 
-bool FieldDataLink::Edit()
+bool TFieldDataLink::Edit()
 {
     if (!CanModify())
         return false;
@@ -100,13 +103,13 @@ bool FieldDataLink::Edit()
     return DataSet()->IsEditing();
 }
 
-void FieldDataLink::Reset()
+void TFieldDataLink::Reset()
 {
     m_modified = false;
-    emit dataChanged();
+    dataChanged();
 }
 
-void FieldDataLink::UpdateRecord()
+void TFieldDataLink::UpdateRecord()
 {
     if (!m_modified || m_writing)
         return;
@@ -125,17 +128,12 @@ void FieldDataLink::UpdateRecord()
     if (!Edit())
         return;
     m_writing = true;
-    try {
-        field->SetAsString(text);
-    } catch (...) {
-        m_writing = false;
-        throw; // the text stays in the control, still modified
-    }
-    m_writing = false;
+    const auto written = qScopeGuard([this] { m_writing = false; });
+    field->SetAsString(text); // when refused, the text stays in the control, still modified
     m_modified = false;
 }
 
-void FieldDataLink::onDataChange(TField* field)
+void TFieldDataLink::DataChange(TField* field)
 {
     if (field && field->FieldName().compare(m_fieldName, Qt::CaseInsensitive) != 0)
         return;
@@ -145,17 +143,12 @@ void FieldDataLink::onDataChange(TField* field)
     Reset();
 }
 
-void FieldDataLink::onUpdateRecord()
-{
-    UpdateRecord();
-}
-
-void FieldDataLink::watch(QWidget* widget)
+void TFieldDataLink::watch(QWidget* widget)
 {
     widget->installEventFilter(this);
 }
 
-bool FieldDataLink::isModifyingKey(const QKeyEvent* event, bool multiLine)
+bool TFieldDataLink::isModifyingKey(const QKeyEvent* event, bool multiLine)
 {
     const bool plain =
         event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
@@ -179,7 +172,7 @@ bool FieldDataLink::isModifyingKey(const QKeyEvent* event, bool multiLine)
            !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
 }
 
-bool FieldDataLink::eventFilter(QObject* watched, QEvent* event)
+bool TFieldDataLink::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -202,7 +195,7 @@ bool FieldDataLink::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void FieldDataLink::onFocusOut()
+void TFieldDataLink::onFocusOut()
 {
     UpdateRecord();
     emit exited();

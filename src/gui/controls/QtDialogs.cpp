@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -61,6 +62,14 @@ QString QtDialogs::openFileName(const QString& filter)
     return QFileDialog::getOpenFileName(activeParent(), QString(), QString(), filter);
 }
 
+QString QtDialogs::saveFileName(const QString& filter, const QString& suggestedName,
+                                QString* chosenFilter)
+{
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(suggestedName);
+    return QFileDialog::getSaveFileName(activeParent(), QString(), start, filter, chosenFilter);
+}
+
 bool QtDialogs::openUrl(const QString& target)
 {
     const QUrl url = target.startsWith(u'/') ? QUrl::fromLocalFile(target) : QUrl(target);
@@ -69,14 +78,18 @@ bool QtDialogs::openUrl(const QString& target)
 
 bool QtDialogs::hasHandler(const QString& scheme)
 {
-    // The desktop's own registry of URL handlers.
+    if (const auto known = m_handlers.constFind(scheme); known != m_handlers.constEnd())
+        return *known;
+    // The desktop's own registry of URL handlers. The query runs a shell
+    // script that starts dozens of processes: never more than once a kind.
+    bool found = false;
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-    if (xdgMime.isEmpty())
-        return false;
-    QProcess query;
-    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
-                          QStringLiteral("x-scheme-handler/") + scheme});
-    if (!query.waitForFinished(2000))
-        return false;
-    return !query.readAllStandardOutput().trimmed().isEmpty();
+    if (!xdgMime.isEmpty()) {
+        QProcess query;
+        query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                              QStringLiteral("x-scheme-handler/") + scheme});
+        found = query.waitForFinished(2000) && !query.readAllStandardOutput().trimmed().isEmpty();
+    }
+    m_handlers.insert(scheme, found);
+    return found;
 }

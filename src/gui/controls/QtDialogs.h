@@ -2,6 +2,8 @@
 
 #include "core/util/Dialogs.h"
 
+#include <QHash>
+
 // The program's dialogs: Qt's message boxes and file dialog, and the
 // desktop's URL opening.
 class QtDialogs final : public Dialogs
@@ -9,6 +11,12 @@ class QtDialogs final : public Dialogs
 public:
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;
+    QString saveFileName(const QString& filter, const QString& suggestedName,
+                         QString* chosenFilter) override;
     bool openUrl(const QString& target) override;
+    // Asks the desktop once per kind of link and keeps the answer for the run.
     bool hasHandler(const QString& scheme) override;
+
+private:
+    QHash<QString, bool> m_handlers;
 };

@@ -1,8 +1,49 @@
 #include "gui/controls/URLLabel.h"
 
 #include "core/util/Dialogs.h"
+#include "gui/controls/ControlLook.h"
 
 #include <QMouseEvent>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace {
+
+// "javascript:", "file:", "C:" and the like; a host with a port
+// ("www.example.dk:8080/side") is an address, not a scheme.
+bool hasScheme(const QString& text)
+{
+    static const QRegularExpression scheme(
+        QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?![0-9]+(?:[/?#]|$))"));
+    return scheme.match(text).hasMatch();
+}
+
+QString webTarget(const QString& url)
+{
+    const QString text = url.trimmed();
+    QString target;
+    if (text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+        text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        target = text;
+    else if (!text.isEmpty() && !hasScheme(text) && !QStringLiteral("/\\.~").contains(text[0]))
+        target = QStringLiteral("http://") + text;
+    const QUrl parsed(target);
+    return parsed.isValid() && !parsed.host().isEmpty() ? target : QString();
+}
+
+QString mailTarget(const QString& url)
+{
+    // Up to the first "@" the recipient's name, after it the domain; every
+    // character that could end the address or start a header is encoded.
+    const QString text = url.trimmed();
+    const qsizetype at = text.indexOf(u'@');
+    QByteArray address = QUrl::toPercentEncoding(text.left(at < 0 ? text.size() : at), "+");
+    if (at >= 0)
+        address += '@' + QUrl::toPercentEncoding(text.mid(at + 1));
+    return QStringLiteral("mailto:") + QString::fromLatin1(address);
+}
+
+} // namespace
 
 TURLLabel::TURLLabel(QWidget* parent) : QLabel(parent)
 {
@@ -37,6 +78,19 @@ QString TURLLabel::Prefix(TLinkType type)
         break;
     }
     return QString();
+}
+
+QStringList TURLLabel::ComposedTexts(const QObject* window)
+{
+    // The name keeps the label's texts from being captured and put back;
+    // the whole keys keep a language file's entry from overwriting them.
+    QStringList excluded;
+    for (const TURLLabel* link : window->findChildren<TURLLabel*>()) {
+        const QString name = link->objectName();
+        if (!name.isEmpty())
+            excluded << name << name + QStringLiteral(".Caption") << name + QStringLiteral(".Hint");
+    }
+    return excluded;
 }
 
 void TURLLabel::SetLinkFont(const QFont& f)
@@ -165,23 +219,38 @@ void TURLLabel::UpdateHint()
 void TURLLabel::CheckHandler()
 {
     if (m_linkType == ltHTTP)
-        m_handlerAvailable = Dialogs::instance().hasHandler(QStringLiteral("http"));
+        m_handlerScheme = QStringLiteral("http");
     else if (m_linkType == ltMailTo)
-        m_handlerAvailable = Dialogs::instance().hasHandler(QStringLiteral("mailto"));
+        m_handlerScheme = QStringLiteral("mailto");
+}
+
+bool TURLLabel::HandlerAvailable()
+{
+    if (!m_handlerScheme.isEmpty()) {
+        m_handlerAvailable = Dialogs::instance().hasHandler(m_handlerScheme);
+        m_handlerScheme.clear();
+    }
+    return m_handlerAvailable;
+}
+
+QString TURLLabel::Target() const
+{
+    switch (m_linkType) {
+    case ltHTTP:
+        return webTarget(m_url);
+    case ltMailTo:
+        return mailTarget(m_url);
+    case ltNone:
+        return QString();
+    default:
+        return Prefix(m_linkType) + m_url;
+    }
 }
 
 void TURLLabel::FitToText()
 {
-    // An auto-sized label fits its text; a right-aligned one keeps its right
-    // edge and grows to the left.
-    if (!m_autoSize)
-        return;
-    const QSize hint = sizeHint();
-    const QRect g = geometry();
-    if (alignment() & Qt::AlignRight)
-        setGeometry(g.right() - hint.width() + 1, g.y(), hint.width(), hint.height());
-    else
-        setGeometry(g.x(), g.y(), hint.width(), hint.height());
+    if (m_autoSize)
+        fitToText(this, sizeHint(), alignment());
 }
 
 void TURLLabel::Loaded()
@@ -197,8 +266,10 @@ void TURLLabel::Click()
     emit clicked();
     if (m_linkType == ltNone)
         return;
-    if (m_labelType == Active || (m_labelType == Auto && m_handlerAvailable))
-        Dialogs::instance().openUrl(Target());
+    if (m_labelType == Passive || (m_labelType == Auto && !HandlerAvailable()))
+        return;
+    if (const QString target = Target(); !target.isEmpty())
+        Dialogs::instance().openUrl(target);
 }
 
 void TURLLabel::mouseReleaseEvent(QMouseEvent* event)

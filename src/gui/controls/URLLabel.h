@@ -1,14 +1,17 @@
 #pragma once
 
+#include "core/component/ComponentTree.h"
+
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QStringList>
 
 // A label that shows an address as a link and opens it with the desktop's
 // program when clicked. It derives the address from a text with or without
 // a scheme in front, can show the scheme or not and the address as its hint,
 // and switches between a link font and a passive font.
-class TURLLabel : public QLabel
+class TURLLabel : public QLabel, public TLoadable
 {
     Q_OBJECT
 public:
@@ -50,6 +53,10 @@ public:
     explicit TURLLabel(QWidget* parent = nullptr);
 
     static QString Prefix(TLinkType type);
+    // A link shows what the program put into it (the current contact's
+    // address), not a text of its window: the exclusion list for a form
+    // localizer that keeps its hands off every link of the window.
+    static QStringList ComposedTexts(const QObject* window);
 
     QString Hint() const { return toolTip(); }
     void SetHint(const QString& hint) { setToolTip(hint); }
@@ -77,12 +84,19 @@ public:
     void SetAutoSize(bool on);
 
     QString DisplayText() const { return m_displayText; }
-    bool HandlerAvailable() const { return m_handlerAvailable; }
-    // The address a click opens: the kind's prefix and the URL.
-    QString Target() const { return Prefix(m_linkType) + m_url; }
+    // Whether the desktop has a program for the link kind. Asked of the
+    // desktop only when an automatic label needs to know, and then kept.
+    bool HandlerAvailable();
+    // The address a click opens, empty when the text must not be opened.
+    // A web address opens as typed when it carries http:// or https://, and
+    // with http:// in front when it is a bare address; no other scheme and
+    // no path leaves a web label. A mail address opens as "mailto:" with the
+    // address alone: whatever would make it more than a recipient for the
+    // mail program (a "?subject=", an "&attach=") is percent-encoded.
+    QString Target() const;
 
     // After the label has been read from a stored form.
-    void Loaded();
+    void Loaded() override;
     void Click();
 
 signals:
@@ -113,6 +127,10 @@ private:
     TLabelType m_labelType = Auto;
     TLinkType m_linkType = ltHTTP;
     bool m_handlerAvailable = false;
+    // The link kind whose handler the flag is still to be asked for; empty
+    // when the flag stands. Asking starts a process, so it waits until an
+    // automatic label is clicked and never runs while the window is built.
+    QString m_handlerScheme;
     bool m_urlAsHint = true;
     bool m_autoSize = true;
 };

@@ -46,3 +46,23 @@ void TNogleForm::DBGrid1KeyDown(QKeyEvent* event)
     if (words.IsEditing())
         words.Post();
 }
+
+bool TNogleForm::SettleRow()
+{
+    TTable& words = *m_dm->NogleTable;
+    if (!words.Active() || !words.IsEditing())
+        return true;
+    guarded([&words] { words.CheckBrowseMode(); })();
+    return !words.IsEditing();
+}
+
+void TNogleForm::done(int result)
+{
+    if (SettleRow())
+        QDialog::done(result);
+}
+
+void TNogleForm::KeywordInserted()
+{
+    m_ui->DBGrid1->setFocus();
+}

@@ -27,8 +27,18 @@ public:
     Ui::NogleForm& Form() { return *m_ui; }
     TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     void DBGrid1KeyDown(QKeyEvent* event);
+    // A new keyword is in insert state: it is typed into the grid.
+    void KeywordInserted();
+
+    // Closing (the close button, Escape) saves a typed word first and gives
+    // up a row nothing was typed into; a word that cannot be saved keeps the
+    // window open with the word in its row.
+    void done(int result) override;
 
 private:
+    // Ends the keyword table's edit or insert; false while it goes on.
+    bool SettleRow();
+
     std::unique_ptr<Ui::NogleForm> m_ui;
     TDM* m_dm;
     TQFormLocalizer* m_localizer = nullptr;

@@ -9,13 +9,18 @@
 #include "core/util/Dialogs.h"
 #include "core/util/JpegLoader.h"
 #include "core/util/ProgramFolder.h"
+#include "core/util/RestoreOnError.h"
+#include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
-#include "gui/pages/details/ContactPicture.h"
+#include "gui/pages/details/DetailsPage.h"
+#include "gui/pages/overview/OverviewPage.h"
+#include "gui/vcard/ExchangeCommands.h"
 #include "gui/windows/NogleForm.h"
 #include "ui_PhoneForm.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -29,6 +34,22 @@ namespace {
 
 const char* const LanguageNames[] = {"Dansk", "English", "Norsk", "Svensk", "Deutsch"};
 
+// The data folder is found relative to the working directory, which only the
+// program folder (or the launcher, which changes into it) gives.
+const InCodeTexts MissingDataFolder = {
+    QStringLiteral("Datamappen %1 findes ikke.\n\nKalvindo skal startes fra sin programmappe "
+                   "eller med kalvindo.sh i den mappe. Programmet kører videre uden data."),
+    QStringLiteral("The data folder %1 does not exist.\n\nKalvindo must be started from its "
+                   "program folder or with kalvindo.sh in that folder. The program goes on "
+                   "without data."),
+    QStringLiteral("Datamappen %1 finnes ikke.\n\nKalvindo må startes fra programmappen sin "
+                   "eller med kalvindo.sh i den mappen. Programmet fortsetter uten data."),
+    QStringLiteral("Datamappen %1 finns inte.\n\nKalvindo måste startas från sin programmapp "
+                   "eller med kalvindo.sh i den mappen. Programmet fortsätter utan data."),
+    QStringLiteral("Der Datenordner %1 existiert nicht.\n\nKalvindo muss aus seinem "
+                   "Programmordner oder mit kalvindo.sh in diesem Ordner gestartet werden. Das "
+                   "Programm läuft ohne Daten weiter.")};
+
 } // namespace
 
 TPhoneForm::TPhoneForm(QWidget* parent)
@@ -37,23 +58,30 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     initPictures();
     ComponentTree::beginLoading(this);
     m_ui->setupUi(this);
-    // A caption bar with the system menu and the close button only.
+    // A caption bar with the system menu and the close button, and no
+    // maximise button. The window can be minimised: window managers that
+    // read the window's hints tie the minimise function to the minimise
+    // button, so it has to be asked for here.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    m_details = std::make_unique<TDetailsPage>(m_ui->TabSheet1, *this);
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    m_details = AddPage<TDetailsPage>(m_ui->TabSheet1);
+    m_overview = AddPage<TOverviewPage>(m_ui->TabSheet4);
     m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
     m_easyFind2->SetSearchField(QStringLiteral("Navn"));
-    // The overview page's count label; the rest of that page is built by the overview.
-    m_label46 = new QLabel(QStringLiteral("Registreringer i alt: "), m_ui->TabSheet4);
-    m_label46->setObjectName(QStringLiteral("Label46"));
-    m_label46->setGeometry(34, 474, 180, 17);
-    m_label46->setStyleSheet(QStringLiteral("color: navy;"));
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
             guarded([this](int index) { PageControl1Change(index); }));
     connect(m_ui->Nogleord1, &QAction::triggered, this, guarded([this] { Nogleord1Click(); }));
     connect(m_ui->CopyAddress1, &QAction::triggered, this,
             guarded([this] { CopyAddress1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
+    m_exchange = std::make_unique<ExchangeCommands>(this);
+    connect(m_ui->ImporterVCard1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ImportVCards(); }));
+    connect(m_ui->EksporterVCard1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ExportVCards(); }));
+    connect(m_ui->Fodselsdagskalender1, &QAction::triggered, this,
+            guarded([this] { m_exchange->ExportCalendar(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     const std::pair<QAction*, void (TPhoneForm::*)()> languageItems[] = {
         {m_ui->Dansk, &TPhoneForm::DanskClick},
@@ -71,6 +99,14 @@ TPhoneForm::TPhoneForm(QWidget* parent)
 
 TPhoneForm::~TPhoneForm() = default;
 
+template <typename Page> Page* TPhoneForm::AddPage(QWidget* tabSheet)
+{
+    auto page = std::make_unique<Page>(tabSheet, *this);
+    Page* made = page.get();
+    m_pages.push_back(std::move(page));
+    return made;
+}
+
 QString TPhoneForm::LanguageName(int languageIndex)
 {
     if (languageIndex < -1 || languageIndex > 3)
@@ -81,9 +117,11 @@ QString TPhoneForm::LanguageName(int languageIndex)
 void TPhoneForm::SetDataModule(TDM* dm)
 {
     m_dm = dm;
+    m_exchange->SetDataModule(dm);
     if (!dm)
         return;
-    m_details->Bind(dm);
+    for (const auto& page : m_pages)
+        page->Bind(*dm);
     m_easyFind2->SetDataSource(dm->TelefonSource);
     dm->SetHost(this);
 }
@@ -96,7 +134,7 @@ void TPhoneForm::Nogleord1Click()
 
 void TPhoneForm::Billede()
 {
-    m_details->Picture().Billede();
+    m_details->ShowContactPicture();
 }
 
 void TPhoneForm::CopyAddress1Click()
@@ -108,8 +146,9 @@ void TPhoneForm::PageControl1Change(int index)
 {
     if (m_pageFromCode)
         return;
-    if (m_ui->PageControl1->widget(index) == m_ui->TabSheet1)
-        m_details->Activated();
+    for (const auto& page : m_pages)
+        if (page->TabSheet() == m_ui->PageControl1->widget(index))
+            page->Activated();
 }
 
 void TPhoneForm::ShowDetailsPage()
@@ -120,32 +159,26 @@ void TPhoneForm::ShowDetailsPage()
     m_pageFromCode = false;
 }
 
-void TPhoneForm::FocusControl(const QString& objectName)
+void TPhoneForm::ContactInserted()
 {
-    QWidget* root = this;
-    QString name = objectName;
-    if (const int dot = name.indexOf(u'.'); dot > 0) {
-        root = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == name.left(dot))
-                root = w;
-        name = name.mid(dot + 1);
-    }
-    if (QWidget* target = root ? root->findChild<QWidget*>(name) : nullptr)
-        target->setFocus();
+    ShowDetailsPage();
+    m_details->ContactInserted();
+}
+
+void TPhoneForm::FamilyMemberInserted()
+{
+    // The family page answers this, once it is there: the member's name first.
+}
+
+void TPhoneForm::KeywordInserted()
+{
+    if (m_nogleForm)
+        m_nogleForm->KeywordInserted();
 }
 
 void TPhoneForm::ShowPlaceholderPicture()
 {
-    m_details->Picture().ShowPlaceholder();
-}
-
-void TPhoneForm::SetCountText(const QString& text)
-{
-    m_countShown = true;
-    m_details->ShowCount(text);
-    m_label46->setText(text);
-    m_label46->adjustSize();
+    m_details->ShowPlaceholderPicture();
 }
 
 QTabWidget* TPhoneForm::PageControl1() const
@@ -205,8 +238,11 @@ void TPhoneForm::CreateLocalisation()
     m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
     m_localizer->SetPropNames({QStringLiteral("Caption"), QStringLiteral("Hint"),
                                QStringLiteral("Warning"), QStringLiteral("Columns")});
+    // The links follow the current contact, whatever the language.
+    m_localizer->SetExcluded(TURLLabel::ComposedTexts(this));
     m_localizer->SetSource(m_languageSource);
     InCodeText::setSource(m_languageSource);
+    m_languageSource->OnLanguageChanged = [this](QObject*) { LanguageChanged(); };
     m_qtTexts = new TQtStandardTexts(this);
     // Named, so that the end of loading reaches it and it registers.
     m_qtTexts->setObjectName(QStringLiteral("QtStandardTexts1"));
@@ -242,13 +278,15 @@ void TPhoneForm::SetActiveLanguage(int languageIndex)
 void TPhoneForm::SelectLanguage(int languageIndex)
 {
     m_languageSource->SetActiveLanguage(languageIndex);
-    // A count on show is in the language it was written in; it follows at
-    // once rather than at the next move.
-    if (m_dm && m_countShown)
-        SetCountText(m_dm->CountText());
     // After the translation, so the label names the language whatever a
     // language file says of it.
     ShowLanguage(languageIndex);
+}
+
+void TPhoneForm::LanguageChanged()
+{
+    for (const auto& page : m_pages)
+        page->LanguageChanged();
 }
 
 QSize TPhoneForm::OuterSize() const
@@ -277,6 +315,14 @@ void TPhoneForm::FormShow()
     m_ui->Help->setToolTip(ProgramFolder::filePath(QStringLiteral("Help/Index.html")));
     if (!m_dm)
         return;
+    // Without its folder every table would fail on its own: one box instead.
+    if (const QFileInfo folder(m_dm->DataFolderPath()); !folder.isDir()) {
+        ErrorBox::show(
+            inCodeText(MissingDataFolder).arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
+        SetOuterSize(QSize());
+        LanguageDisplayUpdate();
+        return;
+    }
     TTable& config = *m_dm->ConfigTable;
     QString datapost;
     try {
@@ -347,6 +393,8 @@ void TPhoneForm::FormClose()
         return;
     TTable& config = *m_dm->ConfigTable;
     try {
+        // A configuration that cannot be saved is not left half written.
+        const auto cancel = restoreOnError([&config] { config.Cancel(); });
         config.Edit();
         config.FieldByName(QStringLiteral("Sprog")).SetAsInteger(LanguageIndex());
         TTable& contacts = *m_dm->TelefonTable;
@@ -360,10 +408,6 @@ void TPhoneForm::FormClose()
         config.Post();
     } catch (const std::exception& e) {
         ErrorBox::show(e);
-        try {
-            config.Cancel();
-        } catch (const std::exception&) {
-        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "gui/pages/details/ContactPicture.h"
 
+#include "core/i18n/InCodeText.h"
 #include "core/store/Table.h"
 #include "core/util/Exception.h"
 #include "core/util/JpegLoader.h"
@@ -9,6 +10,36 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QSaveFile>
+
+namespace {
+
+// What a failed fetch tells the user, in Dansk, English, Norsk, Svensk, Deutsch.
+const InCodeTexts NoContact = {
+    QStringLiteral("Der er ingen kontakt at hente et billede til"),
+    QStringLiteral("There is no contact to choose a picture for"),
+    QStringLiteral("Det er ingen kontakt å hente et bilde til"),
+    QStringLiteral("Det finns ingen kontakt att hämta en bild till"),
+    QStringLiteral("Es gibt keinen Kontakt, für den ein Bild geladen werden kann")};
+const InCodeTexts CannotRead = {
+    QStringLiteral("%1 kan ikke læses: %2"), QStringLiteral("Cannot read %1: %2"),
+    QStringLiteral("%1 kan ikke leses: %2"), QStringLiteral("%1 kan inte läsas: %2"),
+    QStringLiteral("%1 kann nicht gelesen werden: %2")};
+const InCodeTexts NotAPicture = {QStringLiteral("%1 er ikke et billede, der kan bruges"),
+                                 QStringLiteral("%1 is not a picture that can be used"),
+                                 QStringLiteral("%1 er ikke et bilde som kan brukes"),
+                                 QStringLiteral("%1 är inte en bild som kan användas"),
+                                 QStringLiteral("%1 ist kein Bild, das verwendet werden kann")};
+const InCodeTexts NoPictureFolder = {QStringLiteral("Billedmappen %1 findes ikke"),
+                                     QStringLiteral("The picture folder %1 does not exist"),
+                                     QStringLiteral("Bildemappen %1 finnes ikke"),
+                                     QStringLiteral("Bildmappen %1 finns inte"),
+                                     QStringLiteral("Der Bilderordner %1 existiert nicht")};
+const InCodeTexts CannotWrite = {
+    QStringLiteral("%1 kan ikke skrives: %2"), QStringLiteral("Cannot write %1: %2"),
+    QStringLiteral("%1 kan ikke skrives: %2"), QStringLiteral("%1 kan inte skrivas: %2"),
+    QStringLiteral("%1 kann nicht geschrieben werden: %2")};
+
+} // namespace
 
 ContactPicture::ContactPicture(QLabel* box, TTable* contacts, QString pictureFolder)
     : m_box(box), m_contacts(contacts), m_folder(std::move(pictureFolder))
@@ -58,24 +89,25 @@ void ContactPicture::Billede()
 void ContactPicture::Fetch(const QString& chosenFile)
 {
     if (!m_contacts->Active() || m_contacts->CurrentIndex() < 0)
-        throw Exception(QStringLiteral("There is no contact to fetch a picture for"));
+        throw Exception(inCodeText(NoContact));
     const qint64 regnr = m_contacts->FieldByName(QStringLiteral("Regnr")).AsInteger();
     QFile source(chosenFile);
     if (!source.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Cannot read %1: %2").arg(chosenFile, source.errorString()));
+        throw Exception(inCodeText(CannotRead).arg(chosenFile, source.errorString()));
     const QByteArray data = source.readAll();
     QImage image;
     try {
         image = JpegLoader::decode(data);
-    } catch (const Exception& e) {
-        throw Exception(QStringLiteral("%1 is not a picture that can be used: %2")
-                            .arg(chosenFile, e.message()));
+    } catch (const Exception&) {
+        // The decoder's reason is a technical English text; the user needs
+        // to know only that this file will not do.
+        throw Exception(inCodeText(NotAPicture).arg(chosenFile));
     }
     const QString target = PicturePath(regnr);
     if (!QDir(m_folder).exists())
-        throw Exception(QStringLiteral("The picture folder %1 does not exist").arg(m_folder));
+        throw Exception(inCodeText(NoPictureFolder).arg(m_folder));
     QSaveFile copy(target);
     if (!copy.open(QIODevice::WriteOnly) || copy.write(data) != data.size() || !copy.commit())
-        throw Exception(QStringLiteral("Cannot write %1: %2").arg(target, copy.errorString()));
+        throw Exception(inCodeText(CannotWrite).arg(target, copy.errorString()));
     Show(image, target);
 }

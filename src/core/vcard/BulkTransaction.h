@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/store/Transaction.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Connection;
+
+// Many posts to several table files of one data folder made one unit: the
+// folder's transaction, so that they are on disk together or not at all.
+// Cursors on the same files elsewhere in the program hear of the change once,
+// when it is over, instead of at every post.
+class BulkTransaction
+{
+public:
+    BulkTransaction(const QString& dataFolder, const QStringList& tableFiles);
+    ~BulkTransaction(); // rolls back unless committed
+    BulkTransaction(const BulkTransaction&) = delete;
+    BulkTransaction& operator=(const BulkTransaction&) = delete;
+
+    void commit();
+
+private:
+    // Lets the connections tell their cursors again, and tells them once.
+    void release();
+
+    std::vector<std::shared_ptr<Connection>> m_connections;
+    std::optional<Transaction> m_transaction;
+};
