@@ -10,6 +10,7 @@
 #include "core/util/JpegLoader.h"
 #include "core/util/ProgramFolder.h"
 #include "core/util/RestoreOnError.h"
+#include "gui/backup/BackupCommands.h"
 #include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/pages/details/DetailsPage.h"
@@ -82,6 +83,11 @@ TPhoneForm::TPhoneForm(QWidget* parent)
             guarded([this] { m_exchange->ExportVCards(); }));
     connect(m_ui->Fodselsdagskalender1, &QAction::triggered, this,
             guarded([this] { m_exchange->ExportCalendar(); }));
+    m_backup = std::make_unique<BackupCommands>(this);
+    connect(m_ui->SikkerhedskopierNu1, &QAction::triggered, this,
+            guarded([this] { m_backup->BackupNow(); }));
+    connect(m_ui->GendanSikkerhedskopi1, &QAction::triggered, this,
+            guarded([this] { m_backup->RestoreBackup(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     const std::pair<QAction*, void (TPhoneForm::*)()> languageItems[] = {
         {m_ui->Dansk, &TPhoneForm::DanskClick},
@@ -118,6 +124,7 @@ void TPhoneForm::SetDataModule(TDM* dm)
 {
     m_dm = dm;
     m_exchange->SetDataModule(dm);
+    m_backup->SetDataModule(dm);
     if (!dm)
         return;
     for (const auto& page : m_pages)
@@ -389,6 +396,8 @@ void TPhoneForm::FormClose()
     if (m_closed)
         return;
     m_closed = true;
+    // Last, once everything the user typed is in the files.
+    const auto backUp = qScopeGuard([this] { m_backup->AtClose(); });
     if (!m_dm || !m_dm->ConfigTable->Active())
         return;
     TTable& config = *m_dm->ConfigTable;
