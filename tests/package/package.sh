@@ -89,7 +89,7 @@ step_contents() {
   grep -q "<release version=\"$version\"" "$work/root/usr/share/metainfo/$KALVINDO_APP_ID.metainfo.xml" ||
     fail "the metainfo has no release $version"
   depends=$(dpkg-deb -f "$deb" Depends)
-  for lib in libqt6widgets6 libqt6printsupport6 libsqlite3-0 libjpeg62-turbo qt6-translations-l10n; do
+  for lib in libqt6widgets6 libsqlite3-0 libjpeg62-turbo qt6-translations-l10n; do
     echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
   done
 }

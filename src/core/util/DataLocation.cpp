@@ -37,6 +37,12 @@ void makeOwnFolder(const QString& path)
         cannotMake(path, QStringLiteral("mappen kan ikke laves"));
 }
 
+bool missing(const QString& path)
+{
+    const QFileInfo info(path);
+    return !info.exists() && !info.isSymLink();
+}
+
 // Fills a folder of a temporary name beside the target (made for the user
 // alone) with copies of the files and renames it into place, which never
 // replaces anything.
@@ -57,24 +63,21 @@ void placeFolder(const QString& target, const QStringList& files)
         if (!QFile::setPermissions(copy, OwnerOnlyFile))
             cannotMake(copy, QStringLiteral("adgangen kan ikke sættes"));
     }
-    if (!parent.rename(QFileInfo(staging.path()).fileName(), there.fileName()))
+    // The rename fails too when another copy of the program, started at the
+    // same moment, has put its folder there first; that one stands.
+    if (parent.rename(QFileInfo(staging.path()).fileName(), there.fileName()))
+        staging.setAutoRemove(false);
+    else if (missing(target))
         cannotMake(target, QStringLiteral("mappen kan ikke få sit navn"));
-    staging.setAutoRemove(false);
 }
 
-bool missing(const QString& path)
-{
-    const QFileInfo info(path);
-    return !info.exists() && !info.isSymLink();
-}
-
-QStringList deliveredTables(const QString& programFiles)
+QStringList deliveredTables(const QString& programFiles, const QString& target)
 {
     const QDir delivered(QDir(programFiles).filePath(DataName));
     const QStringList names = delivered.entryList(QDir::Files);
     if (!delivered.exists() || names.isEmpty())
-        cannotMake(DataName, QStringLiteral("den leverede datamappe %1 mangler")
-                                 .arg(QDir::toNativeSeparators(delivered.path())));
+        cannotMake(target, QStringLiteral("den leverede datamappe %1 mangler")
+                               .arg(QDir::toNativeSeparators(delivered.path())));
     QStringList files;
     for (const QString& name : names)
         files << delivered.filePath(name);
@@ -114,8 +117,8 @@ void prepare(const QString& userFolder, const QString& programFiles)
 {
     makeOwnFolder(userFolder);
     const QDir user(userFolder);
-    if (missing(user.filePath(DataName)))
-        placeFolder(user.filePath(DataName), deliveredTables(programFiles));
+    if (const QString data = user.filePath(DataName); missing(data))
+        placeFolder(data, deliveredTables(programFiles, data));
     if (missing(user.filePath(PicturesName)))
         placeFolder(user.filePath(PicturesName), {QDir(programFiles).filePath(PlaceholderPath)});
 }

@@ -3,7 +3,7 @@
 #include <QString>
 
 // The folder of the program's own files: the help page, the placeholder
-// picture, the language files and the delivered data folder.
+// picture, the language files and, installed, the delivered data folder.
 //
 // The program knows two layouts. Run from a program folder as the build
 // assembles it (or a copy of it), every file lies beside the program file and
