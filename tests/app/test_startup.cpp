@@ -50,6 +50,7 @@ void writeConfig(const QString& dataFolder, qint64 sprog, const QString& datapos
 void addContacts(const QString& dataFolder, const QList<QPair<QString, QString>>& contacts)
 {
     TDM dm(nullptr, dataFolder);
+    dm.RegTable->Open();
     TTable& t = *dm.TelefonTable;
     t.Open();
     for (const auto& [name, phone] : contacts)

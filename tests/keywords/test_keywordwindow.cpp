@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "core/data/DM.h"
 #include "gui/windows/NogleForm.h"
+#include "gui/windows/PhoneForm.h"
 #include "ui_NogleForm.h"
 
 #include <QApplication>
@@ -128,6 +129,21 @@ private slots:
         QCOMPARE(words().State(), DataSetState::Insert);
         QCOMPARE(words().FieldByName(QStringLiteral("Nogleord")).AsString(),
                  QStringLiteral("Familie"));
+    }
+
+    // The record rules tell the main window, which hands it on: a new word is
+    // typed into the grid, wherever the focus was.
+    void aNewWordIsTypedIntoTheGrid()
+    {
+        TPhoneForm form;
+        form.SetDataModule(m_dm.get());
+        form.SetKeywordWindow(m_window.get());
+        QApplication::setActiveWindow(m_window.get());
+        m_window->Form().DBNavigator1->button(TDBNavigator::Insert)->setFocus();
+        QVERIFY(!grid()->hasFocus());
+        typeWord(QStringLiteral("Familie"));
+        QVERIFY(grid()->hasFocus());
+        m_dm->SetHost(nullptr);
     }
 
     // The word typed into the open cell reaches the record whatever posts it.

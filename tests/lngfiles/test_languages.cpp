@@ -283,7 +283,9 @@ private slots:
         QFETCH(int, language);
         Run run(m_folder->data());
         run.form.QLanguageSource1()->SetActiveLanguage(language);
-        run.form.SetCountText(run.dm.CountText().section(u':', 0, 0) + QStringLiteral(": 100000"));
+        // The count notice with a count as long as a household can reach.
+        emit run.dm.countChanged(run.dm.CountText().section(u':', 0, 0) +
+                                 QStringLiteral(": 100000"));
         for (QWidget* w : run.form.findChildren<QWidget*>()) {
             const QString name = w->objectName();
             if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))

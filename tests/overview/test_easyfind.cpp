@@ -73,6 +73,7 @@ void TestEasyFind::init()
 {
     m_folder = std::make_unique<TempDataFolder>();
     m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
+    m_dm->RegTable->Open();
     table().Open();
     for (const Contact& c : Contacts)
         addContact(QString::fromUtf8(c.navn), QString::fromUtf8(c.telefon),

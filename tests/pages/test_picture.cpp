@@ -38,6 +38,7 @@ private slots:
         QDir().mkpath(m_pictures);
         QFile::copy(testPicture("valid.jpg"), m_pictures + QStringLiteral("/Ingen.jpg"));
         m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
+        m_dm->RegTable->Open();
         m_dm->TelefonTable->Open();
         m_box = std::make_unique<QLabel>();
         m_picture = std::make_unique<ContactPicture>(m_box.get(), m_dm->TelefonTable, m_pictures,

@@ -2,33 +2,32 @@
 #include "TestSupport.h"
 #include "core/data/DM.h"
 #include "core/data/RecordRulesHost.h"
+#include "core/i18n/InCodeText.h"
+#include "core/i18n/LanguageSource.h"
 
 #include <QtTest>
 
 namespace {
 
+// Keeps what the rules told the windows, in the order they told it.
 class FakeHost : public RecordRulesHost
 {
 public:
-    int detailsShown = 0;
     int placeholders = 0;
     int pictures = 0;
     bool placeholderFails = false;
-    int language = -1;
-    QStringList focused;
-    QString countText;
+    QStringList told;
 
-    void ShowDetailsPage() override { ++detailsShown; }
-    void FocusControl(const QString& name) override { focused << name; }
+    void ContactInserted() override { told << QStringLiteral("contact inserted"); }
+    void FamilyMemberInserted() override { told << QStringLiteral("family member inserted"); }
+    void KeywordInserted() override { told << QStringLiteral("keyword inserted"); }
     void ShowPlaceholderPicture() override
     {
         ++placeholders;
         if (placeholderFails)
             throw Exception(QStringLiteral("Cannot open picture Billeder/Ingen.jpg"));
     }
-    void Billede() override { ++pictures; }
-    void SetCountText(const QString& text) override { countText = text; }
-    int LanguageIndex() const override { return language; }
+    void ShowContactPicture() override { ++pictures; }
 };
 
 } // namespace
@@ -40,6 +39,7 @@ class TestRecordRules : public QObject
     std::unique_ptr<RecordingDialogs> m_dialogs;
     std::unique_ptr<TDM> m_dm;
     FakeHost m_host;
+    QString m_countText; // the last count notice
 
     TTable& contacts() { return *m_dm->TelefonTable; }
     TField& field(TTable& t, const char* name) { return t.FieldByName(QLatin1String(name)); }
@@ -55,8 +55,11 @@ private slots:
         m_folder = std::make_unique<TempDataFolder>();
         m_dialogs = std::make_unique<RecordingDialogs>();
         m_host = FakeHost();
+        m_countText.clear();
         m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
         m_dm->SetHost(&m_host);
+        connect(m_dm.get(), &TDM::countChanged, this,
+                [this](const QString& text) { m_countText = text; });
         for (TTable* t : m_dm->ContactTables())
             t->Open();
     }
@@ -75,10 +78,38 @@ private slots:
         QCOMPARE(field(contacts(), "JKort").AsString(), QStringLiteral("Nej"));
         QCOMPARE(field(contacts(), "Land").AsString(), QStringLiteral("Danmark"));
         QCOMPARE(field(contacts(), "Regnr").AsInteger(), 1);
-        QCOMPARE(m_host.detailsShown, 1);
-        QCOMPARE(m_host.focused, QStringList{QStringLiteral("DBEdit2")});
+        QCOMPARE(m_host.told, QStringList{QStringLiteral("contact inserted")});
         QCOMPARE(m_host.placeholders, 1);
         QCOMPARE(m_dm->RegTable->RecordCount(), 1);
+    }
+
+    // Every path that writes a contact gets the rules, also one with no window
+    // at all: an import, a tool.
+    void rulesHoldWithNoWindowAtAll()
+    {
+        m_dm.reset();
+        TDM dm(nullptr, m_folder->data());
+        for (TTable* t : dm.ContactTables())
+            t->Open();
+        QSignalSpy counts(&dm, &TDM::countChanged);
+        TTable& t = *dm.TelefonTable;
+        ::addContact(t, QStringLiteral("Anna"), QStringLiteral("111"),
+                     {QStringLiteral("Fodselsdag"), QStringLiteral("09-01-1970")});
+        QCOMPARE(t.FieldByName(QStringLiteral("Regnr")).AsInteger(), 1);
+        QCOMPARE(t.FieldByName(QStringLiteral("Dg")).AsString(), QStringLiteral("09"));
+        QCOMPARE(t.FieldByName(QStringLiteral("Md")).AsString(), QStringLiteral("01"));
+        QCOMPARE(t.FieldByName(QStringLiteral("Land")).AsString(), QStringLiteral("Danmark"));
+        QCOMPARE(counts.last().at(0).toString(), QStringLiteral("Viste registreringer: 1"));
+
+        t.Insert();
+        QCOMPARE(t.FieldByName(QStringLiteral("Regnr")).AsInteger(), 2);
+        t.FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Anna"));
+        t.FieldByName(QStringLiteral("Telefon")).SetAsString(QStringLiteral("111"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, t.Post());
+        QCOMPARE(m_dialogs->texts(), QStringList{TDM::DuplicateMessage});
+        QCOMPARE(t.State(), DataSetState::Insert);
+        t.Cancel();
+        QCOMPARE(t.RecordCount(), 1);
     }
 
     void cancelledNumbersAreNeverGivenAgain()
@@ -98,10 +129,10 @@ private slots:
         addContact(QStringLiteral("Carl"), QStringLiteral("3"), QStringLiteral("Arbejde"));
         contacts().SetFilter(QStringLiteral("Nogleord = 'Arbejde'"));
         contacts().SetFiltered(true);
-        QCOMPARE(m_host.countText, QStringLiteral("Viste registreringer: 2"));
+        QCOMPARE(m_countText, QStringLiteral("Viste registreringer: 2"));
         contacts().Insert();
         QVERIFY(!contacts().Filtered());
-        QCOMPARE(m_host.countText, QStringLiteral("Viste registreringer: 3"));
+        QCOMPARE(m_countText, QStringLiteral("Viste registreringer: 3"));
     }
 
     void dayAndMonthFollowTheBirthday_data()
@@ -191,10 +222,17 @@ private slots:
     {
         QFETCH(int, language);
         QFETCH(QString, prefix);
-        m_host.language = language;
+        // The language comes from the one source the program registers.
+        TQCustomLanguageSource languages;
+        languages.SetLanguages(
+            {QStringLiteral("English=English.lng"), QStringLiteral("Norsk=Norsk.lng"),
+             QStringLiteral("Svensk=Svensk.lng"), QStringLiteral("Deutsch=Deutsch.lng")});
+        languages.SetActiveLanguage(language);
+        InCodeText::setSource(&languages);
+        const auto unregister = qScopeGuard([] { InCodeText::setSource(nullptr); });
         addContact(QStringLiteral("Anna"), QStringLiteral("1"));
         addContact(QStringLiteral("Bo"), QStringLiteral("2"));
-        QCOMPARE(m_host.countText, prefix + QStringLiteral("2"));
+        QCOMPARE(m_countText, prefix + QStringLiteral("2"));
     }
 
     void deleteAndCancelRefreshThePicture()
@@ -224,7 +262,7 @@ private slots:
         addContact(QStringLiteral("Anna"), QStringLiteral("111"));
         TTable& family = *m_dm->FamilieTable;
         family.Insert();
-        QCOMPARE(m_host.focused.last(), QStringLiteral("SpouseEdit"));
+        QCOMPARE(m_host.told.last(), QStringLiteral("family member inserted"));
         QCOMPARE(field(family, "Navn").AsString(), QStringLiteral("Anna"));
         QCOMPARE(field(family, "Telefon").AsString(), QStringLiteral("111"));
         field(family, "FamNavn").SetAsString(QStringLiteral("Ole"));
@@ -244,7 +282,7 @@ private slots:
     {
         TTable& words = *m_dm->NogleTable;
         words.Insert();
-        QCOMPARE(m_host.focused.last(), QStringLiteral("NogleForm.DBGrid1"));
+        QCOMPARE(m_host.told.last(), QStringLiteral("keyword inserted"));
         field(words, "Nogleord").SetAsString(QStringLiteral("Familie"));
         words.Post();
         words.Insert();

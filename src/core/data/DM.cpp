@@ -5,6 +5,10 @@
 #include "core/util/Dialogs.h"
 #include "core/util/Exception.h"
 
+#include <QMetaMethod>
+
+#include <exception>
+
 TDM::TDM(QObject* owner, const QString& dataFolder) : QObject(owner), m_dataFolder(dataFolder)
 {
     setObjectName(QStringLiteral("DM"));
@@ -26,6 +30,7 @@ TDM::TDM(QObject* owner, const QString& dataFolder) : QObject(owner), m_dataFold
     FamilieTable->SetMasterSource(TelefonSource);
     FamilieTable->SetMasterFields(QStringLiteral("Navn;Telefon"));
     FamilieTable->SetIndexFieldNames(QStringLiteral("Navn;Telefon"));
+    BindRecordRules();
 }
 
 TDM::~TDM() = default;
@@ -50,12 +55,6 @@ QList<TTable*> TDM::ContactTables() const
 
 const QString TDM::DuplicateMessage =
     QStringLiteral("Der findes en tilsvarende registrering i forvejen.");
-
-void TDM::SetHost(RecordRulesHost* host)
-{
-    m_host = host;
-    BindRecordRules();
-}
 
 void TDM::BindRecordRules()
 {
@@ -93,26 +92,25 @@ void TDM::TelefonTableBeforeInsert(TTable& table)
 
 void TDM::TelefonTableAfterInsert(TTable& table)
 {
-    if (m_host) {
-        m_host->ShowDetailsPage();
-        m_host->FocusControl(QStringLiteral("DBEdit2"));
-    }
+    if (m_host)
+        m_host->ContactInserted();
     table.FieldByName(QStringLiteral("FKort")).SetAsString(QStringLiteral("Nej"));
     table.FieldByName(QStringLiteral("JKort")).SetAsString(QStringLiteral("Nej"));
     table.FieldByName(QStringLiteral("Land")).SetAsString(QStringLiteral("Danmark"));
     // The number is drawn even when the placeholder picture fails: a contact
-    // without a number would own no picture file at all.
-    QString pictureError;
+    // without a number would own no picture file at all. The picture's error
+    // is shown after that.
+    std::exception_ptr pictureError;
     if (m_host) {
         try {
             m_host->ShowPlaceholderPicture();
-        } catch (const Exception& e) {
-            pictureError = e.message();
+        } catch (const Exception&) {
+            pictureError = std::current_exception();
         }
     }
     table.FieldByName(QStringLiteral("Regnr")).SetAsInteger(DrawRecordNumber());
-    if (!pictureError.isEmpty())
-        throw Exception(pictureError);
+    if (pictureError)
+        std::rethrow_exception(pictureError);
 }
 
 int TDM::DrawRecordNumber()
@@ -170,7 +168,7 @@ void TDM::NogleTableAfterPost(TTable& table)
 void TDM::TelefonTableAfterDelete(TTable&)
 {
     if (m_host)
-        m_host->Billede();
+        m_host->ShowContactPicture();
 }
 
 void TDM::RefusePostOnKeyViolation(EDatabaseError& error, DataAction& action)
@@ -198,9 +196,7 @@ void TDM::NogleTablePostError(TTable&, EDatabaseError& error, DataAction& action
 
 QString TDM::CountText() const
 {
-    const int language = m_host ? m_host->LanguageIndex() : -1;
-    const QString prefix = InCodeText::textFor(
-        language,
+    const QString prefix = inCodeText(
         {QStringLiteral("Viste registreringer: "), QStringLiteral("Selected registrations: "),
          QStringLiteral("Viste registreringer: "), QStringLiteral("Viste registreringer: "),
          QStringLiteral("Viste registreringer: ")});
@@ -209,18 +205,19 @@ QString TDM::CountText() const
 
 void TDM::TelefonSourceDataChange(TDataSource&, TField*)
 {
-    if (m_host)
-        m_host->SetCountText(CountText());
+    // Counting costs a query after every post: only for a page that shows it.
+    if (isSignalConnected(QMetaMethod::fromSignal(&TDM::countChanged)))
+        emit countChanged(CountText());
 }
 
 void TDM::FamilieTableAfterInsert(TTable&)
 {
     if (m_host)
-        m_host->FocusControl(QStringLiteral("SpouseEdit"));
+        m_host->FamilyMemberInserted();
 }
 
 void TDM::NogleTableAfterInsert(TTable&)
 {
     if (m_host)
-        m_host->FocusControl(QStringLiteral("NogleForm.DBGrid1"));
+        m_host->KeywordInserted();
 }

@@ -9,13 +9,16 @@
 class RecordRulesHost;
 
 // The data module: every table of the program paired with the data source
-// the windows' controls bind to. Created once, closed; the main window opens
-// the tables when it is first shown.
+// the windows' controls bind to, and the record rules, bound when it is made,
+// so that every path that writes a contact, a family member or a keyword
+// (a window, an import, a tool) keeps the records right. Created once,
+// closed; the main window opens the tables when it is first shown.
 class TDM : public QObject
 {
     Q_OBJECT
 public:
-    // dataFolder is relative to the working directory: "Data" for the program.
+    // dataFolder: absolute, or relative to the working directory; the program
+    // passes the one DataLocation::dataFolder() names.
     explicit TDM(QObject* owner = nullptr, const QString& dataFolder = QStringLiteral("Data"));
     ~TDM() override;
     TDM(const TDM&) = delete;
@@ -41,10 +44,9 @@ public:
     // The tables in the order the main window opens them after the configuration.
     QList<TTable*> ContactTables() const;
 
-    // Binds the record rules to the tables. They act on the windows through
-    // the host; with none (tools, tests) they still keep the records right.
-    // Unbound, the tables are plain tables.
-    void SetHost(RecordRulesHost* host);
+    // What the rules tell the windows goes to the host; with none (tools,
+    // tests) nothing visible happens.
+    void SetHost(RecordRulesHost* host) { m_host = host; }
     RecordRulesHost* Host() const { return m_host; }
 
     static const QString DuplicateMessage;
@@ -70,6 +72,11 @@ public:
     int DrawRecordNumber();
     // The count text for the number of contacts shown, in the active language.
     QString CountText() const;
+
+signals:
+    // The number of contacts shown may have changed: the count text, in the
+    // active language, for the pages that show it. A notice: slots must not throw.
+    void countChanged(const QString& text);
 
 private:
     void BindRecordRules();

@@ -1,27 +1,25 @@
 #pragma once
 
-#include <QString>
-
-// What the record rules need of the windows. The main window implements it;
-// the data module never sees the window itself.
+// What the record rules need of the windows, said as what happened rather
+// than as controls: the main window answers (bringing a page forward,
+// focusing a field, showing a picture) and hands on what belongs to a page
+// or to the keyword window. With no host the rules still keep the records
+// right and nothing visible happens.
 class RecordRulesHost
 {
 public:
     virtual ~RecordRulesHost() = default;
 
-    // Brings the contact details page to the front.
-    virtual void ShowDetailsPage() = 0;
-    // Puts the keyboard focus into the control of that name: a control of the
-    // main window (DBEdit2, SpouseEdit) or, with the window's name in front,
-    // of another window ("NogleForm.DBGrid1").
-    virtual void FocusControl(const QString& objectName) = 0;
-    // Shows the placeholder picture in the details page's picture box;
-    // throws when it cannot be loaded.
+    // A new contact is in insert state and its defaults are set: the user
+    // is about to type its name.
+    virtual void ContactInserted() = 0;
+    // A new family member of the current contact is in insert state.
+    virtual void FamilyMemberInserted() = 0;
+    // A new keyword is in insert state.
+    virtual void KeywordInserted() = 0;
+    // The new contact has no picture yet: show the placeholder picture.
+    // Throws when it cannot be loaded.
     virtual void ShowPlaceholderPicture() = 0;
-    // Shows the current contact's picture.
-    virtual void Billede() = 0;
-    // Sets the count labels of the details and overview pages.
-    virtual void SetCountText(const QString& text) = 0;
-    // The active language index, -1 to 3.
-    virtual int LanguageIndex() const = 0;
+    // The current contact changed by a delete or a cancel: show its picture.
+    virtual void ShowContactPicture() = 0;
 };

@@ -3,6 +3,8 @@
 #include "core/i18n/LanguageSource.h"
 #include "core/i18n/LocalError.h"
 
+#include <QScopeGuard>
+
 #include <array>
 
 namespace {
@@ -75,29 +77,18 @@ const QString& TQLanguageSettings::GeneralSection()
 // whatever the read does.
 QString TQLanguageSettings::readSetting(const QString& key, const QString& defaultValue) const
 {
-    const QString remembered = m_source->GetSection();
+    const auto putBack = qScopeGuard(
+        [this, remembered = m_source->GetSection()] { m_source->SetSection(remembered); });
     m_source->SetSection(GeneralSection());
-    try {
-        const QString value = m_source->ReadValue(key, defaultValue);
-        m_source->SetSection(remembered);
-        return value;
-    } catch (...) {
-        m_source->SetSection(remembered);
-        throw;
-    }
+    return m_source->ReadValue(key, defaultValue);
 }
 
 void TQLanguageSettings::writeSetting(const QString& key, const QString& value)
 {
-    const QString remembered = m_source->GetSection();
+    const auto putBack = qScopeGuard(
+        [this, remembered = m_source->GetSection()] { m_source->SetSection(remembered); });
     m_source->SetSection(GeneralSection());
-    try {
-        m_source->WriteValue(key, value);
-        m_source->SetSection(remembered);
-    } catch (...) {
-        m_source->SetSection(remembered);
-        throw;
-    }
+    m_source->WriteValue(key, value);
 }
 
 TBiDiMode TQLanguageSettings::BiDiMode() const

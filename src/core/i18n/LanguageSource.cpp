@@ -5,6 +5,7 @@
 #include "core/i18n/LanguageSettings.h"
 #include "core/i18n/LocalError.h"
 #include "core/i18n/NameValueList.h"
+#include "core/util/RestoreOnError.h"
 
 #include <algorithm>
 
@@ -50,15 +51,13 @@ void TQCustomLanguageSource::SetActiveLanguage(int value)
         }
         m_activeLanguage = value;
         if (value >= 0) {
-            try {
-                OpenLanguage();
-            } catch (...) {
-                // A file that exists but cannot be read: stay with the language we had.
+            // A file that exists but cannot be read: stay with the language we had.
+            const auto stay = restoreOnError([this, previous] {
                 m_activeLanguage = previous;
                 if (previous >= 0)
                     OpenLanguage();
-                throw;
-            }
+            });
+            OpenLanguage();
         }
         localizeAll();
         if (m_notificationsEnabled)

@@ -6,6 +6,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -142,7 +143,9 @@ int TEasyFind::searchFieldIndex(TTable& table) const
 // that of testing the records in turn from the start record on.
 void TEasyFind::walk()
 {
-    try {
+    // Not found, or ended by an error: the next FindNext cannot continue.
+    auto endSearch = qScopeGuard([this] { m_findNext = false; });
+    {
         Matcher::setSingleCharWildcard(m_singleCharPattern);
         Matcher::setMultiCharWildcard(m_multiCharPattern);
         TTable& table = dataSet();
@@ -168,11 +171,8 @@ void TEasyFind::walk()
         }
         if (found >= 0)
             table.MoveToIndex(found);
-        else
-            m_findNext = false;
         scope.finish();
-    } catch (...) {
-        m_findNext = false;
-        throw;
+        if (found >= 0)
+            endSearch.dismiss();
     }
 }

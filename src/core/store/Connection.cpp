@@ -1,6 +1,7 @@
 #include "core/store/Connection.h"
 
 #include "core/store/DatabaseError.h"
+#include "core/util/TellEach.h"
 
 #include <QCollator>
 #include <QFileInfo>
@@ -252,5 +253,17 @@ void Connection::fail(int rc) const
 void Connection::noteChanged()
 {
     ++m_version;
-    emit changed();
+    if (m_held == 0)
+        Listeners::tellEach(m_watchers, [](ConnectionWatcher& w) { w.ConnectionChanged(); });
+}
+
+void Connection::watch(ConnectionWatcher* watcher)
+{
+    if (std::find(m_watchers.begin(), m_watchers.end(), watcher) == m_watchers.end())
+        m_watchers.push_back(watcher);
+}
+
+void Connection::unwatch(ConnectionWatcher* watcher)
+{
+    std::erase(m_watchers, watcher);
 }

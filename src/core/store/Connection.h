@@ -4,8 +4,10 @@
 #include <QString>
 #include <QVariant>
 
+#include <algorithm>
 #include <memory>
 #include <sqlite3.h>
+#include <vector>
 
 class Connection;
 
@@ -29,6 +31,17 @@ public:
 private:
     Connection& m_connection;
     sqlite3_stmt* m_stmt = nullptr;
+};
+
+// A cursor on a file that others write too: told of every change written
+// through another cursor on the same connection.
+class ConnectionWatcher
+{
+public:
+    virtual void ConnectionChanged() = 0;
+
+protected:
+    ~ConnectionWatcher() = default;
 };
 
 // One open table file. Cursors on the same file share one connection, so that
@@ -58,16 +71,23 @@ public:
     // Counts the changes written through any cursor of this connection;
     // cursors compare it to know when their cached order is stale.
     quint64 version() const { return m_version; }
+    // Tells every watcher of the change, directly: what a watcher throws
+    // reaches the cursor that wrote. While notices are held the change is
+    // only counted; the one who holds them notes the change when done.
     void noteChanged();
-
-signals:
-    void changed();
+    // The cursors on this file, told of every change noted.
+    void watch(ConnectionWatcher* watcher);
+    void unwatch(ConnectionWatcher* watcher);
+    void holdNotices() { ++m_held; }
+    void releaseNotices() { m_held = std::max(m_held - 1, 0); }
 
 private:
     Connection(sqlite3* db, QString path);
     sqlite3* m_db;
     QString m_path;
     quint64 m_version = 0;
+    std::vector<ConnectionWatcher*> m_watchers;
+    int m_held = 0;
 };
 
 namespace SqliteSupport {

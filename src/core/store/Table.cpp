@@ -2,11 +2,15 @@
 
 #include "core/store/Connection.h"
 #include "core/store/DataFolder.h"
+#include "core/store/DataLink.h"
 #include "core/store/DataSource.h"
+#include "core/util/TellEach.h"
 
 #include <QDate>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -17,6 +21,34 @@ constexpr int RowCacheLimit = 4000;
 
 } // namespace
 
+// A detail table follows its master's moves through a link of its own, so
+// that a detail record that cannot be saved when the master moves stops the
+// move with its error.
+class TTable::MasterLink : public TDataLink
+{
+public:
+    explicit MasterLink(TTable& detail) : m_detail(detail) {}
+
+protected:
+    void DataChange(TField* field) override { m_detail.onMasterChange(field); }
+    // The owner may destroy the master source before this table.
+    void SourceDestroyed() override { m_detail.m_masterSource = nullptr; }
+
+private:
+    TTable& m_detail;
+};
+
+// Another cursor on the same file wrote: called directly, like the links.
+class TTable::FileWatch : public ConnectionWatcher
+{
+public:
+    explicit FileWatch(TTable& table) : m_table(table) {}
+    void ConnectionChanged() override { m_table.onConnectionChanged(); }
+
+private:
+    TTable& m_table;
+};
+
 TTable::TTable(QObject* owner, const QString& name) : QObject(owner)
 {
     setObjectName(name);
@@ -24,6 +56,8 @@ TTable::TTable(QObject* owner, const QString& name) : QObject(owner)
 
 TTable::~TTable()
 {
+    if (m_connection)
+        m_connection->unwatch(m_fileWatch.get());
     for (auto* source : m_sources)
         source->m_dataSet = nullptr;
 }
@@ -34,14 +68,10 @@ void TTable::SetMasterSource(TDataSource* master)
 {
     if (m_masterSource == master)
         return;
-    if (m_masterSource)
-        disconnect(m_masterSource, nullptr, this, nullptr);
+    if (!m_masterLink)
+        m_masterLink = std::make_unique<MasterLink>(*this);
     m_masterSource = master;
-    if (master) {
-        connect(master, &TDataSource::dataChange, this, &TTable::onMasterChange);
-        // The owner may destroy the master source before this table.
-        connect(master, &QObject::destroyed, this, [this] { m_masterSource = nullptr; });
-    }
+    m_masterLink->LinkTo(master);
 }
 
 void TTable::SetMasterFields(const QString& fields)
@@ -89,7 +119,9 @@ void TTable::Open()
     for (size_t i = 0; i < m_definition->fields.size(); ++i)
         m_fields.push_back(std::make_unique<TField>(this, int(i)));
     m_buffer.assign(m_fields.size(), QVariant());
-    connect(m_connection.get(), &Connection::changed, this, &TTable::onConnectionChanged);
+    if (!m_fileWatch)
+        m_fileWatch = std::make_unique<FileWatch>(*this);
+    m_connection->watch(m_fileWatch.get());
 
     if (!m_indexFieldNames.isEmpty()) {
         std::vector<IndexField> order;
@@ -136,7 +168,7 @@ void TTable::Close()
     m_deleteRow.reset();
     m_rowCache.clear();
     if (m_connection)
-        disconnect(m_connection.get(), nullptr, this, nullptr);
+        m_connection->unwatch(m_fileWatch.get());
     m_connection.reset();
     m_rowid = -1;
     m_recNo = -1;
@@ -144,7 +176,7 @@ void TTable::Close()
     ++m_viewVersion;
     notifyState();
     notifyDataChange(nullptr);
-    emit viewChanged();
+    notifyViewChanged();
 }
 
 void TTable::requireActive() const
@@ -622,8 +654,7 @@ void TTable::CheckBrowseMode()
     requireActive();
     if (!IsEditing())
         return;
-    for (auto* source : std::vector<TDataSource*>(m_sources))
-        emit source->updateRecord();
+    notifyUpdateRecord();
     if (m_modified)
         Post();
     else
@@ -727,8 +758,7 @@ void TTable::Post()
     requireActive();
     if (!IsEditing())
         return;
-    for (auto* source : std::vector<TDataSource*>(m_sources))
-        emit source->updateRecord();
+    notifyUpdateRecord();
     if (BeforePost)
         BeforePost(*this);
     const qint64 rowidBefore = m_rowid;
@@ -746,15 +776,15 @@ void TTable::Post()
     const bool inserted = m_state == DataSetState::Insert;
     m_state = DataSetState::Browse;
     m_modified = false;
-    m_writing = true;
-    m_connection->noteChanged();
-    m_writing = false;
+    const std::exception_ptr othersFailed = tellOtherCursors();
     settleAfterWrite(inserted);
     notifyState();
-    emit viewChanged();
+    notifyViewChanged();
     notifyDataChange(nullptr);
     if (AfterPost)
         AfterPost(*this);
+    if (othersFailed)
+        std::rethrow_exception(othersFailed);
 }
 
 void TTable::Cancel()
@@ -799,15 +829,15 @@ void TTable::Delete()
     statement.bind(1, QVariant(m_rowid));
     statement.step();
     statement.reset();
-    m_writing = true;
-    m_connection->noteChanged();
-    m_writing = false;
+    const std::exception_ptr othersFailed = tellOtherCursors();
     // The record that followed the deleted one takes its place.
     refreshAndFind(-1, place);
-    emit viewChanged();
+    notifyViewChanged();
     notifyDataChange(nullptr);
     if (AfterDelete)
         AfterDelete(*this);
+    if (othersFailed)
+        std::rethrow_exception(othersFailed);
 }
 
 // --- filter, order, search ----------------------------------------------------
@@ -828,12 +858,12 @@ void TTable::SetFilter(const QString& text)
         if (!m_filterError.isEmpty()) {
             m_filtered = false;
             refreshAndFind(m_rowid, 0);
-            emit viewChanged();
+            notifyViewChanged();
             notifyDataChange(nullptr);
             throw EDatabaseError(m_filterError);
         }
         rebuildView();
-        emit viewChanged();
+        notifyViewChanged();
         First();
     }
 }
@@ -850,7 +880,7 @@ void TTable::SetFiltered(bool on)
     if (on != m_filtered) {
         m_filtered = on;
         rebuildView();
-        emit viewChanged();
+        notifyViewChanged();
     }
     First();
 }
@@ -874,7 +904,7 @@ void TTable::SetIndexName(const QString& name)
     // found when needed.
     invalidateView();
     m_fallbackIndex = 0;
-    emit viewChanged();
+    notifyViewChanged();
     notifyDataChange(nullptr);
 }
 
@@ -1042,14 +1072,38 @@ void TTable::notifyDataChange(TField* field)
 {
     if (m_disableCount > 0)
         return;
-    for (auto* source : std::vector<TDataSource*>(m_sources))
-        source->notifyDataChange(field);
+    Listeners::tellEach(m_sources, [field](TDataSource& s) { s.notifyDataChange(field); });
 }
 
 void TTable::notifyState()
 {
-    for (auto* source : std::vector<TDataSource*>(m_sources))
-        emit source->stateChange();
+    Listeners::tellEach(m_sources, [](TDataSource& s) { s.notifyStateChange(); });
+}
+
+void TTable::notifyUpdateRecord()
+{
+    Listeners::tellEach(m_sources, [](TDataSource& s) { s.notifyUpdateRecord(); });
+}
+
+// The record is written: the other cursors on the file read it now. What
+// they (or their links) throw is thrown only once this cursor has settled
+// on what it wrote, so that it never stays in edit over a stored record.
+std::exception_ptr TTable::tellOtherCursors()
+{
+    m_writing = true;
+    const auto written = qScopeGuard([this] { m_writing = false; });
+    try {
+        m_connection->noteChanged();
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+void TTable::notifyViewChanged()
+{
+    Listeners::tellEach(
+        m_sources, [](TDataSource& s) { s.notifyViewChange(); }, [this] { emit viewChanged(); });
 }
 
 void TTable::onMasterChange(TField* field)
@@ -1070,7 +1124,7 @@ void TTable::onMasterChange(TField* field)
     else
         setEmpty();
     m_bof = true;
-    emit viewChanged();
+    notifyViewChanged();
     notifyDataChange(nullptr);
 }
 
@@ -1092,5 +1146,5 @@ void TTable::onConnectionChanged()
     } else {
         invalidateView();
     }
-    emit viewChanged();
+    notifyViewChanged();
 }

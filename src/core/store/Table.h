@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -166,7 +167,8 @@ public:
     static QString DisplayText(FieldType type, const QVariant& stored);
 
 signals:
-    // The set or order of records changed: grids read their rows again.
+    // The set or order of records changed. A notice, sent after the data
+    // sources' links have been told; its slots must never throw.
     void viewChanged();
 
 private:
@@ -201,8 +203,13 @@ private:
     QVariantList currentMasterValues() const;
     void onMasterChange(TField* field);
     void onConnectionChanged();
+    // The data sources and their links are called directly: what a link
+    // throws reaches the caller. viewChanged is a notice sent after them.
     void notifyDataChange(TField* field);
     void notifyState();
+    void notifyUpdateRecord();
+    void notifyViewChanged();
+    std::exception_ptr tellOtherCursors();
 
     QString m_databaseName;
     QString m_tableName;
@@ -234,6 +241,10 @@ private:
     QString m_indexName;
     std::vector<IndexField> m_order;
 
+    class MasterLink;
+    std::unique_ptr<MasterLink> m_masterLink;
+    class FileWatch;
+    std::unique_ptr<FileWatch> m_fileWatch;
     TDataSource* m_masterSource = nullptr;
     QStringList m_masterFields;
     QStringList m_indexFieldNames;

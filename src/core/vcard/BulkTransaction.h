@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSignalBlocker>
 #include <QString>
 #include <QStringList>
 
@@ -30,8 +29,9 @@ public:
 
 private:
     void finish(const char* sql);
+    // Lets the connections tell their cursors again, and tells them once.
+    void release();
 
     std::vector<std::shared_ptr<Connection>> m_connections;
-    std::vector<std::unique_ptr<QSignalBlocker>> m_quiet;
     bool m_open = false;
 };

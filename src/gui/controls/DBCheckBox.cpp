@@ -7,7 +7,7 @@ TDBCheckBox::TDBCheckBox(QWidget* parent) : QCheckBox(parent), FieldBound(this)
     setTristate(true);
     m_link.ControlText = [this] { return stateText(); };
     m_link.watch(this);
-    connect(&m_link, &TFieldDataLink::dataChanged, this, &TDBCheckBox::load);
+    m_link.OnDataChange = [this] { load(); };
     connect(&m_link, &TFieldDataLink::exited, this, &TDBCheckBox::exited);
     load();
 }

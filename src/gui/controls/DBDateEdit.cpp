@@ -36,8 +36,8 @@ TDBDateEdit::TDBDateEdit(QWidget* parent)
     m_link.watch(m_edit);
     m_edit->installEventFilter(this);
     m_calendar->installEventFilter(this);
-    connect(&m_link, &TFieldDataLink::dataChanged, this, &TDBDateEdit::load);
-    connect(&m_link, &TFieldDataLink::stateChanged, this, &TDBDateEdit::updateReadOnly);
+    m_link.OnDataChange = [this] { load(); };
+    m_link.OnStateChange = [this] { updateReadOnly(); };
     connect(&m_link, &TFieldDataLink::exited, this, &TDBDateEdit::exited);
     connect(m_edit, &QLineEdit::textChanged, this, [this] {
         if (!m_loading)

@@ -10,9 +10,8 @@ TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), FieldBound(this)
     setWhiteBackground(this);
     m_link.ControlText = [this] { return text(); };
     m_link.watch(this);
-    connect(&m_link, &TFieldDataLink::dataChanged, this, &TDBEdit::load);
-    connect(&m_link, &TFieldDataLink::stateChanged, this,
-            [this] { setReadOnly(!m_link.CanModify()); });
+    m_link.OnDataChange = [this] { load(); };
+    m_link.OnStateChange = [this] { setReadOnly(!m_link.CanModify()); };
     connect(&m_link, &TFieldDataLink::exited, this, &TDBEdit::exited);
     connect(this, &QLineEdit::textChanged, this, &TDBEdit::onTextChanged);
     connect(this, &QLineEdit::textEdited, this, &TDBEdit::onTextEdited);

@@ -65,21 +65,19 @@ TDBGrid::TDBGrid(QWidget* parent)
         syncToCursor();
     });
     m_model->SetColumns(&m_columns);
+    m_cursorLink.dataChange = [this](TField* field) {
+        if (!field)
+            syncToCursor();
+    };
+    // The open cell is written before every post.
+    m_cursorLink.updateRecord = [this] { commitEditor(); };
 }
 
 TDBGrid::~TDBGrid() = default;
 
 void TDBGrid::SetDataSource(TDataSource* source)
 {
-    if (DataSource())
-        disconnect(DataSource(), nullptr, this, nullptr);
-    if (source) {
-        connect(source, &TDataSource::dataChange, this, [this](TField* field) {
-            if (!field)
-                syncToCursor();
-        });
-        connect(source, &TDataSource::updateRecord, this, &TDBGrid::commitEditor);
-    }
+    m_cursorLink.LinkTo(source);
     m_model->SetDataSource(source);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/component/GridColumns.h"
+#include "core/store/DataLink.h"
 
 #include <QTableView>
 
@@ -60,6 +61,7 @@ private:
 
     TDBGridColumns m_columns;
     DBGridModel* m_model;
+    CallbackLink m_cursorLink; // the current row follows the cursor
     bool m_readOnly = false;
     bool m_syncing = false;
 };

@@ -7,46 +7,38 @@
 
 #include <algorithm>
 
-DBGridModel::DBGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+DBGridModel::DBGridModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    // A change of state adds or removes the row being inserted, and an
+    // opened table brings its fields: read everything again, as after a
+    // change of the order, the filter or the stored records.
+    m_link.stateChange = [this] {
+        TTable* table = DataSet();
+        if (!table || table->State() != DataSetState::Insert)
+            m_appending = false;
+        reload();
+    };
+    m_link.viewChange = m_link.sourceDestroyed = [this] { reload(); };
+    m_link.dataChange = [this](TField* field) {
+        if (!field)
+            return;
+        const int row = CurrentRow();
+        if (row >= 0)
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    };
+}
 
 void DBGridModel::SetDataSource(TDataSource* source)
 {
-    if (m_source == source)
+    if (DataSource() == source)
         return;
-    if (m_source) {
-        disconnect(m_source, nullptr, this, nullptr);
-        if (TTable* table = m_source->DataSet())
-            disconnect(table, nullptr, this, nullptr);
-    }
-    m_source = source;
-    if (source) {
-        // A change of state adds or removes the row being inserted, and an
-        // opened table brings its fields: read everything again.
-        connect(source, &TDataSource::stateChange, this, [this] {
-            TTable* table = DataSet();
-            if (table)
-                connect(table, &TTable::viewChanged, this, &DBGridModel::reload,
-                        Qt::UniqueConnection);
-            if (!table || table->State() != DataSetState::Insert)
-                m_appending = false;
-            reload();
-        });
-        connect(source, &TDataSource::dataChange, this, [this](TField* field) {
-            if (!field)
-                return;
-            const int row = CurrentRow();
-            if (row >= 0)
-                emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-        });
-        if (TTable* table = source->DataSet())
-            connect(table, &TTable::viewChanged, this, &DBGridModel::reload, Qt::UniqueConnection);
-    }
+    m_link.LinkTo(source);
     reload();
 }
 
 TTable* DBGridModel::DataSet() const
 {
-    TTable* table = m_source ? m_source->DataSet() : nullptr;
+    TTable* table = DataSource() ? DataSource()->DataSet() : nullptr;
     return table && table->Active() ? table : nullptr;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "core/store/DataLink.h"
+#include "core/store/DataSource.h"
+
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QString>
 
 #include <vector>
 
-#include "core/store/DataSource.h"
 class TDBGridColumns;
 class TTable;
 
@@ -20,7 +22,7 @@ public:
     explicit DBGridModel(QObject* parent = nullptr);
 
     void SetDataSource(TDataSource* source);
-    TDataSource* DataSource() const { return m_source; }
+    TDataSource* DataSource() const { return m_link.LinkedSource(); }
     TTable* DataSet() const;
     // The columns to show; null or empty shows every field.
     void SetColumns(const TDBGridColumns* columns);
@@ -63,7 +65,7 @@ private:
     void buildColumns();
     int insertRow() const; // grid row of the record being inserted, -1 if none
 
-    QPointer<TDataSource> m_source;
+    CallbackLink m_link;
     QPointer<const TDBGridColumns> m_columnSpec;
     std::vector<Column> m_columns;
     bool m_readOnly = false;

@@ -11,10 +11,13 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget* parent) : QComboBox(parent), Field
 {
     setEditable(false);
     m_link.ControlText = [this] { return KeyValue(); };
-    connect(&m_link, &TFieldDataLink::dataChanged, this, [this] {
+    m_link.OnDataChange = [this] {
         if (bound())
             showKey(m_link.FieldText());
-    });
+    };
+    // The list follows the list table: posts, deletes, opening and closing.
+    m_listLink.stateChange = m_listLink.viewChange =
+        m_listLink.sourceDestroyed = [this] { rebuildList(); };
     connect(&m_link, &TFieldDataLink::exited, this, &TDBLookupComboBox::exited);
     connect(this, &QComboBox::activated, this, &TDBLookupComboBox::choose);
 }
@@ -28,26 +31,9 @@ void TDBLookupComboBox::focusOutEvent(QFocusEvent* event)
 
 void TDBLookupComboBox::SetListSource(TDataSource* source)
 {
-    if (m_listSource == source)
+    if (ListSource() == source)
         return;
-    if (m_listSource) {
-        disconnect(m_listSource, nullptr, this, nullptr);
-        if (TTable* table = m_listSource->DataSet())
-            disconnect(table, nullptr, this, nullptr);
-    }
-    m_listSource = source;
-    if (source) {
-        // The list follows the list table: posts, deletes, opening and closing.
-        connect(source, &TDataSource::stateChange, this, [this] {
-            if (TTable* table = m_listSource ? m_listSource->DataSet() : nullptr)
-                connect(table, &TTable::viewChanged, this, &TDBLookupComboBox::rebuildList,
-                        Qt::UniqueConnection);
-            rebuildList();
-        });
-        if (TTable* table = source->DataSet())
-            connect(table, &TTable::viewChanged, this, &TDBLookupComboBox::rebuildList,
-                    Qt::UniqueConnection);
-    }
+    m_listLink.LinkTo(source);
     rebuildList();
 }
 
@@ -65,7 +51,7 @@ void TDBLookupComboBox::SetKeyField(const QString& name)
 
 void TDBLookupComboBox::rebuildList()
 {
-    TTable* table = m_listSource ? m_listSource->DataSet() : nullptr;
+    TTable* table = ListSource() ? ListSource()->DataSet() : nullptr;
     const QString shown = bound() ? m_link.FieldText() : m_keyValue;
     QStringList texts;
     m_keys.clear();

@@ -2,11 +2,10 @@
 
 #include "gui/controls/FieldDataLink.h"
 
-#include <QComboBox>
-#include <QPointer>
-#include <QStringList>
-
 #include "core/store/DataSource.h"
+
+#include <QComboBox>
+#include <QStringList>
 
 // A drop-down list of the ListField of every record of ListSource, in the
 // list table's order. Choosing an entry stores its KeyField value in
@@ -23,7 +22,7 @@ public:
     explicit TDBLookupComboBox(QWidget* parent = nullptr);
 
     void SetListSource(TDataSource* source);
-    TDataSource* ListSource() const { return m_listSource; }
+    TDataSource* ListSource() const { return m_listLink.LinkedSource(); }
     QString ListField() const { return m_listField; }
     void SetListField(const QString& name);
     QString KeyField() const { return m_keyField; }
@@ -50,7 +49,7 @@ private:
     void showKey(const QString& key);
     void choose(int index);
 
-    QPointer<TDataSource> m_listSource;
+    CallbackLink m_listLink;
     QString m_listField;
     QString m_keyField;
     QStringList m_keys;

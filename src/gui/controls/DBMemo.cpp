@@ -11,9 +11,8 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), FieldBound(this)
     m_link.SetMultiLine(true);
     m_link.ControlText = [this] { return toPlainText(); };
     m_link.watch(this);
-    connect(&m_link, &TFieldDataLink::dataChanged, this, &TDBMemo::load);
-    connect(&m_link, &TFieldDataLink::stateChanged, this,
-            [this] { setReadOnly(!m_link.CanModify()); });
+    m_link.OnDataChange = [this] { load(); };
+    m_link.OnStateChange = [this] { setReadOnly(!m_link.CanModify()); };
     connect(&m_link, &TFieldDataLink::exited, this, &TDBMemo::exited);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_loading)

@@ -31,6 +31,8 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent)
         m_buttons[size_t(i)] = b;
     }
     SetHints(DefaultHints());
+    m_link.stateChange = m_link.viewChange = m_link.sourceDestroyed = [this] { updateButtons(); };
+    m_link.dataChange = [this](TField*) { updateButtons(); };
     updateButtons();
 }
 
@@ -43,17 +45,9 @@ QStringList TDBNavigator::DefaultHints()
 
 void TDBNavigator::SetDataSource(TDataSource* source)
 {
-    if (m_source == source)
+    if (m_link.LinkedSource() == source)
         return;
-    if (m_source)
-        disconnect(m_source, nullptr, this, nullptr);
-    m_source = source;
-    if (source) {
-        connect(source, &TDataSource::stateChange, this, &TDBNavigator::updateButtons);
-        connect(source, &TDataSource::dataChange, this, &TDBNavigator::updateButtons);
-        connect(source, &QObject::destroyed, this, &TDBNavigator::updateButtons,
-                Qt::QueuedConnection);
-    }
+    m_link.LinkTo(source);
     updateButtons();
 }
 
@@ -73,7 +67,7 @@ void TDBNavigator::SetHints(const QStringList& hints)
 
 TTable* TDBNavigator::table() const
 {
-    TTable* t = m_source ? m_source->DataSet() : nullptr;
+    TTable* t = m_link.LinkedSource() ? m_link.LinkedSource()->DataSet() : nullptr;
     return t && t->Active() ? t : nullptr;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QPointer>
+#include "core/store/DataLink.h"
+#include "core/store/DataSource.h"
+
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
 
 class QToolButton;
-#include "core/store/DataSource.h"
 class TTable;
 
 // The record navigator: buttons that move the cursor of a data source and
@@ -57,7 +58,7 @@ public:
     explicit TDBNavigator(QWidget* parent = nullptr);
 
     void SetDataSource(TDataSource* source);
-    TDataSource* DataSource() const { return m_source; }
+    TDataSource* DataSource() const { return m_link.LinkedSource(); }
     Buttons VisibleButtons() const { return m_visible; }
     void SetVisibleButtons(Buttons buttons);
     // One hint a button, in button order; missing entries leave a button without one.
@@ -84,7 +85,7 @@ private:
     void perform(Button which);
     void updateButtons();
 
-    QPointer<TDataSource> m_source;
+    CallbackLink m_link;
     std::array<QToolButton*, ButtonCount> m_buttons{};
     Buttons m_visible = AllButtons;
     QStringList m_hints;

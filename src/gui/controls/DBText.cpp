@@ -4,5 +4,5 @@ TDBText::TDBText(QWidget* parent) : QLabel(parent), m_link(this)
 {
     setTextFormat(Qt::PlainText);
     m_link.SetReadOnly(true);
-    connect(&m_link, &TFieldDataLink::dataChanged, this, [this] { setText(m_link.FieldText()); });
+    m_link.OnDataChange = [this] { setText(m_link.FieldText()); };
 }

@@ -8,6 +8,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QScopeGuard>
 #include <QWidget>
 
 TFieldDataLink::TFieldDataLink(QObject* parent) : QObject(parent) {}
@@ -16,28 +17,30 @@ TFieldDataLink::~TFieldDataLink() = default;
 
 void TFieldDataLink::SetDataSource(TDataSource* source)
 {
-    if (m_source == source)
+    if (DataSource() == source)
         return;
-    if (m_source)
-        disconnect(m_source, nullptr, this, nullptr);
-    m_source = source;
-    connectSource();
+    LinkTo(source);
     Reset();
-    emit stateChanged();
+    stateChanged();
 }
 
-void TFieldDataLink::connectSource()
+void TFieldDataLink::SourceDestroyed()
 {
-    if (!m_source)
-        return;
-    connect(m_source, &TDataSource::dataChange, this, &TFieldDataLink::onDataChange);
-    connect(m_source, &TDataSource::stateChange, this, &TFieldDataLink::stateChanged);
-    connect(m_source, &TDataSource::updateRecord, this, &TFieldDataLink::onUpdateRecord);
-    connect(m_source, &QObject::destroyed, this, [this] {
-        m_modified = false;
-        emit dataChanged();
-        emit stateChanged();
-    });
+    m_modified = false;
+    dataChanged();
+    stateChanged();
+}
+
+void TFieldDataLink::dataChanged()
+{
+    if (OnDataChange)
+        OnDataChange();
+}
+
+void TFieldDataLink::stateChanged()
+{
+    if (OnStateChange)
+        OnStateChange();
 }
 
 void TFieldDataLink::SetFieldName(const QString& name)
@@ -46,7 +49,7 @@ void TFieldDataLink::SetFieldName(const QString& name)
         return;
     m_fieldName = name;
     Reset();
-    emit stateChanged();
+    stateChanged();
 }
 
 void TFieldDataLink::SetReadOnly(bool readOnly)
@@ -54,12 +57,12 @@ void TFieldDataLink::SetReadOnly(bool readOnly)
     if (m_readOnly == readOnly)
         return;
     m_readOnly = readOnly;
-    emit stateChanged();
+    stateChanged();
 }
 
 TTable* TFieldDataLink::DataSet() const
 {
-    return m_source ? m_source->DataSet() : nullptr;
+    return DataSource() ? DataSource()->DataSet() : nullptr;
 }
 
 bool TFieldDataLink::Active() const
@@ -103,7 +106,7 @@ bool TFieldDataLink::Edit()
 void TFieldDataLink::Reset()
 {
     m_modified = false;
-    emit dataChanged();
+    dataChanged();
 }
 
 void TFieldDataLink::UpdateRecord()
@@ -125,17 +128,12 @@ void TFieldDataLink::UpdateRecord()
     if (!Edit())
         return;
     m_writing = true;
-    try {
-        field->SetAsString(text);
-    } catch (...) {
-        m_writing = false;
-        throw; // the text stays in the control, still modified
-    }
-    m_writing = false;
+    const auto written = qScopeGuard([this] { m_writing = false; });
+    field->SetAsString(text); // when refused, the text stays in the control, still modified
     m_modified = false;
 }
 
-void TFieldDataLink::onDataChange(TField* field)
+void TFieldDataLink::DataChange(TField* field)
 {
     if (field && field->FieldName().compare(m_fieldName, Qt::CaseInsensitive) != 0)
         return;
@@ -143,11 +141,6 @@ void TFieldDataLink::onDataChange(TField* field)
     if (m_writing)
         return;
     Reset();
-}
-
-void TFieldDataLink::onUpdateRecord()
-{
-    UpdateRecord();
 }
 
 void TFieldDataLink::watch(QWidget* widget)

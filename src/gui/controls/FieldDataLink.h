@@ -1,22 +1,25 @@
 #pragma once
 
+#include "core/store/DataLink.h"
+
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 
 class QKeyEvent;
 class QWidget;
-#include "core/store/DataSource.h"
+class TDataSource;
 class TField;
 class TTable;
 
 // What every data-aware control shares: the data source and field it shows,
 // the "modified" flag of text typed but not yet in the record, and the
 // rules for when that text is written. Controls hand it a way to read their
-// value (ControlText) and reload themselves on dataChanged().
-class TFieldDataLink : public QObject
+// value (ControlText) and to show the field again (OnDataChange, OnStateChange);
+// the data source calls the link directly, so a value the field refuses
+// during a post reaches the caller of the post.
+class TFieldDataLink : public QObject, public TDataLink
 {
     Q_OBJECT
 public:
@@ -26,7 +29,7 @@ public:
     TFieldDataLink& operator=(const TFieldDataLink&) = delete;
 
     void SetDataSource(TDataSource* source);
-    TDataSource* DataSource() const { return m_source; }
+    TDataSource* DataSource() const { return LinkedSource(); }
     void SetFieldName(const QString& name);
     const QString& FieldName() const { return m_fieldName; }
     void SetReadOnly(bool readOnly);
@@ -51,10 +54,14 @@ public:
     // Forgets what was typed and reloads the control.
     void Reset();
     // Writes a modified value into the field, starting an edit if needed.
-    void UpdateRecord();
+    void UpdateRecord() override;
 
     // Reads the control's value as the field should store it.
     std::function<QString()> ControlText;
+    // The control shows FieldText() again: the record moved or the field changed.
+    std::function<void()> OnDataChange;
+    // The data set's state changed (open, close, edit, browse) or CanModify did.
+    std::function<void()> OnStateChange;
 
     // For controls: starts the edit before a key that changes text reaches
     // the widget, and writes the value when focus leaves it. Keys are
@@ -65,23 +72,20 @@ public:
     static bool isModifyingKey(const QKeyEvent* event, bool multiLine);
 
 signals:
-    // The control shows FieldText() again: the record moved or the field changed.
-    void dataChanged();
-    // The data set's state changed (open, close, edit, browse) or CanModify did.
-    void stateChanged();
     // Focus left the control after its value was written.
     void exited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void DataChange(TField* field) override;
+    void StateChange() override { stateChanged(); }
+    void SourceDestroyed() override;
 
 private:
-    void connectSource();
-    void onDataChange(TField* field);
-    void onUpdateRecord();
+    void dataChanged();
+    void stateChanged();
     void onFocusOut();
 
-    QPointer<TDataSource> m_source;
     QString m_fieldName;
     bool m_readOnly = false;
     bool m_modified = false;

@@ -8,9 +8,9 @@
 #include "core/i18n/LocalError.h"
 #include "core/i18n/NameValueList.h"
 #include "gui/controls/ComponentModel.h"
+#include "gui/i18n/LocalizerPlan.h"
 
 #include <QPointer>
-#include <QSet>
 
 #include <memory>
 
@@ -37,27 +37,6 @@ bool isBlank(const QString& text)
             return false;
     }
     return true;
-}
-
-// The text a property gives to a capture: texts, lists of texts and the
-// column titles of a grid have one (a collection's items are captured one
-// by one instead).
-QString capturedText(const ComponentModel::Property& p)
-{
-    switch (p.kind()) {
-    case PropertyKind::Text:
-        return p.text();
-    case PropertyKind::TextList:
-        return CommaText::write(p.lines());
-    case PropertyKind::GridColumns: {
-        QStringList titles;
-        for (int i = 0; i < p.count(); ++i)
-            titles.append(p.columns()->Items(i)->Title());
-        return CommaText::write(titles);
-    }
-    default:
-        return QString();
-    }
 }
 
 bool isCollectionKind(PropertyKind kind)
@@ -96,10 +75,13 @@ bool isDescendant(const QObject* object, const QObject* window)
 
 } // namespace
 
-TQFormLocalizer::TQFormLocalizer(QObject* owner) : TQCustomLocalizer(checkedOwner(owner))
+TQFormLocalizer::TQFormLocalizer(QObject* owner)
+    : TQCustomLocalizer(checkedOwner(owner)), m_plan(std::make_unique<LocalizerPlan>(*this))
 {
     ComponentTree::markForm(owner);
 }
+
+TQFormLocalizer::~TQFormLocalizer() = default;
 
 // --- lists --------------------------------------------------------------------
 
@@ -124,14 +106,14 @@ void TQFormLocalizer::SetPropNames(const QStringList& names)
             walkWindow({&m_originals, OwnerName(), joining});
     }
     m_propNames = names;
-    ++m_listsRevision;
+    m_plan->ListsChanged();
 }
 
 void TQFormLocalizer::SetOriginals(const QStringList& originals)
 {
     if (&originals != &m_originals) {
         m_originals = originals;
-        ++m_originalsRevision;
+        m_plan->OriginalsChanged();
     }
 }
 
@@ -140,7 +122,7 @@ void TQFormLocalizer::SetDependencies(const QStringList& dependencies)
     if (&dependencies == &m_dependencies)
         return;
     m_dependencies = dependencies;
-    ++m_listsRevision;
+    m_plan->ListsChanged();
     if (!ComponentTree::isLoading(this))
         Localize();
 }
@@ -150,7 +132,7 @@ void TQFormLocalizer::SetExcluded(const QStringList& excluded)
     if (&excluded == &m_excluded)
         return;
     m_excluded = excluded;
-    ++m_listsRevision;
+    m_plan->ListsChanged();
     if (!ComponentTree::isLoading(this))
         Localize();
 }
@@ -194,19 +176,20 @@ void TQFormLocalizer::LocalizeSection(const QString& section)
     QStringList entries;
     source->ReadSectionStrings(&entries);
     // Held here: a handler may localize the window again meanwhile.
-    std::shared_ptr<const ResolvedSection> resolved = resolvedSection(entries);
-    const std::vector<SectionLine>* lines = resolved ? &resolved->lines : nullptr;
+    const std::shared_ptr<const LocalizerPlan::Section> resolved = m_plan->Resolve(entries);
+    const std::vector<LocalizerPlan::SectionLine>* lines =
+        resolved ? &LocalizerPlan::Lines(*resolved) : nullptr;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         // A handler of the last entry may have changed the window: the
         // entries are then resolved one by one.
-        if (lines && !planStands(resolved->planVersion, resolved->listsRevision))
+        if (lines && !m_plan->Stands(*resolved))
             lines = nullptr;
         const qsizetype eq = entries[i].indexOf(u'=');
         const QString key = lines ? (*lines)[i].key : entries[i].left(eq);
         const QString value = lines ? (*lines)[i].value : entries[i].mid(eq + 1);
         if (contains(m_excluded, key))
             continue;
-        const PlanEntry* e = lines ? (*lines)[i].entry : planned(key);
+        const LocalizerPlan::Entry* e = lines ? (*lines)[i].entry : m_plan->Planned(key);
         if (e && e->property) {
             applyProperty(e->object, e->propName, e->property, value);
             continue;
@@ -311,29 +294,10 @@ void TQFormLocalizer::SaveSection(const QString& section)
 void TQFormLocalizer::walkWindow(const Walk& walk)
 {
     if (walk.target == &m_originals)
-        ++m_originalsRevision;
-    const Plan* p = walk.target && !(m_saveOptions & soSaveEmpty) ? plan() : nullptr;
-    // Into an empty list with keys that cannot meet, every line is new; the
-    // lines are then remembered with the properties they came from.
-    if (p && walk.propNames == p->propNames && walk.target->isEmpty() && p->distinctKeys &&
-        p->allPlanned) {
-        const bool remember = walk.target == &m_originals && p->allResolvable;
-        m_captured = {};
-        for (const PlanEntry& e : p->entries) {
-            const QString value = capturedText(*e.property);
-            if (isBlank(value))
-                continue;
-            walk.target->append(TQLanguageFile::EncodedLine(e.key, value));
-            if (remember)
-                m_captured.lines.push_back({&e, value});
-        }
-        if (remember) {
-            m_captured.planVersion = p->version;
-            m_captured.listsRevision = p->listsRevision;
-            m_captured.originalsRevision = m_originalsRevision;
-        }
+        m_plan->OriginalsChanged();
+    if (walk.target && !(m_saveOptions & soSaveEmpty) &&
+        m_plan->CaptureInto(*walk.target, walk.propNames, walk.target == &m_originals))
         return;
-    }
 
     QHash<QString, qsizetype> lines;
     Walk indexed = walk;
@@ -379,7 +343,7 @@ void TQFormLocalizer::followDependency(QObject* object, const QString& propName,
     const QStringList parts = name.split(u'.');
     QObject* current = object;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        const PropertyRef p = lookup(current, parts[i]);
+        const PropertyRef p = m_plan->Lookup(current, parts[i]);
         if (p->kind() != PropertyKind::Object || !p->object())
             return;
         current = p->object();
@@ -391,13 +355,13 @@ void TQFormLocalizer::followDependency(QObject* object, const QString& propName,
 QString TQFormLocalizer::propertyText(QObject* object, const QString& propName, const Walk& walk,
                                       const std::optional<QString>& prefix)
 {
-    const PropertyRef ref = lookup(object, propName);
+    const PropertyRef ref = m_plan->Lookup(object, propName);
     const ComponentModel::Property& p = *ref;
     if (!p.isValid() || propName.trimmed().isEmpty() ||
         (object != Owner() && ComponentPath(object).isEmpty()))
         return QString();
     if (p.kind() != PropertyKind::Collection)
-        return capturedText(p);
+        return LocalizerPlan::CapturedText(p);
     // Each item is handled as an object of its own under "path.Prop[j]".
     const QString base = prefix ? *prefix : ComponentPath(object);
     for (int j = 0; j < p.count(); ++j) {
@@ -460,13 +424,17 @@ void TQFormLocalizer::RestoreOriginals(const QStringList& propNames)
 {
     if (!Owner() || propNames.isEmpty())
         return;
-    if (&propNames == &m_propNames)
-        restoreCaptured();
+    if (&propNames == &m_propNames) {
+        m_plan->RestoreCaptured(m_originals,
+                                [this](const LocalizerPlan::Entry& e, const QString& value) {
+                                    applyProperty(e.object, e.propName, e.property, value);
+                                });
+    }
     for (qsizetype i = 0; i < m_originals.size();) {
         const QString line = m_originals[i];
         const qsizetype eq = line.indexOf(u'=');
         const QStringView key = QStringView(line).left(std::max<qsizetype>(eq, 0));
-        const PlanEntry* e = eq >= 0 ? planned(key) : nullptr;
+        const LocalizerPlan::Entry* e = eq >= 0 ? m_plan->Planned(key) : nullptr;
         const ResolvedKey resolved =
             e ? ResolvedKey{e->object, e->propName} : ResolveKey(NameValueList::nameOf(line));
         // Every planned property is one of the window's own names.
@@ -484,7 +452,7 @@ void TQFormLocalizer::RestoreOriginals(const QStringList& propNames)
             i < m_originals.size() && m_originals[i] == line ? i : m_originals.indexOf(line);
         if (at >= 0) {
             m_originals.removeAt(at);
-            ++m_originalsRevision;
+            m_plan->OriginalsChanged();
         }
         i = std::min(i, m_originals.size());
     }
@@ -495,8 +463,7 @@ void TQFormLocalizer::ApplyValue(QObject* object, const QString& propName, const
 {
     if (!object || !contains(propNames, propName))
         return;
-    const PropertyRef ref = lookup(object, propName);
-    applyProperty(object, propName, ref, value);
+    applyProperty(object, propName, m_plan->Lookup(object, propName), value);
 }
 
 // The name and the property are held here: a handler may change the window,
@@ -538,11 +505,7 @@ void TQFormLocalizer::applyProperty(QObject* object, const QString propName,
 
 void TQFormLocalizer::ApplyCharsetAndBiDiMode(int charSet, int biDiMode)
 {
-    // Setting the same values again on an unchanged tree changes nothing:
-    // no component came or went and no direction or kept value was touched.
-    if (m_applied && m_applied->charSet == charSet && m_applied->biDiMode == biDiMode &&
-        m_applied->structure == ComponentTree::structureVersion() &&
-        m_applied->state == ComponentTree::stateVersion())
+    if (m_plan->LookApplied(charSet, biDiMode))
         return;
     using ComponentModel::ScreenFont;
     for (ScreenFont f : {ScreenFont::Hint, ScreenFont::Menu, ScreenFont::Icon})
@@ -557,51 +520,21 @@ void TQFormLocalizer::ApplyCharsetAndBiDiMode(int charSet, int biDiMode)
     QList<QObject*> objects{window};
     objects.append(ComponentTree::components(window));
     for (QObject* object : objects) {
-        if (lookup(object, font)->kind() == PropertyKind::Font) {
+        if (m_plan->Lookup(object, font)->kind() == PropertyKind::Font) {
             ComponentModel::setFontCharSet(object, charSet);
-            const PropertyRef parentFont = lookup(object, parentFontName);
+            const PropertyRef parentFont = m_plan->Lookup(object, parentFontName);
             if (parentFont->kind() == PropertyKind::Enumeration)
                 parentFont->write(false);
         }
-        const PropertyRef mode = lookup(object, biDiModeName);
+        const PropertyRef mode = m_plan->Lookup(object, biDiModeName);
         if (mode->kind() == PropertyKind::Enumeration) {
             mode->write(biDiMode);
-            const PropertyRef parentMode = lookup(object, parentBiDiModeName);
+            const PropertyRef parentMode = m_plan->Lookup(object, parentBiDiModeName);
             if (parentMode->kind() == PropertyKind::Enumeration)
                 parentMode->write(false);
         }
     }
-    m_applied = AppliedLook{charSet, biDiMode, ComponentTree::structureVersion(),
-                            ComponentTree::stateVersion()};
-}
-
-TQFormLocalizer::PropertyRef TQFormLocalizer::lookup(QObject* object, const QString& propName)
-{
-    const quint64 version = ComponentTree::structureVersion();
-    if (version != m_propertiesVersion) {
-        m_properties.clear();
-        m_propertiesVersion = version;
-    }
-    auto it = m_properties.find(object);
-    if (it == m_properties.end()) {
-        QObject* window = Owner();
-        if (!object || (object != window && !ComponentTree::isComponentOf(object, window)))
-            return std::make_shared<const ComponentModel::Property>(
-                ComponentModel::property(object, propName));
-        it = m_properties.insert(object, {});
-    }
-    auto& known = it.value();
-    for (const auto& [name, property] : known) {
-        if (name == propName)
-            return property;
-    }
-    auto property = std::make_shared<const ComponentModel::Property>(
-        ComponentModel::property(object, propName));
-    // A property whose kind follows its value may be another next time; the
-    // others are what they are for as long as the tree is.
-    if (!property->followsValue())
-        known.append({propName, property});
-    return property;
+    m_plan->NoteLookApplied(charSet, biDiMode);
 }
 
 // --- events -------------------------------------------------------------------
@@ -631,130 +564,4 @@ void TQFormLocalizer::PropertySaved(QObject* object, const QString& propName, co
 {
     if (OnPropertySaved)
         OnPropertySaved(this, object, propName, value);
-}
-
-// --- the plan -----------------------------------------------------------------
-
-bool TQFormLocalizer::planStands(quint64 version, quint64 listsRevision) const
-{
-    return m_plan && m_plan->version == version && m_plan->listsRevision == listsRevision &&
-           version == ComponentTree::structureVersion() && listsRevision == m_listsRevision;
-}
-
-void TQFormLocalizer::restoreCaptured()
-{
-    // The lines as captured, each applied to the property it was read from;
-    // given up as soon as the lines or the window are no longer as they were
-    // (a handler may change either), leaving the rest to the general way.
-    const Captured captured = std::move(m_captured);
-    m_captured = {};
-    if (captured.originalsRevision != m_originalsRevision ||
-        qsizetype(captured.lines.size()) != m_originals.size())
-        return;
-    for (const CapturedLine& line : captured.lines) {
-        if (captured.originalsRevision != m_originalsRevision ||
-            !planStands(captured.planVersion, captured.listsRevision))
-            return;
-        const QString stored = m_originals.front();
-        applyProperty(line.entry->object, line.entry->propName, line.entry->property, line.value);
-        const qsizetype at = !m_originals.isEmpty() && m_originals.front() == stored
-                                 ? 0
-                                 : m_originals.indexOf(stored);
-        if (at >= 0)
-            m_originals.removeAt(at);
-    }
-}
-
-std::shared_ptr<const TQFormLocalizer::ResolvedSection>
-TQFormLocalizer::resolvedSection(const QStringList& entries)
-{
-    const Plan* p = plan();
-    if (!p)
-        return nullptr;
-    // The same list (its storage is held here, so it cannot be another one
-    // in the same place) against the same plan is resolved already.
-    if (m_section && m_section->entries.constData() == entries.constData() &&
-        m_section->entries.size() == entries.size() && m_section->planVersion == p->version &&
-        m_section->listsRevision == p->listsRevision)
-        return m_section;
-    auto made = std::make_shared<ResolvedSection>();
-    made->lines.reserve(entries.size());
-    for (const QString& entry : entries) {
-        const qsizetype eq = entry.indexOf(u'=');
-        const QStringView key = QStringView(entry).left(std::max<qsizetype>(eq, 0));
-        made->lines.push_back({eq >= 0 ? planned(*p, key) : nullptr, key.toString(),
-                               eq >= 0 ? entry.mid(eq + 1) : QString()});
-    }
-    made->entries = entries;
-    made->planVersion = p->version;
-    made->listsRevision = p->listsRevision;
-    m_section = made;
-    return m_section;
-}
-
-const TQFormLocalizer::Plan* TQFormLocalizer::plan()
-{
-    QObject* window = Owner();
-    if (!window || !m_dependencies.isEmpty())
-        return nullptr;
-    const quint64 version = ComponentTree::structureVersion();
-    if (m_plan && m_plan->version == version && m_plan->listsRevision == m_listsRevision)
-        return &*m_plan;
-    Plan made;
-    made.propNames = m_propNames;
-    made.listsRevision = m_listsRevision;
-    QList<QObject*> objects{window};
-    objects.append(ComponentTree::components(window));
-    QSet<QString> names; // lower-cased component names met so far
-    QSet<QString> keys;  // lower-cased keys met so far
-    for (QObject* object : std::as_const(objects)) {
-        const QString path = ComponentPath(object);
-        if (contains(m_excluded, path))
-            continue;
-        // A key names the first component of its name, and a dot or bracket
-        // in a name would be read as part of the key's path.
-        bool resolvable = true;
-        if (object != window) {
-            const QString folded = path.toLower();
-            resolvable = !names.contains(folded) && !path.contains(u'.') && !path.contains(u'[');
-            names.insert(folded);
-        }
-        for (const QString& propName : std::as_const(m_propNames)) {
-            PropertyRef property = lookup(object, propName);
-            if (property->followsValue()) {
-                property.reset();
-                made.allPlanned = false;
-            }
-            const QString key = PropertyKey(object, propName);
-            if (!key.isEmpty()) {
-                const QString folded = key.toLower();
-                made.distinctKeys = made.distinctKeys && !keys.contains(folded);
-                keys.insert(folded);
-            }
-            made.entries.push_back({object, propName, std::move(property), key});
-            if (resolvable && !key.isEmpty() && !propName.contains(u'.') &&
-                !propName.contains(u'[') && !planned(made, key))
-                made.byKey.insert(qHash(key), made.entries.size() - 1);
-            else
-                made.allResolvable = false;
-        }
-    }
-    made.version = version;
-    m_plan = std::move(made);
-    return &*m_plan;
-}
-
-const TQFormLocalizer::PlanEntry* TQFormLocalizer::planned(const Plan& plan, QStringView key)
-{
-    for (auto [it, end] = plan.byKey.equal_range(qHash(key)); it != end; ++it) {
-        if (plan.entries[it.value()].key == key)
-            return &plan.entries[it.value()];
-    }
-    return nullptr;
-}
-
-const TQFormLocalizer::PlanEntry* TQFormLocalizer::planned(QStringView key)
-{
-    const Plan* p = plan();
-    return p ? planned(*p, key) : nullptr;
 }

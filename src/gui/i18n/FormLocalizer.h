@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <QStringList>
-#include <QVarLengthArray>
 
 #include <functional>
 #include <memory>
@@ -18,6 +17,8 @@ enum TQSaveOption : int
     soIncludeFrames = 0x4            // accepted; changes nothing
 };
 using TQSaveOptions = int;
+
+class LocalizerPlan;
 
 // (Sender, Obj, PropName, var NewValue, var Allow): before a property is set or saved.
 using TQPropProcessingEvent = std::function<void(
@@ -42,6 +43,7 @@ class TQFormLocalizer : public TQCustomLocalizer
 public:
     // The owning window is required, and may hold only one form localizer.
     explicit TQFormLocalizer(QObject* owner);
+    ~TQFormLocalizer() override;
 
     const QStringList& PropNames() const { return m_propNames; }
     // With a language active, names that leave the list get their original
@@ -97,6 +99,7 @@ public:
     void ApplyCharsetAndBiDiMode(int charSet, int biDiMode);
 
 private:
+    friend class LocalizerPlan;
     struct Walk
     {
         QStringList* target; // capture into this list, or save to the source when null
@@ -114,42 +117,6 @@ private:
                          const std::optional<QString>& prefix);
     void followDependency(QObject* object, const QString& propName, QObject*& readObject,
                           QString& readName);
-    // ComponentModel::property, kept for the window and its components while
-    // the component tree stands as it was: a language change asks every
-    // component for the same few properties.
-    PropertyRef lookup(QObject* object, const QString& propName);
-
-    // Every property a walk of the window asks for, in walk order (the
-    // window, then its components; each with the property names in order),
-    // with its key; made once for the component tree as it stands and the
-    // lists as they are. A language change then reads, resolves and writes
-    // through it instead of finding every component and property again.
-    struct PlanEntry
-    {
-        QObject* object;
-        QString propName;
-        PropertyRef property; // null when what it is follows its value
-        QString key;
-    };
-    struct Plan
-    {
-        quint64 version = 0;
-        quint64 listsRevision = 0;
-        QStringList propNames;
-        std::vector<PlanEntry> entries;
-        // Hash of a key exactly as composed -> entry; only where resolving
-        // the key would find that same object and property.
-        QMultiHash<size_t, size_t> byKey;
-        // Whether no two keys are the same but for letter case, and whether
-        // every entry has its property (so no walk adds keys of its own).
-        bool distinctKeys = true;
-        bool allPlanned = true;
-        bool allResolvable = true; // every entry is in byKey
-    };
-    // Null while dependencies are set (they are followed at every read).
-    const Plan* plan();
-    const PlanEntry* planned(QStringView key);
-    static const PlanEntry* planned(const Plan& plan, QStringView key);
     void storeLine(const Walk& walk, const QString& key, const QString& value);
     void applyProperty(QObject* object, QString propName, PropertyRef property,
                        const QString& value);
@@ -159,56 +126,6 @@ private:
     QStringList m_dependencies;
     QStringList m_excluded;
     TQSaveOptions m_saveOptions = 0;
-
-    QHash<QObject*, QVarLengthArray<std::pair<QString, PropertyRef>, 6>> m_properties;
-    quint64 m_propertiesVersion = 0;
-    // What the last pass over every component applied, and the state of the
-    // tree it left behind; the same values on an unchanged tree need no pass.
-    struct AppliedLook
-    {
-        int charSet;
-        int biDiMode;
-        quint64 structure;
-        quint64 state;
-    };
-    std::optional<AppliedLook> m_applied;
-    std::optional<Plan> m_plan;
-    bool planStands(quint64 version, quint64 listsRevision) const;
-
-    // The originals as last captured through the plan, line by line with the
-    // property each was read from and its text, so that putting them back
-    // needs no resolving and no decoding.
-    struct CapturedLine
-    {
-        const PlanEntry* entry;
-        QString value;
-    };
-    struct Captured
-    {
-        std::vector<CapturedLine> lines;
-        quint64 planVersion = 0;
-        quint64 listsRevision = 0;
-        quint64 originalsRevision = 0;
-    };
-    Captured m_captured;
-    quint64 m_originalsRevision = 0; // moves whenever the originals are replaced or captured
-    void restoreCaptured();
-
-    // The section entries of the active language, resolved against the plan.
-    struct SectionLine
-    {
-        const PlanEntry* entry; // null when the key is not planned
-        QString key;
-        QString value;
-    };
-    struct ResolvedSection
-    {
-        QStringList entries;
-        quint64 planVersion = 0;
-        quint64 listsRevision = 0;
-        std::vector<SectionLine> lines;
-    };
-    std::shared_ptr<const ResolvedSection> m_section;
-    std::shared_ptr<const ResolvedSection> resolvedSection(const QStringList& entries);
-    quint64 m_listsRevision = 0; // moves whenever PropNames, Dependencies or Excluded change
+    // Everything kept of the window between language changes.
+    std::unique_ptr<LocalizerPlan> m_plan;
 };

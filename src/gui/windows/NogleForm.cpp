@@ -61,3 +61,8 @@ void TNogleForm::done(int result)
     if (SettleRow())
         QDialog::done(result);
 }
+
+void TNogleForm::KeywordInserted()
+{
+    m_ui->DBGrid1->setFocus();
+}

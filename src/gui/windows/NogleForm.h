@@ -27,6 +27,8 @@ public:
     Ui::NogleForm& Form() { return *m_ui; }
     TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     void DBGrid1KeyDown(QKeyEvent* event);
+    // A new keyword is in insert state: it is typed into the grid.
+    void KeywordInserted();
 
     // Closing (the close button, Escape) saves a typed word first and gives
     // up a row nothing was typed into; a word that cannot be saved keeps the

@@ -9,14 +9,15 @@
 #include "core/util/Dialogs.h"
 #include "core/util/JpegLoader.h"
 #include "core/util/ProgramFolder.h"
+#include "core/util/RestoreOnError.h"
 #include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
-#include "gui/pages/details/ContactPicture.h"
+#include "gui/pages/details/DetailsPage.h"
+#include "gui/pages/overview/OverviewPage.h"
 #include "gui/vcard/ExchangeCommands.h"
 #include "gui/windows/NogleForm.h"
 #include "ui_PhoneForm.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -72,14 +73,10 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    m_details = std::make_unique<TDetailsPage>(m_ui->TabSheet1, *this);
+    m_details = AddPage<TDetailsPage>(m_ui->TabSheet1);
+    m_overview = AddPage<TOverviewPage>(m_ui->TabSheet4);
     m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
     m_easyFind2->SetSearchField(QStringLiteral("Navn"));
-    // The overview page's count label; the rest of that page is built by the overview.
-    m_label46 = new QLabel(QStringLiteral("Registreringer i alt: "), m_ui->TabSheet4);
-    m_label46->setObjectName(QStringLiteral("Label46"));
-    m_label46->setGeometry(34, 474, 180, 17);
-    m_label46->setStyleSheet(QStringLiteral("color: navy;"));
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
             guarded([this](int index) { PageControl1Change(index); }));
     connect(m_ui->Nogleord1, &QAction::triggered, this, guarded([this] { Nogleord1Click(); }));
@@ -110,6 +107,14 @@ TPhoneForm::TPhoneForm(QWidget* parent)
 
 TPhoneForm::~TPhoneForm() = default;
 
+template <typename Page> Page* TPhoneForm::AddPage(QWidget* tabSheet)
+{
+    auto page = std::make_unique<Page>(tabSheet, *this);
+    Page* made = page.get();
+    m_pages.push_back(std::move(page));
+    return made;
+}
+
 QString TPhoneForm::LanguageName(int languageIndex)
 {
     if (languageIndex < -1 || languageIndex > 3)
@@ -123,7 +128,8 @@ void TPhoneForm::SetDataModule(TDM* dm)
     m_exchange->SetDataModule(dm);
     if (!dm)
         return;
-    m_details->Bind(dm);
+    for (const auto& page : m_pages)
+        page->Bind(*dm);
     m_easyFind2->SetDataSource(dm->TelefonSource);
     dm->SetHost(this);
 }
@@ -136,7 +142,7 @@ void TPhoneForm::Nogleord1Click()
 
 void TPhoneForm::Billede()
 {
-    m_details->Picture().Billede();
+    m_details->ShowContactPicture();
 }
 
 void TPhoneForm::CopyAddress1Click()
@@ -148,8 +154,9 @@ void TPhoneForm::PageControl1Change(int index)
 {
     if (m_pageFromCode)
         return;
-    if (m_ui->PageControl1->widget(index) == m_ui->TabSheet1)
-        m_details->Activated();
+    for (const auto& page : m_pages)
+        if (page->TabSheet() == m_ui->PageControl1->widget(index))
+            page->Activated();
 }
 
 void TPhoneForm::ShowDetailsPage()
@@ -160,32 +167,26 @@ void TPhoneForm::ShowDetailsPage()
     m_pageFromCode = false;
 }
 
-void TPhoneForm::FocusControl(const QString& objectName)
+void TPhoneForm::ContactInserted()
 {
-    QWidget* root = this;
-    QString name = objectName;
-    if (const int dot = name.indexOf(u'.'); dot > 0) {
-        root = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == name.left(dot))
-                root = w;
-        name = name.mid(dot + 1);
-    }
-    if (QWidget* target = root ? root->findChild<QWidget*>(name) : nullptr)
-        target->setFocus();
+    ShowDetailsPage();
+    m_details->ContactInserted();
+}
+
+void TPhoneForm::FamilyMemberInserted()
+{
+    // The family page answers this, once it is there: the member's name first.
+}
+
+void TPhoneForm::KeywordInserted()
+{
+    if (m_nogleForm)
+        m_nogleForm->KeywordInserted();
 }
 
 void TPhoneForm::ShowPlaceholderPicture()
 {
-    m_details->Picture().ShowPlaceholder();
-}
-
-void TPhoneForm::SetCountText(const QString& text)
-{
-    m_countShown = true;
-    m_details->ShowCount(text);
-    m_label46->setText(text);
-    m_label46->adjustSize();
+    m_details->ShowPlaceholderPicture();
 }
 
 QTabWidget* TPhoneForm::PageControl1() const
@@ -251,6 +252,7 @@ void TPhoneForm::CreateLocalisation()
     m_localizer->SetExcluded(TURLLabel::ComposedTexts(this));
     m_localizer->SetSource(m_languageSource);
     InCodeText::setSource(m_languageSource);
+    m_languageSource->OnLanguageChanged = [this](QObject*) { LanguageChanged(); };
     m_qtTexts = new TQtStandardTexts(this);
     // Named, so that the end of loading reaches it and it registers.
     m_qtTexts->setObjectName(QStringLiteral("QtStandardTexts1"));
@@ -286,13 +288,15 @@ void TPhoneForm::SetActiveLanguage(int languageIndex)
 void TPhoneForm::SelectLanguage(int languageIndex)
 {
     m_languageSource->SetActiveLanguage(languageIndex);
-    // A count on show is in the language it was written in; it follows at
-    // once rather than at the next move.
-    if (m_dm && m_countShown)
-        SetCountText(m_dm->CountText());
     // After the translation, so the label names the language whatever a
     // language file says of it.
     ShowLanguage(languageIndex);
+}
+
+void TPhoneForm::LanguageChanged()
+{
+    for (const auto& page : m_pages)
+        page->LanguageChanged();
 }
 
 QSize TPhoneForm::OuterSize() const
@@ -400,6 +404,8 @@ void TPhoneForm::FormClose()
         return;
     TTable& config = *m_dm->ConfigTable;
     try {
+        // A configuration that cannot be saved is not left half written.
+        const auto cancel = restoreOnError([&config] { config.Cancel(); });
         config.Edit();
         config.FieldByName(QStringLiteral("Sprog")).SetAsInteger(LanguageIndex());
         TTable& contacts = *m_dm->TelefonTable;
@@ -413,10 +419,6 @@ void TPhoneForm::FormClose()
         config.Post();
     } catch (const std::exception& e) {
         ErrorBox::show(e);
-        try {
-            config.Cancel();
-        } catch (const std::exception&) {
-        }
     }
 }
 

@@ -1,18 +1,21 @@
 #pragma once
 
 #include "core/data/RecordRulesHost.h"
-#include "gui/pages/details/DetailsPage.h"
+#include "gui/pages/Page.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class PhoneForm;
 }
 class ExchangeCommands;
 class TDM;
+class TDetailsPage;
 class TEasyFind;
+class TOverviewPage;
 class TNogleForm;
 class TQLanguageSource;
 class TQFormLocalizer;
@@ -23,7 +26,11 @@ class QTabWidget;
 
 // The main window: the frame that owns every component of the six pages and
 // the menu, and runs start-up (FormCreate, FormShow) and shutdown (FormClose).
-class TPhoneForm : public QMainWindow, public RecordRulesHost, public DetailsPageHost
+// The pages are classes of their own, kept in a list: the window tells them
+// when the user brings one forward and when the language changes, answers
+// what they need of it (PageHost), and hands on to them what the record
+// rules tell the windows (RecordRulesHost). It never writes into a page's form.
+class TPhoneForm : public QMainWindow, public RecordRulesHost, public PageHost
 {
     Q_OBJECT
 public:
@@ -67,24 +74,27 @@ public:
 
     static QString LanguageName(int languageIndex);
 
-    // Shows the current contact's picture on the details page.
-    void Billede() override;
     void CopyAddress1Click();
     // The user brought another page to the front.
     void PageControl1Change(int index);
 
-    TDetailsPage* DetailsPage() const { return m_details.get(); }
+    TDetailsPage* DetailsPage() const { return m_details; }
+    TOverviewPage* OverviewPage() const { return m_overview; }
     TEasyFind* EasyFind2() const { return m_easyFind2; }
-    QLabel* Label46() const { return m_label46; }
+    int LanguageIndex() const;
+
+    // PageHost
+    void ShowDetailsPage() override;
+    // Shows the current contact's picture on the details page.
+    void Billede() override;
+    TEasyFind* NameSearch() override { return m_easyFind2; }
 
     // RecordRulesHost
-    void ShowDetailsPage() override;
-    void FocusControl(const QString& objectName) override;
+    void ContactInserted() override;
+    void FamilyMemberInserted() override;
+    void KeywordInserted() override;
     void ShowPlaceholderPicture() override;
-    void SetCountText(const QString& text) override;
-    int LanguageIndex() const override;
-    // DetailsPageHost
-    TEasyFind* NameSearch() override { return m_easyFind2; }
+    void ShowContactPicture() override { Billede(); }
 
     QTabWidget* PageControl1() const;
     QLabel* Sproget() const;
@@ -100,7 +110,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    template <typename Page> Page* AddPage(QWidget* tabSheet);
     void LanguageDisplayUpdate();
+    // After every change of the active language, once the windows are translated.
+    void LanguageChanged();
     // The front page's language label and the check mark of the language menu.
     void ShowLanguage(int languageIndex);
     void SetActiveLanguage(int languageIndex);
@@ -111,10 +124,11 @@ private:
     void LoadFrontPictures();
 
     std::unique_ptr<Ui::PhoneForm> m_ui;
-    std::unique_ptr<TDetailsPage> m_details;
+    std::vector<std::unique_ptr<TPage>> m_pages; // in tab order
+    TDetailsPage* m_details = nullptr;
+    TOverviewPage* m_overview = nullptr;
     std::unique_ptr<ExchangeCommands> m_exchange;
     TEasyFind* m_easyFind2 = nullptr;
-    QLabel* m_label46 = nullptr;
     TDM* m_dm = nullptr;
     TNogleForm* m_nogleForm = nullptr;
     bool m_pageFromCode = false;
@@ -122,6 +136,5 @@ private:
     TQFormLocalizer* m_localizer = nullptr;
     TQtStandardTexts* m_qtTexts = nullptr;
     QSize m_outerSize;
-    bool m_countShown = false; // the count labels show a count, not their captions
     bool m_closed = false;
 };

@@ -5,7 +5,7 @@
 #include "core/text/AddressText.h"
 #include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
-#include "gui/controls/ControlLook.h"
+#include "core/util/RestoreOnError.h"
 #include "gui/pages/details/ContactPicture.h"
 #include "ui_DetailsPage.h"
 
@@ -16,10 +16,11 @@
 
 const QString TDetailsPage::BlankDate = QStringLiteral("  -  -    ");
 
-TDetailsPage::TDetailsPage(QWidget* tabSheet, DetailsPageHost& host)
-    : QObject(tabSheet), m_ui(std::make_unique<Ui::DetailsPage>()), m_host(host)
+TDetailsPage::TDetailsPage(QWidget* tabSheet, PageHost& host)
+    : TPage(tabSheet, host), m_ui(std::make_unique<Ui::DetailsPage>())
 {
     m_ui->setupUi(tabSheet);
+    m_count = std::make_unique<CountLabel>(m_ui->Label47);
     // Small glyph buttons that, like the old speed buttons, never take the
     // focus from the edit the user is typing in.
     for (QToolButton* b : {m_ui->SpeedButton7, m_ui->SpeedButton8, m_ui->SpeedButton9})
@@ -53,11 +54,11 @@ void TDetailsPage::ConnectHandlers()
     connect(ui.SpeedButton7, &QToolButton::clicked, this, guarded([this] { SpeedButton7Click(); }));
 }
 
-void TDetailsPage::Bind(TDM* dm)
+void TDetailsPage::Bind(TDM& dm)
 {
-    m_dm = dm;
+    m_dm = &dm;
     Ui::DetailsPage& ui = *m_ui;
-    TDataSource* source = dm->TelefonSource;
+    TDataSource* source = dm.TelefonSource;
     for (TDBEdit* e :
          {ui.DBEdit2, ui.DBEdit8, ui.DBEdit9, ui.DBEdit3, ui.DBEdit10, ui.DBEdit11, ui.DBEdit25,
           ui.DBEdit16, ui.DBEdit15, ui.DBEdit4, ui.DBEdit5, ui.EmailEdit, ui.URLEdit, ui.DBEdit17})
@@ -69,10 +70,30 @@ void TDetailsPage::Bind(TDM* dm)
     ui.DBCheckBox1->SetDataSource(source);
     ui.DBCheckBox2->SetDataSource(source);
     ui.DBLookupComboBox1->SetDataSource(source);
-    ui.DBLookupComboBox1->SetListSource(dm->NogleSource);
-    m_picture =
-        std::make_unique<ContactPicture>(ui.Image2, dm->TelefonTable, DataLocation::pictureFolder(),
-                                         DataLocation::placeholderFile());
+    ui.DBLookupComboBox1->SetListSource(dm.NogleSource);
+    m_picture = std::make_unique<ContactPicture>(
+        ui.Image2, dm.TelefonTable, DataLocation::pictureFolder(), DataLocation::placeholderFile());
+    m_count->bind(dm);
+}
+
+void TDetailsPage::LanguageChanged()
+{
+    m_count->languageChanged();
+}
+
+void TDetailsPage::ContactInserted()
+{
+    m_ui->DBEdit2->setFocus();
+}
+
+void TDetailsPage::ShowPlaceholderPicture()
+{
+    m_picture->ShowPlaceholder();
+}
+
+void TDetailsPage::ShowContactPicture()
+{
+    m_picture->Billede();
 }
 
 QString TDetailsPage::Tidied(const QString& text)
@@ -129,13 +150,11 @@ void TDetailsPage::SpeedButton9Click()
         contacts.Edit();
     TTable& postal = *m_dm->PostTable;
     postal.SetIndexName(QStringLiteral("IndexBy"));
-    try {
+    {
+        const auto byNumber = restoreOnError([&postal] { postal.SetIndexName(QString()); });
         if (postal.FindKey(m_ui->DBEdit10->text()))
             contacts.FieldByName(QStringLiteral("Postnr"))
                 .SetAsString(postal.FieldByName(QStringLiteral("Postnr")).AsString());
-    } catch (...) {
-        postal.SetIndexName(QString());
-        throw;
     }
     postal.SetIndexName(QString());
 }
@@ -154,7 +173,7 @@ void TDetailsPage::PhoneNavClick(TDBNavigator::Button button)
     case TDBNavigator::Prior:
     case TDBNavigator::Next:
     case TDBNavigator::Last:
-        m_host.Billede();
+        Host().Billede();
         break;
     default:
         break;
@@ -165,16 +184,16 @@ void TDetailsPage::Edit8KeyDown(int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
-    TEasyFind* search = m_host.NameSearch();
+    TEasyFind* search = Host().NameSearch();
     search->SetSearchKey(m_ui->Edit8->text());
     search->FindFirst();
-    m_host.Billede();
+    Host().Billede();
 }
 
 void TDetailsPage::SpeedButton8Click()
 {
-    m_host.NameSearch()->FindNext();
-    m_host.Billede();
+    Host().NameSearch()->FindNext();
+    Host().Billede();
 }
 
 void TDetailsPage::Button4Click()
@@ -210,7 +229,7 @@ void TDetailsPage::SpeedButton7Click()
 
 void TDetailsPage::Activated()
 {
-    m_host.Billede();
+    Host().Billede();
     m_ui->Edit8->setFocus();
 }
 
@@ -222,12 +241,4 @@ bool TDetailsPage::eventFilter(QObject* watched, QEvent* event)
         return key == Qt::Key_Return || key == Qt::Key_Enter;
     }
     return QObject::eventFilter(watched, event);
-}
-
-void TDetailsPage::ShowCount(const QString& text)
-{
-    // Right-aligned beside "Vis alle": the label grows to the left as the
-    // count gets longer, into the free space right of the notes.
-    m_ui->Label47->setText(text);
-    fitToText(m_ui->Label47, m_ui->Label47->sizeHint(), m_ui->Label47->alignment());
 }

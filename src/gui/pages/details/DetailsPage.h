@@ -1,8 +1,9 @@
 #pragma once
 
 #include "gui/controls/DBNavigator.h"
+#include "gui/pages/CountLabel.h"
+#include "gui/pages/Page.h"
 
-#include <QObject>
 #include <memory>
 
 namespace Ui {
@@ -11,34 +12,37 @@ class DetailsPage;
 class ContactPicture;
 class TDBEdit;
 class TDM;
-class TEasyFind;
 class QWidget;
 
-// What the details page needs of the main window.
-class DetailsPageHost
-{
-public:
-    virtual ~DetailsPageHost() = default;
-    virtual void Billede() = 0;
-    virtual TEasyFind* NameSearch() = 0;
-};
-
 // The contact details page: one contact's fields, the two postal look-ups,
-// first-letter tidying, the birthday mirror, the name search, the picture
-// and the address copy. Builds its controls onto the main window's TabSheet1.
-class TDetailsPage : public QObject
+// first-letter tidying, the birthday mirror, the name search, the picture,
+// the address copy and the count of contacts shown. Builds its controls onto
+// the main window's TabSheet1.
+//
+// This is the page the others copy: the form beside the class, the handlers
+// under their designed names connected in one place, Bind for the data,
+// Activated and LanguageChanged from the main window.
+class TDetailsPage : public TPage
 {
     Q_OBJECT
 public:
-    TDetailsPage(QWidget* tabSheet, DetailsPageHost& host);
+    TDetailsPage(QWidget* tabSheet, PageHost& host);
     ~TDetailsPage() override;
-    TDetailsPage(const TDetailsPage&) = delete;
-    TDetailsPage& operator=(const TDetailsPage&) = delete;
 
-    // Binds every control to the data module's sources.
-    void Bind(TDM* dm);
+    void Bind(TDM& dm) override;
+    void Activated() override;
+    void LanguageChanged() override;
+
     Ui::DetailsPage& Form() { return *m_ui; }
     ContactPicture& Picture() { return *m_picture; }
+
+    // Answers to the record rules, handed on by the main window.
+    // A new contact: the name is typed first.
+    void ContactInserted();
+    // Throws when the placeholder picture cannot be loaded.
+    void ShowPlaceholderPicture();
+    // The current contact's picture, or the placeholder.
+    void ShowContactPicture();
 
     static const QString BlankDate;
     // The first letter upper-cased when it is a small letter of the Danish,
@@ -60,10 +64,6 @@ public:
     void URLEditChange();
     void SpeedButton1Click();
     void SpeedButton7Click();
-    // The user brought the page to the front.
-    void Activated();
-    // The count label shows the number of contacts shown.
-    void ShowCount(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -74,6 +74,6 @@ private:
 
     std::unique_ptr<Ui::DetailsPage> m_ui;
     std::unique_ptr<ContactPicture> m_picture;
-    DetailsPageHost& m_host;
+    std::unique_ptr<CountLabel> m_count; // Label47
     TDM* m_dm = nullptr;
 };

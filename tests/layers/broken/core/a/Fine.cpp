@@ -1,0 +1,3 @@
+#include <QAction>
+#include <QImage>
+#include "core/util/Exception.h"

@@ -1,0 +1,3 @@
+#include "gui/b/Page.h"
+#include "ui_Page.h"
+#include <QLabel>
