@@ -191,6 +191,7 @@ private slots:
         QCOMPARE(QFileInfo(placeholder).permissions(), UserOnlyFile);
         // The copies are tables the program opens and writes.
         TDM dm(nullptr, user() + QStringLiteral("/Data"));
+        dm.RegTable->Open();
         dm.TelefonTable->Open();
         addContact(*dm.TelefonTable, QStringLiteral("Hansen"), QStringLiteral("12345678"));
     }
