@@ -50,6 +50,14 @@ const InCodeTexts MissingDataFolder = {
     QStringLiteral("Der Datenordner %1 existiert nicht.\n\nKalvindo muss aus seinem "
                    "Programmordner oder mit kalvindo.sh in diesem Ordner gestartet werden. Das "
                    "Programm läuft ohne Daten weiter.")};
+// An installed program makes its data folder at start; only a failure to make
+// it, told just before, leaves it missing.
+const InCodeTexts MissingUserDataFolder = {
+    QStringLiteral("Datamappen %1 findes ikke. Programmet kører videre uden data."),
+    QStringLiteral("The data folder %1 does not exist. The program goes on without data."),
+    QStringLiteral("Datamappen %1 finnes ikke. Programmet fortsetter uten data."),
+    QStringLiteral("Datamappen %1 finns inte. Programmet fortsätter utan data."),
+    QStringLiteral("Der Datenordner %1 existiert nicht. Das Programm läuft ohne Daten weiter.")};
 
 } // namespace
 
@@ -237,9 +245,11 @@ void TPhoneForm::CreateLocalisation()
 {
     m_languageSource = new TQLanguageSource(this);
     m_languageSource->setObjectName(QStringLiteral("QLanguageSource1"));
-    m_languageSource->SetLanguages(
-        {QStringLiteral("English=English.lng"), QStringLiteral("Norsk=Norsk.lng"),
-         QStringLiteral("Svensk=Svensk.lng"), QStringLiteral("Deutsch=Deutsch.lng")});
+    QStringList languages;
+    for (const QString& name : {QStringLiteral("English"), QStringLiteral("Norsk"),
+                                QStringLiteral("Svensk"), QStringLiteral("Deutsch")})
+        languages << name + u'=' + ProgramFolder::languageFile(name + QStringLiteral(".lng"));
+    m_languageSource->SetLanguages(languages);
     m_languageSource->SetOriginalName(QStringLiteral("Dansk"));
     m_localizer = new TQFormLocalizer(this);
     m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
@@ -325,7 +335,8 @@ void TPhoneForm::FormShow()
     // Without its folder every table would fail on its own: one box instead.
     if (const QFileInfo folder(m_dm->DataFolderPath()); !folder.isDir()) {
         ErrorBox::show(
-            inCodeText(MissingDataFolder).arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
+            inCodeText(ProgramFolder::installed() ? MissingUserDataFolder : MissingDataFolder)
+                .arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
         SetOuterSize(QSize());
         LanguageDisplayUpdate();
         return;
