@@ -3,8 +3,8 @@
 #include "core/data/DM.h"
 #include "core/i18n/InCodeText.h"
 #include "core/store/Table.h"
+#include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
-#include "core/util/ProgramFolder.h"
 #include "gui/backup/BackupListForm.h"
 
 #include <QDir>
@@ -89,7 +89,7 @@ std::optional<DataBackup> BackupCommands::backups() const
         return std::nullopt;
     // The configuration is written at every close: on its own it is no
     // reason for a backup.
-    return DataBackup(m_dm->DataFolderPath(), ProgramFolder::filePath(QStringLiteral("Billeder")),
+    return DataBackup(m_dm->DataFolderPath(), DataLocation::pictureFolder(),
                       {QStringLiteral("Config.DB")});
 }
 
