@@ -1,5 +1,6 @@
 #include "core/data/DM.h"
 #include "core/i18n/LanguageSource.h"
+#include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
 #include "gui/controls/QtDialogs.h"
 #include "gui/windows/JustOne.h"
@@ -8,6 +9,7 @@
 #include "gui/windows/Velmora.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPointer>
 #include <QScopeGuard>
 
@@ -35,6 +37,9 @@ public:
 int main(int argc, char** argv)
 {
     KalvindoApplication app(argc, argv);
+    // Ties the windows to the desktop entry, and so to its icon in a dock.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KALVINDO_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kalvindo")));
     QtDialogs dialogs;
     Dialogs::install(&dialogs);
     const auto uninstall = qScopeGuard([] { Dialogs::install(nullptr); });
@@ -45,16 +50,22 @@ int main(int argc, char** argv)
     const auto noSplash = qScopeGuard([&splash] { delete splash.data(); });
     splash->ShowAtOnce();
     // The single-instance guard of the main window meets other copies under
-    // this title. (Not as the display name, which the window system would
-    // add to every window's caption.)
+    // this title. (No display name: the window system would add it to every
+    // window's caption, and the message boxes take the name without it.)
     QApplication::setApplicationName(QStringLiteral("Kalvindo"));
 
     TPhoneForm form;
     // Another copy runs and has been asked to the front: this one ends
-    // before any table is opened or anything written.
+    // before its data folder is prepared, any table opened or anything
+    // written.
     if (form.JustOne1()->EndRequested())
         return 0;
-    TDM dm(&app, QStringLiteral("Data"));
+    try {
+        DataLocation::setUp();
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+    }
+    TDM dm(&app, DataLocation::dataFolder());
     TNogleForm keywords(&dm, form.QLanguageSource1());
     form.SetDataModule(&dm);
     form.SetKeywordWindow(&keywords);

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "core/data/DM.h"
 #include "core/i18n/LanguageSource.h"
+#include "core/util/DataLocation.h"
 #include "core/util/ProgramFolder.h"
 #include "core/util/ProgramVersion.h"
 #include "gui/windows/AboutBox.h"
@@ -83,15 +84,16 @@ private slots:
         m_dialogs.reset();
     }
 
-    // The text is Danish whatever the language, and names the program's
-    // folder whatever the working folder is.
-    void dataLocationNamesTheProgramsFolder_data()
+    // The text is Danish whatever the language, and names the data folder
+    // in use, as an absolute path: beside a program folder the one the
+    // working folder holds, which the tables are opened from.
+    void dataLocationNamesTheFolderInUse_data()
     {
         QTest::addColumn<int>("language");
         QTest::newRow("Dansk") << -1;
         QTest::newRow("English") << 0;
     }
-    void dataLocationNamesTheProgramsFolder()
+    void dataLocationNamesTheFolderInUse()
     {
         QFETCH(int, language);
         QTemporaryDir elsewhere;
@@ -104,32 +106,14 @@ private slots:
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->messages[0].kind, MessageKind::Plain);
         QCOMPARE(m_dialogs->messages[0].buttons, MessageButtons(Ok));
+        QCOMPARE(DataLocation::dataFolder(),
+                 QDir(elsewhere.path()).absoluteFilePath(QStringLiteral("Data")));
         QCOMPARE(m_dialogs->messages[0].text,
                  QStringLiteral("Data for dette program er placeret i ") +
-                     QDir::toNativeSeparators(m_programFolder->path() + QStringLiteral("/Data")) +
+                     QDir::toNativeSeparators(DataLocation::dataFolder()) +
                      QStringLiteral("\n\nDet er meget vigtigt, at du sikkerhedskopierer filer i "
                                     "datamappen, hver gang du har ændret eller tilføjet data i "
                                     "programmet!"));
-    }
-
-    // Once the tables are open, the folder named is the one they came from,
-    // as an absolute path even where it was given relative to the working
-    // folder.
-    void dataLocationNamesTheOpenedFolder()
-    {
-        TempDataFolder folder;
-        QDir::setCurrent(folder.root());
-        TDM dm(nullptr, QStringLiteral("Data"));
-        TPhoneForm form;
-        form.SetDataModule(&dm);
-        form.findChild<QAction*>(QStringLiteral("Dataplacering1"))->trigger();
-        QCOMPARE(m_dialogs->messages.size(), 1);
-        QVERIFY2(m_dialogs->messages[0].text.startsWith(
-                     QStringLiteral("Data for dette program er placeret i ") +
-                     QDir::toNativeSeparators(
-                         QDir(folder.root()).absoluteFilePath(QStringLiteral("Data"))) +
-                     QStringLiteral("\n\n")),
-                 qPrintable(m_dialogs->messages[0].text));
     }
 
     void theMainWindowsAboutBox()

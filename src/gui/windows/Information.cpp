@@ -18,9 +18,8 @@ namespace Information {
 QString dataLocationText(const QString& dataFolder)
 {
     // Absolute: the folder to back up, whatever the working folder it was
-    // opened from.
-    const QString folder = dataFolder.isEmpty() ? ProgramFolder::filePath(QStringLiteral("Data"))
-                                                : QFileInfo(dataFolder).absoluteFilePath();
+    // named from.
+    const QString folder = QFileInfo(dataFolder).absoluteFilePath();
     return QStringLiteral("Data for dette program er placeret i ") +
            QDir::toNativeSeparators(folder) +
            QStringLiteral("\n\nDet er meget vigtigt, at du sikkerhedskopierer filer i datamappen, "

@@ -8,10 +8,9 @@ class QObject;
 namespace Information {
 
 // Where the data lies and that it must be backed up; Danish in every language.
-// dataFolder: the folder the tables were opened from; without one (no data
-// module yet) the Data folder beside the program, where it belongs.
-QString dataLocationText(const QString& dataFolder = QString());
-void showDataLocation(const QString& dataFolder = QString());
+// dataFolder: the data folder in use.
+QString dataLocationText(const QString& dataFolder);
+void showDataLocation(const QString& dataFolder);
 
 // The help page of a language (its index), beside the program: the Danish
 // page Help/Index.html, or Help/<language>/Index.html where the language has
