@@ -9,6 +9,7 @@
 #include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
 #include "core/util/JpegLoader.h"
+#include "core/util/ProgramFolder.h"
 #include "core/util/RestoreOnError.h"
 #include "gui/backup/BackupCommands.h"
 #include "gui/controls/URLLabel.h"
