@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/report/ReportDocument.h"
 #include "core/util/Dialogs.h"
 
 #include <QList>
@@ -35,7 +36,8 @@ public:
     QStringList saveFilters; // the filters each save dialog offered
     QStringList openedUrls;
     bool handlersPresent = true;
-    QStringList handlerQueries; // the schemes hasHandler was asked about, in turn
+    QStringList handlerQueries;     // the schemes hasHandler was asked about, in turn
+    QList<ReportDocument> previews; // the reports shown in the print preview
 
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;
@@ -43,6 +45,7 @@ public:
                          QString* chosenFilter) override;
     bool openUrl(const QString& target) override;
     bool hasHandler(const QString& scheme) override;
+    void printPreview(const ReportDocument& document) override;
 
     QStringList texts() const;
 };

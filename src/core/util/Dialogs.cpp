@@ -20,6 +20,7 @@ public:
     QString saveFileName(const QString&, const QString&, QString*) override { return QString(); }
     bool openUrl(const QString&) override { return false; }
     bool hasHandler(const QString&) override { return false; }
+    void printPreview(const ReportDocument&) override {}
 };
 
 Dialogs*& current()

@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <utility>
 
+struct ReportDocument;
+
 enum class MessageKind
 {
     Information,
@@ -46,6 +48,9 @@ public:
     virtual bool openUrl(const QString& target) = 0;
     // Whether the desktop has a program for this kind of link ("http", "mailto").
     virtual bool hasHandler(const QString& scheme) = 0;
+    // The modal print preview of a laid-out report, from which the user
+    // prints it or saves it as a PDF; returns when it is closed.
+    virtual void printPreview(const ReportDocument& document) = 0;
 
     static Dialogs& instance();
     // Takes the place of the current implementation; the caller keeps ownership.

@@ -16,6 +16,7 @@ public:
     bool openUrl(const QString& target) override;
     // Asks the desktop once per kind of link and keeps the answer for the run.
     bool hasHandler(const QString& scheme) override;
+    void printPreview(const ReportDocument& document) override;
 
 private:
     QHash<QString, bool> m_handlers;

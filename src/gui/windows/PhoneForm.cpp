@@ -1,10 +1,12 @@
 #include "gui/windows/PhoneForm.h"
 
+#include "core/birthday/BirthdayReminder.h"
 #include "core/component/ComponentTree.h"
 #include "core/data/DM.h"
 #include "core/i18n/InCodeText.h"
 #include "core/i18n/LanguageSource.h"
 #include "core/i18n/QtStandardTexts.h"
+#include "core/report/ListReport.h"
 #include "core/search/EasyFind.h"
 #include "core/util/Dialogs.h"
 #include "core/util/JpegLoader.h"
@@ -12,6 +14,7 @@
 #include "core/util/RestoreOnError.h"
 #include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
+#include "gui/pages/birthdays/BirthdaysPage.h"
 #include "gui/pages/details/DetailsPage.h"
 #include "gui/pages/overview/OverviewPage.h"
 #include "gui/vcard/ExchangeCommands.h"
@@ -67,6 +70,7 @@ TPhoneForm::TPhoneForm(QWidget* parent)
                    Qt::WindowCloseButtonHint);
     m_details = AddPage<TDetailsPage>(m_ui->TabSheet1);
     m_overview = AddPage<TOverviewPage>(m_ui->TabSheet4);
+    m_birthdays = AddPage<TBirthdaysPage>(m_ui->TabSheet5);
     m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
     m_easyFind2->SetSearchField(QStringLiteral("Navn"));
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
@@ -74,6 +78,7 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     connect(m_ui->Nogleord1, &QAction::triggered, this, guarded([this] { Nogleord1Click(); }));
     connect(m_ui->CopyAddress1, &QAction::triggered, this,
             guarded([this] { CopyAddress1Click(); }));
+    connect(m_ui->Udskriv1, &QAction::triggered, this, guarded([this] { Udskriv1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     m_exchange = std::make_unique<ExchangeCommands>(this);
     connect(m_ui->ImporterVCard1, &QAction::triggered, this,
@@ -140,6 +145,11 @@ void TPhoneForm::Billede()
 void TPhoneForm::CopyAddress1Click()
 {
     m_details->SpeedButton7Click();
+}
+
+void TPhoneForm::Udskriv1Click()
+{
+    TListReportForm::PrintPhoneList(*m_dm->TelefonTable);
 }
 
 void TPhoneForm::PageControl1Change(int index)
@@ -341,6 +351,11 @@ void TPhoneForm::FormShow()
     TTable& contacts = *m_dm->TelefonTable;
     if (!contacts.Active())
         return;
+    try {
+        BirthdayReminder::run(contacts, QDate::currentDate());
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+    }
     try {
         contacts.SetFiltered(false);
         RestoreCurrentContact(datapost);

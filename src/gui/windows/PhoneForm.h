@@ -12,6 +12,7 @@ namespace Ui {
 class PhoneForm;
 }
 class ExchangeCommands;
+class TBirthdaysPage;
 class TDM;
 class TDetailsPage;
 class TEasyFind;
@@ -75,11 +76,14 @@ public:
     static QString LanguageName(int languageIndex);
 
     void CopyAddress1Click();
+    // "Udskriv telefonlisten", also the overview's print button.
+    void Udskriv1Click();
     // The user brought another page to the front.
     void PageControl1Change(int index);
 
     TDetailsPage* DetailsPage() const { return m_details; }
     TOverviewPage* OverviewPage() const { return m_overview; }
+    TBirthdaysPage* BirthdaysPage() const { return m_birthdays; }
     TEasyFind* EasyFind2() const { return m_easyFind2; }
     int LanguageIndex() const;
 
@@ -88,6 +92,7 @@ public:
     // Shows the current contact's picture on the details page.
     void Billede() override;
     TEasyFind* NameSearch() override { return m_easyFind2; }
+    void PrintPhoneList() override { Udskriv1Click(); }
 
     // RecordRulesHost
     void ContactInserted() override;
@@ -127,6 +132,7 @@ private:
     std::vector<std::unique_ptr<TPage>> m_pages; // in tab order
     TDetailsPage* m_details = nullptr;
     TOverviewPage* m_overview = nullptr;
+    TBirthdaysPage* m_birthdays = nullptr;
     std::unique_ptr<ExchangeCommands> m_exchange;
     TEasyFind* m_easyFind2 = nullptr;
     TDM* m_dm = nullptr;
