@@ -2,8 +2,11 @@
 #include "TestSupport.h"
 #include "core/data/DM.h"
 #include "core/report/ReportDocument.h"
+#include "core/util/ProgramFolder.h"
 #include "gui/controls/DBGrid.h"
 #include "gui/pages/birthdays/BirthdaysPage.h"
+#include "gui/pages/details/DetailsPage.h"
+#include "gui/pages/overview/OverviewPage.h"
 #include "gui/windows/PhoneForm.h"
 #include "ui_BirthdaysPage.h"
 
@@ -99,6 +102,10 @@ private slots:
     void init()
     {
         m_folder = std::make_unique<TempDataFolder>();
+        const QString pictures = m_folder->root() + QStringLiteral("/Billeder");
+        QDir().mkpath(pictures);
+        QFile::copy(testPicture("valid.jpg"), pictures + QStringLiteral("/Ingen.jpg"));
+        ProgramFolder::setPath(m_folder->root());
         m_dialogs = std::make_unique<RecordingDialogs>();
         m_dm = std::make_unique<TDM>(nullptr, m_folder->data());
         m_form = std::make_unique<TPhoneForm>();
@@ -123,6 +130,7 @@ private slots:
         m_form.reset();
         m_dm.reset();
         m_dialogs.reset();
+        ProgramFolder::setPath(QString());
         m_folder.reset();
     }
 
@@ -367,7 +375,7 @@ private slots:
         QTest::mouseClick(f.SpeedButton2, Qt::LeftButton);
         const QModelIndex cell = f.DBGrid2->model()->index(0, 1);
         f.DBGrid2->setCurrentIndex(cell);
-        f.DBGrid2->edit(cell);
+        static_cast<QAbstractItemView*>(f.DBGrid2)->edit(cell);
         QVERIFY(QApplication::focusWidget() != f.DBGrid2);
         QVERIFY(f.DBGrid2->isAncestorOf(QApplication::focusWidget()));
         QVERIFY(contacts().Filtered());

@@ -73,6 +73,7 @@ TBirthdaysPage::TBirthdaysPage(QWidget* tabSheet, PageHost& host)
     family.Add(QStringLiteral("FamTelefon"), QStringLiteral("Telefon"));
     for (QLineEdit* box : {ui.Edit2, ui.Edit3, ui.Edit4, ui.Edit5, ui.Edit6, ui.Edit7})
         box->installEventFilter(this);
+    tabSheet->setFocusPolicy(Qt::TabFocus);
     ConnectHandlers();
 }
 
@@ -96,6 +97,22 @@ void TBirthdaysPage::Bind(TDM& dm)
     m_dm = &dm;
     m_ui->DBGrid2->SetDataSource(dm.TelefonSource);
     m_ui->DBGrid4->SetDataSource(dm.FamAllSource);
+}
+
+void TBirthdaysPage::Activated()
+{
+    // Brought forward, the page holds the focus itself, as a tab does, not
+    // in a day box the toolkit chose: a box is checked on leaving only once
+    // the user went into it.
+    Ui::BirthdaysPage& ui = *m_ui;
+    const QWidget* focus = QApplication::focusWidget();
+    for (const QLineEdit* box : {ui.Edit2, ui.Edit3, ui.Edit5, ui.Edit6}) {
+        if (focus == box) {
+            m_returningFocus = true;
+            TabSheet()->setFocus(Qt::OtherFocusReason);
+            m_returningFocus = false;
+        }
+    }
 }
 
 void TBirthdaysPage::LanguageChanged()

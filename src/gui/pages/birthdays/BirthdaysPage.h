@@ -31,6 +31,7 @@ public:
     ~TBirthdaysPage() override;
 
     void Bind(TDM& dm) override;
+    void Activated() override;
     void LanguageChanged() override;
 
     Ui::BirthdaysPage& Form() { return *m_ui; }
