@@ -1,7 +1,6 @@
 #include "core/birthday/BirthdayReminder.h"
 
 #include "core/birthday/BirthdayFilter.h"
-
 #include "core/i18n/InCodeText.h"
 #include "core/store/Table.h"
 #include "core/util/Dialogs.h"
