@@ -2,8 +2,12 @@
 
 #include "core/birthday/BirthdayFilter.h"
 #include "core/i18n/InCodeText.h"
+#include "core/store/Connection.h"
+#include "core/store/DanishOrder.h"
 #include "core/store/Table.h"
 #include "core/util/Dialogs.h"
+
+#include <algorithm>
 
 namespace BirthdayReminder {
 
@@ -66,27 +70,38 @@ QList<Reminder> due(TTable& contacts, QDate today, int languageIndex)
 {
     contacts.SetFilter(BirthdayFilter::BirthdayCards);
     contacts.SetFiltered(true);
-    auto index = [&contacts](const char* name) {
-        return contacts.FieldByName(QLatin1String(name)).Index();
-    };
+    // The marked contacts are read in the file's own order, which one scan
+    // of the file gives; only the few that fire are then put into name order,
+    // the table's order at start-up. Reading every marked contact in name
+    // order would look each one up through the name index.
+    Connection& connection = *contacts.FileConnection();
+    Statement query(connection,
+                    QStringLiteral("SELECT Reminder, Fodselsdag, Navn, Telefon FROM %1 WHERE "
+                                   "FKort = ?1")
+                        .arg(connection.qualified(contacts.Definition()->name)));
+    query.bind(1, QStringLiteral("Ja"));
     QList<Reminder> reminders;
-    // One pass over the marked contacts in the table's order; the birthday
-    // comes as stored, "yyyy-MM-dd".
-    contacts.TextsInOrder(
-        {index("Reminder"), index("Fodselsdag"), index("Navn"), index("Telefon")},
-        [&](const QString* texts) {
-            bool readable = true;
-            const qint64 days = texts[0].isEmpty() ? 0 : texts[0].trimmed().toLongLong(&readable);
-            const QDate birthday = QDate::fromString(texts[1], Qt::ISODate);
-            if (!readable || !birthday.isValid())
-                return;
-            const Occasion o = occasion(birthday, days, today);
-            if (o == Occasion::None)
-                return;
-            Contact c{texts[2], texts[3], birthday.toString(QStringLiteral("dd-MM-yyyy"))};
-            QString text = messageText(o, c, languageIndex);
-            reminders.append({std::move(c), o, std::move(text)});
-        });
+    while (query.step()) {
+        // The birthday comes as stored, "yyyy-MM-dd".
+        const QString days = query.columnText(0).trimmed();
+        bool readable = true;
+        const qint64 n = days.isEmpty() ? 0 : days.toLongLong(&readable);
+        const QDate birthday = QDate::fromString(query.columnText(1), Qt::ISODate);
+        if (!readable || !birthday.isValid())
+            continue;
+        const Occasion o = occasion(birthday, n, today);
+        if (o == Occasion::None)
+            continue;
+        Contact c{query.columnText(2), query.columnText(3),
+                  birthday.toString(QStringLiteral("dd-MM-yyyy"))};
+        QString text = messageText(o, c, languageIndex);
+        reminders.append({std::move(c), o, std::move(text)});
+    }
+    std::sort(reminders.begin(), reminders.end(), [](const Reminder& a, const Reminder& b) {
+        const int byName = DanishOrder::compare(a.contact.navn, b.contact.navn);
+        return byName != 0 ? byName < 0
+                           : DanishOrder::compare(a.contact.telefon, b.contact.telefon) < 0;
+    });
     return reminders;
 }
 

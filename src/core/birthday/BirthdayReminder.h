@@ -45,8 +45,8 @@ struct Reminder
 };
 
 // Filters the contact table on the contacts marked for a birthday card
-// (the filter is left on) and returns the reminders due on today, in the
-// table's order, in the texts of the language index. A marked contact with
+// (the filter is left on) and returns the reminders due on today, in name
+// order, in the texts of the language index. A marked contact with
 // an empty or unreadable birthday or number of days is passed over.
 QList<Reminder> due(TTable& contacts, QDate today, int languageIndex);
 
