@@ -11,6 +11,7 @@
 namespace Ui {
 class PhoneForm;
 }
+class BackupCommands;
 class ExchangeCommands;
 class TBirthdaysPage;
 class TDM;
@@ -60,6 +61,7 @@ public:
     TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     TDM* DM() const { return m_dm; }
     ExchangeCommands& Exchange() const { return *m_exchange; }
+    BackupCommands& Backup() const { return *m_backup; }
 
     // Runs FormShow, then centres the window on the screen and shows it.
     void ShowMain();
@@ -134,6 +136,7 @@ private:
     TOverviewPage* m_overview = nullptr;
     TBirthdaysPage* m_birthdays = nullptr;
     std::unique_ptr<ExchangeCommands> m_exchange;
+    std::unique_ptr<BackupCommands> m_backup;
     TEasyFind* m_easyFind2 = nullptr;
     TDM* m_dm = nullptr;
     TNogleForm* m_nogleForm = nullptr;
