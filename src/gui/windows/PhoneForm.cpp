@@ -164,7 +164,8 @@ void TPhoneForm::CopyAddress1Click()
 
 void TPhoneForm::Udskriv1Click()
 {
-    TListReportForm::PrintPhoneList(*m_dm->TelefonTable);
+    if (m_dm)
+        TListReportForm::PrintPhoneList(*m_dm->TelefonTable);
 }
 
 void TPhoneForm::PageControl1Change(int index)
