@@ -72,3 +72,8 @@ QStringList RecordingDialogs::texts() const
         result << m.text;
     return result;
 }
+
+void RecordingDialogs::printPreview(const ReportDocument& document)
+{
+    previews.append(document);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/report/ReportDocument.h"
 #include "core/util/Dialogs.h"
 
 #include <QList>
@@ -47,6 +48,8 @@ public:
     // window is there to be looked at and driven) and gives its result.
     QStringList modalWindows;
     std::function<int(QObject* window)> onModal;
+    QStringList handlerQueries;     // the schemes hasHandler was asked about, in turn
+    QList<ReportDocument> previews; // the reports shown in the print preview
 
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;
@@ -56,6 +59,7 @@ public:
     bool hasHandler(const QString& scheme) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     int runModal(QObject* window, const std::function<int()>& exec) override;
+    void printPreview(const ReportDocument& document) override;
 
     QStringList texts() const;
 };

@@ -22,6 +22,7 @@ public:
     bool hasHandler(const QString&) override { return false; }
     bool startProgram(const QString&, const QStringList&) override { return false; }
     int runModal(QObject*, const std::function<int()>&) override { return 0; }
+    void printPreview(const ReportDocument&) override {}
 };
 
 Dialogs*& current()

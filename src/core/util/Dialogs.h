@@ -9,6 +9,7 @@
 #include <utility>
 
 class QObject;
+struct ReportDocument;
 
 enum class MessageKind
 {
@@ -57,6 +58,9 @@ public:
     // Shows one of the program's own windows modally: exec shows it and
     // returns when it is closed, with the window's result.
     virtual int runModal(QObject* window, const std::function<int()>& exec) = 0;
+    // The modal print preview of a laid-out report, from which the user
+    // prints it or saves it as a PDF; returns when it is closed.
+    virtual void printPreview(const ReportDocument& document) = 0;
 
     static Dialogs& instance();
     // Takes the place of the current implementation; the caller keeps ownership.

@@ -1,11 +1,16 @@
 #include "gui/controls/QtDialogs.h"
 
+#include "gui/report/ReportPainter.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -105,4 +110,16 @@ bool QtDialogs::startProgram(const QString& program, const QStringList& argument
 int QtDialogs::runModal(QObject*, const std::function<int()>& exec)
 {
     return exec();
+}
+
+void QtDialogs::printPreview(const ReportDocument& document)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    ReportPainter::setUpPrinter(printer);
+    QPrintPreviewDialog preview(&printer, activeParent());
+    preview.setWindowTitle(QApplication::applicationDisplayName());
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&document](QPrinter* target) { ReportPainter::paint(*target, document); });
+    preview.resize(preview.screen()->availableSize() * 0.8);
+    preview.exec();
 }

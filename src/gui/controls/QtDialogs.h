@@ -18,6 +18,7 @@ public:
     bool hasHandler(const QString& scheme) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     int runModal(QObject* window, const std::function<int()>& exec) override;
+    void printPreview(const ReportDocument& document) override;
 
 private:
     QHash<QString, bool> m_handlers;

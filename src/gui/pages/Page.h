@@ -22,6 +22,8 @@ public:
     virtual void Billede() = 0;
     // The name search on the contact table (EasyFind2).
     virtual TEasyFind* NameSearch() = 0;
+    // Prints the phone list: the contacts as the shared cursor shows them.
+    virtual void PrintPhoneList() = 0;
 };
 
 // A page of the main window: its form, built onto its tab sheet, with the

@@ -1,10 +1,12 @@
 #include "gui/windows/PhoneForm.h"
 
+#include "core/birthday/BirthdayReminder.h"
 #include "core/component/ComponentTree.h"
 #include "core/data/DM.h"
 #include "core/i18n/InCodeText.h"
 #include "core/i18n/LanguageSource.h"
 #include "core/i18n/QtStandardTexts.h"
+#include "core/report/ListReport.h"
 #include "core/search/EasyFind.h"
 #include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
@@ -15,6 +17,7 @@
 #include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/layout/FormResizer.h"
+#include "gui/pages/birthdays/BirthdaysPage.h"
 #include "gui/pages/details/DetailsPage.h"
 #include "gui/pages/overview/OverviewPage.h"
 #include "gui/vcard/ExchangeCommands.h"
@@ -83,6 +86,7 @@ TPhoneForm::TPhoneForm(QWidget* parent)
                    Qt::WindowCloseButtonHint);
     m_details = AddPage<TDetailsPage>(m_ui->TabSheet1);
     m_overview = AddPage<TOverviewPage>(m_ui->TabSheet4);
+    m_birthdays = AddPage<TBirthdaysPage>(m_ui->TabSheet5);
     m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
     m_easyFind2->SetSearchField(QStringLiteral("Navn"));
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
@@ -95,6 +99,7 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     connect(m_ui->Help, &QAction::triggered, this, guarded([this] { HelpClick(m_ui->Help); }));
     connect(m_ui->Omprogrammet1, &QAction::triggered, this,
             guarded([this] { Omprogrammet1Click(); }));
+    connect(m_ui->Udskriv1, &QAction::triggered, this, guarded([this] { Udskriv1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     m_exchange = std::make_unique<ExchangeCommands>(this);
     connect(m_ui->ImporterVCard1, &QAction::triggered, this,
@@ -203,6 +208,12 @@ void TPhoneForm::Billede()
 void TPhoneForm::CopyAddress1Click()
 {
     m_details->SpeedButton7Click();
+}
+
+void TPhoneForm::Udskriv1Click()
+{
+    if (m_dm)
+        TListReportForm::PrintPhoneList(*m_dm->TelefonTable);
 }
 
 void TPhoneForm::PageControl1Change(int index)
@@ -411,6 +422,11 @@ void TPhoneForm::FormShow()
     TTable& contacts = *m_dm->TelefonTable;
     if (!contacts.Active())
         return;
+    try {
+        BirthdayReminder::run(contacts, QDate::currentDate());
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+    }
     try {
         contacts.SetFiltered(false);
         RestoreCurrentContact(datapost);

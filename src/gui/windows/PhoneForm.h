@@ -14,6 +14,7 @@ class PhoneForm;
 class BackupCommands;
 class ExchangeCommands;
 class TAboutBox;
+class TBirthdaysPage;
 class TDM;
 class TDetailsPage;
 class TEasyFind;
@@ -87,11 +88,14 @@ public:
     static QString LanguageName(int languageIndex);
 
     void CopyAddress1Click();
+    // "Udskriv telefonlisten", also the overview's print button.
+    void Udskriv1Click();
     // The user brought another page to the front.
     void PageControl1Change(int index);
 
     TDetailsPage* DetailsPage() const { return m_details; }
     TOverviewPage* OverviewPage() const { return m_overview; }
+    TBirthdaysPage* BirthdaysPage() const { return m_birthdays; }
     TEasyFind* EasyFind2() const { return m_easyFind2; }
     int LanguageIndex() const;
 
@@ -100,6 +104,7 @@ public:
     // Shows the current contact's picture on the details page.
     void Billede() override;
     TEasyFind* NameSearch() override { return m_easyFind2; }
+    void PrintPhoneList() override { Udskriv1Click(); }
 
     // RecordRulesHost
     void ContactInserted() override;
@@ -140,6 +145,7 @@ private:
     std::vector<std::unique_ptr<TPage>> m_pages; // in tab order
     TDetailsPage* m_details = nullptr;
     TOverviewPage* m_overview = nullptr;
+    TBirthdaysPage* m_birthdays = nullptr;
     std::unique_ptr<ExchangeCommands> m_exchange;
     std::unique_ptr<BackupCommands> m_backup;
     TEasyFind* m_easyFind2 = nullptr;
