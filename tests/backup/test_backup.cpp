@@ -159,6 +159,31 @@ private slots:
         QVERIFY(!QFileInfo::exists(QDir(taken).filePath(QStringLiteral("Billeder/Ingen.jpg"))));
     }
 
+    void unchangedTableFilesAreLinkedToTheNewestBackup()
+    {
+        DataBackup b = backup();
+        const QString first = b.Take(Now);
+        const QString second = b.Take(Now.addSecs(1));
+        addContact(*m_telefon, QStringLiteral("Bo"), QStringLiteral("22"));
+        const QString third = b.Take(Now.addSecs(2));
+        const auto inode = [](const QString& folder, const char* file) {
+            struct stat st
+            {
+            };
+            ::stat(QFile::encodeName(QDir(folder).filePath(QLatin1String(file))).constData(), &st);
+            return st.st_ino;
+        };
+        QCOMPARE(inode(second, "Telefon.DB"), inode(first, "Telefon.DB"));
+        QCOMPARE(inode(third, "Postnr.DB"), inode(first, "Postnr.DB"));
+        QVERIFY(inode(third, "Telefon.DB") != inode(second, "Telefon.DB"));
+        RawConnection copy(QDir(third).filePath(QStringLiteral("Telefon.DB")));
+        QCOMPARE(copy.query(QStringLiteral("SELECT count(*) FROM Telefon")),
+                 QStringList{QStringLiteral("2")});
+        RawConnection old(QDir(second).filePath(QStringLiteral("Telefon.DB")));
+        QCOMPARE(old.query(QStringLiteral("SELECT count(*) FROM Telefon")),
+                 QStringList{QStringLiteral("1")});
+    }
+
     void unchangedDataTakesNoNewBackup()
     {
         DataBackup b = backup();

@@ -48,7 +48,6 @@ public:
     // window is there to be looked at and driven) and gives its result.
     QStringList modalWindows;
     std::function<int(QObject* window)> onModal;
-    QStringList handlerQueries;     // the schemes hasHandler was asked about, in turn
     QList<ReportDocument> previews; // the reports shown in the print preview
 
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;

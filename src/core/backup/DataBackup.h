@@ -31,17 +31,18 @@ public:
 
     QString BackupRoot() const;
 
-    // Copies every table file (through SQLite, so that a file another cursor
-    // is using is copied as it stands committed) and links or copies the
-    // numbered pictures. A backup that fails half-way leaves nothing behind.
+    // Copies every table file as it stands committed, all at one moment (under
+    // one read transaction over the files), linking a file unchanged since the
+    // newest backup to its copy there, and links or copies the numbered
+    // pictures. A backup that fails half-way leaves nothing behind.
     // Returns the new backup's folder.
     QString Take(const QDateTime& now);
     // Takes a backup only when a table file changed since the newest one, and
     // thins the backups out after it. Returns the new folder, or nothing.
     QString TakeIfChanged(const QDateTime& now);
 
-    // Newest first.
-    std::vector<BackupInfo> List() const;
+    // Newest first; without counting, each backup's contacts stay -1.
+    std::vector<BackupInfo> List(bool countContacts = true) const;
     // Keeps the newest LatestKept backups and the newest of each of the last
     // MonthsKept months; removes the others.
     void Thin(const QDateTime& now);
@@ -63,6 +64,8 @@ public:
 private:
     QStringList tableFiles() const;
     QStringList pictureFiles(const QString& folder) const;
+    // The size and time of a table file, empty for an unwatched one.
+    QString fingerprintLine(const QString& name) const;
     QString fingerprint() const;
 
     QString m_dataFolder;
