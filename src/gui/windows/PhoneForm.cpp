@@ -13,7 +13,9 @@
 #include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/pages/details/DetailsPage.h"
+#include "gui/pages/family/FamilyPage.h"
 #include "gui/pages/overview/OverviewPage.h"
+#include "gui/pages/work/WorkPage.h"
 #include "gui/vcard/ExchangeCommands.h"
 #include "gui/windows/NogleForm.h"
 #include "ui_PhoneForm.h"
@@ -66,6 +68,8 @@ TPhoneForm::TPhoneForm(QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     m_details = AddPage<TDetailsPage>(m_ui->TabSheet1);
+    m_family = AddPage<TFamilyPage>(m_ui->TabSheet2);
+    m_work = AddPage<TWorkPage>(m_ui->TabSheet3);
     m_overview = AddPage<TOverviewPage>(m_ui->TabSheet4);
     m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
     m_easyFind2->SetSearchField(QStringLiteral("Navn"));
@@ -167,7 +171,17 @@ void TPhoneForm::ContactInserted()
 
 void TPhoneForm::FamilyMemberInserted()
 {
-    // The family page answers this, once it is there: the member's name first.
+    m_family->MemberInserted();
+}
+
+QString TPhoneForm::LanguageCaption() const
+{
+    return m_ui->Sproget->text();
+}
+
+void TPhoneForm::PrintPhoneList()
+{
+    // The phone-list report hangs here.
 }
 
 void TPhoneForm::KeywordInserted()

@@ -14,6 +14,8 @@ class PhoneForm;
 class ExchangeCommands;
 class TDM;
 class TDetailsPage;
+class TFamilyPage;
+class TWorkPage;
 class TEasyFind;
 class TOverviewPage;
 class TNogleForm;
@@ -80,6 +82,8 @@ public:
 
     TDetailsPage* DetailsPage() const { return m_details; }
     TOverviewPage* OverviewPage() const { return m_overview; }
+    TFamilyPage* FamilyPage() const { return m_family; }
+    TWorkPage* WorkPage() const { return m_work; }
     TEasyFind* EasyFind2() const { return m_easyFind2; }
     int LanguageIndex() const;
 
@@ -88,6 +92,9 @@ public:
     // Shows the current contact's picture on the details page.
     void Billede() override;
     TEasyFind* NameSearch() override { return m_easyFind2; }
+    QString LanguageCaption() const override;
+    // The phone list's print, shared by the menu and the overview's button.
+    void PrintPhoneList() override;
 
     // RecordRulesHost
     void ContactInserted() override;
@@ -127,6 +134,8 @@ private:
     std::vector<std::unique_ptr<TPage>> m_pages; // in tab order
     TDetailsPage* m_details = nullptr;
     TOverviewPage* m_overview = nullptr;
+    TFamilyPage* m_family = nullptr;
+    TWorkPage* m_work = nullptr;
     std::unique_ptr<ExchangeCommands> m_exchange;
     TEasyFind* m_easyFind2 = nullptr;
     TDM* m_dm = nullptr;
