@@ -32,7 +32,6 @@ void fillContacts(const QString& file)
     sqlite3* db = nullptr;
     if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK)
         throw std::runtime_error("cannot open Telefon.DB");
-    SqliteSupport::registerCollations(db);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     const int prepared =

@@ -1,8 +1,10 @@
 // The record store against the bare SQLite C API on the same table files:
-// opening 100,000 contacts and reading the first screen in name order, and
-// posting one contact so that it is on disk when the post returns.
+// opening 100,000 contacts and reading the first screen in name order,
+// opening the table file with the check of its sort keys, and posting one
+// contact so that it is on disk when the post returns.
 #include "core/store/Connection.h"
 #include "core/store/DataFolder.h"
+#include "core/store/SortKeys.h"
 #include "core/store/Table.h"
 
 #include <QCoreApplication>
@@ -12,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdio>
 #include <sqlite3.h>
 
@@ -43,12 +46,12 @@ const char* const LastNames[] = {"Jensen",       "Nielsen",  "Hansen",     "Pede
                                  "Østergaard",   "Ærenlund", "Aagaard",    "Åkjær",     "Bæk",
                                  "Dalgaard",     "Frølich",  "Grøn",       "Holm"};
 
-// Fills the contact table with realistic Danish names in one transaction.
+// Fills the contact table with realistic Danish names in one transaction, as
+// another program would: the sort keys are made when the program opens it.
 void fillContacts(const QString& path)
 {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    SqliteSupport::registerCollations(db);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
@@ -83,6 +86,12 @@ void prepareFiles()
     DataFolder::createDelivered(
         g_files->readFolder(), QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv"));
     fillContacts(g_files->readFile());
+    {
+        TTable table;
+        table.SetDatabaseName(g_files->readFolder());
+        table.SetTableName(QStringLiteral("Telefon.DB"));
+        table.Open();
+    }
     QDir().mkpath(g_files->postFolder());
     QDir().mkpath(g_files->root.filePath(QStringLiteral("Raw")));
     QFile::copy(g_files->readFile(), g_files->postFolder() + QStringLiteral("/Telefon.DB"));
@@ -119,11 +128,10 @@ void OpenFirstScreen_Sqlite(benchmark::State& state)
     for (auto _ : state) {
         sqlite3* db = nullptr;
         sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        SqliteSupport::registerCollations(db);
         sqlite3_stmt* query = nullptr;
         sqlite3_prepare_v2(db,
-                           "SELECT Navn, Telefon FROM Telefon ORDER BY Navn COLLATE DANISH, "
-                           "Telefon COLLATE DANISH LIMIT 30",
+                           "SELECT Navn, Telefon FROM Telefon ORDER BY Navn_Sort, Telefon_Sort "
+                           "LIMIT 30",
                            -1, &query, nullptr);
         int rows = 0;
         while (sqlite3_step(query) == SQLITE_ROW) {
@@ -139,23 +147,92 @@ void OpenFirstScreen_Sqlite(benchmark::State& state)
 }
 BENCHMARK(OpenFirstScreen_Sqlite)->Unit(benchmark::kMicrosecond);
 
-// --- (b) post one contact, on disk when the post returns --------------------
+// --- (b) open the table file, its sort keys checked -------------------------
+
+// The whole open of a file as the cursors have it: the checks of the file,
+// the format and the sort keys.
+void OpenFile_Connection(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Connection::open(g_files->readFile()));
+}
+BENCHMARK(OpenFile_Connection)->Unit(benchmark::kMicrosecond);
+
+void OpenFile_Sqlite(benchmark::State& state)
+{
+    const QByteArray path = g_files->readFile().toUtf8();
+    for (auto _ : state) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
+            SQLITE_OK)
+            state.SkipWithError(sqlite3_errmsg(db));
+        sqlite3_close_v2(db);
+    }
+}
+BENCHMARK(OpenFile_Sqlite)->Unit(benchmark::kMicrosecond);
+
+// The check of the sort keys alone, when nothing needs making again.
+void KeyCheck_NothingToDo(benchmark::State& state)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(g_files->readFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    SortKeys::registerFunctions(db);
+    for (auto _ : state)
+        if (SortKeys::bringUpToDate(db, QStringLiteral("main"), Schema::telefon(),
+                                    g_files->readFile())
+                .rows != 0)
+            state.SkipWithError("keys were made");
+    sqlite3_close_v2(db);
+}
+BENCHMARK(KeyCheck_NothingToDo)->Unit(benchmark::kMicrosecond);
+
+// And when another program changed 100 of the names: only those get keys.
+void KeyCheck_HundredChanged(benchmark::State& state)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(g_files->readFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    SortKeys::registerFunctions(db);
+    for (auto _ : state) {
+        state.PauseTiming();
+        sqlite3_exec(db,
+                     "UPDATE Telefon SET Navn = Navn || ' ' WHERE rowid IN (SELECT rowid FROM "
+                     "Telefon ORDER BY random() LIMIT 100)",
+                     nullptr, nullptr, nullptr);
+        state.ResumeTiming();
+        if (SortKeys::bringUpToDate(db, QStringLiteral("main"), Schema::telefon(),
+                                    g_files->readFile())
+                .rows != 100)
+            state.SkipWithError("not the 100 rows");
+    }
+    sqlite3_close_v2(db);
+}
+BENCHMARK(KeyCheck_HundredChanged)->Unit(benchmark::kMicrosecond);
+
+// --- (c) post one contact, on disk when the post returns --------------------
 
 QString uniqueName(int n)
 {
     return QStringLiteral("Zoë Bænk %1").arg(n);
 }
 
-void PostContact_Table(benchmark::State& state)
+int g_serial = 0;
+
+// One contact posted through the record store, on disk when it returns.
+struct TablePoster
 {
     TTable table;
-    table.SetDatabaseName(g_files->postFolder());
-    table.SetTableName(QStringLiteral("Telefon.DB"));
-    table.Open();
-    static int serial = 0;
-    for (auto _ : state) {
+    TablePoster()
+    {
+        table.SetDatabaseName(g_files->postFolder());
+        table.SetTableName(QStringLiteral("Telefon.DB"));
+        table.Open();
+    }
+    void post()
+    {
+        const int serial = ++g_serial;
         table.Insert();
-        table.FieldByName(QStringLiteral("Navn")).SetAsString(uniqueName(++serial));
+        table.FieldByName(QStringLiteral("Navn")).SetAsString(uniqueName(serial));
         table.FieldByName(QStringLiteral("Telefon")).SetAsString(QStringLiteral("86123456"));
         table.FieldByName(QStringLiteral("Adresse1")).SetAsString(QStringLiteral("Søndergade 12"));
         table.FieldByName(QStringLiteral("Postnr")).SetAsString(QStringLiteral("8000"));
@@ -166,24 +243,32 @@ void PostContact_Table(benchmark::State& state)
         table.FieldByName(QStringLiteral("Regnr")).SetAsInteger(ContactCount + serial);
         table.Post();
     }
-}
-BENCHMARK(PostContact_Table)->Unit(benchmark::kMicrosecond);
+};
 
-void PostContact_Sqlite(benchmark::State& state)
+// The same contact by a bare statement with a full sync.
+struct BarePoster
 {
     sqlite3* db = nullptr;
-    sqlite3_open_v2(g_files->rawPostFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE,
-                    nullptr);
-    SqliteSupport::registerCollations(db);
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO Telefon (Navn, Telefon, Adresse1, Postnr, Bynavn, Land, FKort, "
-                       "JKort, Regnr) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                       -1, &insert, nullptr);
-    static int serial = 0;
-    for (auto _ : state) {
-        const QByteArray name = uniqueName(++serial).toUtf8();
+    BarePoster()
+    {
+        sqlite3_open_v2(g_files->rawPostFile().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE,
+                        nullptr);
+        sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO Telefon (Navn, Telefon, Adresse1, Postnr, Bynavn, Land, "
+                           "FKort, JKort, Regnr) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                           -1, &insert, nullptr);
+    }
+    ~BarePoster()
+    {
+        sqlite3_finalize(insert);
+        sqlite3_close_v2(db);
+    }
+    bool post()
+    {
+        const int serial = ++g_serial;
+        const QByteArray name = uniqueName(serial).toUtf8();
         const auto text = [&](int i, const char* value) {
             sqlite3_bind_text(insert, i, value, -1, SQLITE_STATIC);
         };
@@ -196,14 +281,53 @@ void PostContact_Sqlite(benchmark::State& state)
         text(7, "Nej");
         text(8, "Nej");
         sqlite3_bind_int(insert, 9, ContactCount + serial);
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            state.SkipWithError(sqlite3_errmsg(db));
+        const bool done = sqlite3_step(insert) == SQLITE_DONE;
         sqlite3_reset(insert);
+        return done;
     }
-    sqlite3_finalize(insert);
-    sqlite3_close_v2(db);
+};
+
+void PostContact_Table(benchmark::State& state)
+{
+    TablePoster poster;
+    for (auto _ : state)
+        poster.post();
+}
+BENCHMARK(PostContact_Table)->Unit(benchmark::kMicrosecond);
+
+void PostContact_Sqlite(benchmark::State& state)
+{
+    BarePoster poster;
+    for (auto _ : state)
+        if (!poster.post())
+            state.SkipWithError(sqlite3_errmsg(poster.db));
 }
 BENCHMARK(PostContact_Sqlite)->Unit(benchmark::kMicrosecond);
+
+// Both in turn in one loop: a sync takes as long as the disk lets it at that
+// moment, so the ratio of posts that share their moments is the steady one.
+void PostContact_Interleaved(benchmark::State& state)
+{
+    TablePoster table;
+    BarePoster bare;
+    std::chrono::nanoseconds viaTable{0}, viaBare{0};
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        table.post();
+        const auto between = std::chrono::steady_clock::now();
+        if (!bare.post())
+            state.SkipWithError(sqlite3_errmsg(bare.db));
+        viaTable += between - start;
+        viaBare += std::chrono::steady_clock::now() - between;
+    }
+    const auto us = [&](std::chrono::nanoseconds t) {
+        return double(t.count()) / 1000.0 / double(state.iterations());
+    };
+    state.counters["table_us"] = us(viaTable);
+    state.counters["bare_us"] = us(viaBare);
+    state.counters["ratio"] = us(viaTable) / us(viaBare);
+}
+BENCHMARK(PostContact_Interleaved)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

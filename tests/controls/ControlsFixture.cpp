@@ -41,7 +41,6 @@ void ControlsFixture::fillContacts(int count)
     sqlite3* db = nullptr;
     QCOMPARE(sqlite3_open(folder.file(QStringLiteral("Telefon.DB")).toUtf8().constData(), &db),
              SQLITE_OK);
-    SqliteSupport::registerCollations(db); // the indexes order by the Danish collation
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO Telefon (Navn, Telefon) VALUES (?, ?)", -1, &insert,

@@ -319,6 +319,60 @@ private slots:
         QCOMPARE(ui().Label47->text(), QStringLiteral("Viste registreringer: 2"));
     }
 
+    // Tilføj and then nothing typed: closing the window or moving to another
+    // contact stores nothing. The record number drawn for it is not given
+    // again; a new contact that was typed into is saved on close.
+    void untouchedNewContactIsNotStored_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("close");
+        QTest::newRow("close") << "" << true;
+        QTest::newRow("move") << "" << false;
+        QTest::newRow("typed, close") << "bo" << true;
+    }
+
+    void untouchedNewContactIsNotStored()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, close);
+        addContact(QStringLiteral("Anna"), QStringLiteral("1"), 1);
+        const QString file = m_folder->file(QStringLiteral("Telefon.DB"));
+        const auto contents = [&] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = contents();
+        showDetails();
+        QTest::mouseClick(ui().PhoneNav->button(TDBNavigator::Insert), Qt::LeftButton);
+        QCOMPARE(contacts().State(), DataSetState::Insert);
+        const qint64 drawn = contacts().FieldByName(QStringLiteral("Regnr")).AsInteger();
+        if (!typed.isEmpty())
+            typeAndLeave(ui().DBEdit2, typed);
+        if (close) {
+            QVERIFY(m_form->close());
+        } else {
+            // The details page's search moves to the contact found.
+            ui().Edit8->setFocus();
+            QTest::keyClicks(ui().Edit8, QStringLiteral("Anna"));
+            QTest::keyClick(ui().Edit8, Qt::Key_Return);
+            QCOMPARE(contacts().State(), DataSetState::Browse);
+            QCOMPARE(value("Navn"), QStringLiteral("Anna"));
+        }
+        QVERIFY(m_dialogs->messages.isEmpty());
+        TDM after(nullptr, m_folder->data());
+        after.TelefonTable->Open();
+        if (typed.isEmpty()) {
+            QCOMPARE(contents(), before);
+            QCOMPARE(after.TelefonTable->RecordCount(), 1);
+        } else {
+            QCOMPARE(after.TelefonTable->RecordCount(), 2);
+            QVERIFY(after.TelefonTable->Locate(QStringLiteral("Navn"), QStringLiteral("Bo")));
+            QCOMPARE(after.TelefonTable->FieldByName(QStringLiteral("Regnr")).AsInteger(), drawn);
+        }
+        after.RegTable->Open();
+        QVERIFY(after.DrawRecordNumber() > drawn);
+    }
+
     void duplicateKeepsEverythingTyped()
     {
         addContact(QStringLiteral("Anna"), QStringLiteral("111"));

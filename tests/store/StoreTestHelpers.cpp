@@ -28,9 +28,9 @@ QStringList column(TTable& table, const QString& field)
 
 RawConnection::RawConnection(const QString& path)
 {
+    // A plain connection, as any other SQLite program has it: no functions
+    // or collations of the program's own.
     sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
-    // Without the collations of the name indexes even count(*) fails.
-    SqliteSupport::registerCollations(m_db);
 }
 
 RawConnection::~RawConnection()

@@ -33,32 +33,40 @@ private:
 private slots:
     void init() { m_folder = std::make_unique<TempDataFolder>(); }
 
+    // Each file holds its table, the sort keys beside the fields kept in a
+    // Danish order (a key and its source: two columns each) with the
+    // collation's version in "SortKeys", and the indexes.
     void deliveredTables_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("table");
         QTest::addColumn<int>("fields");
+        QTest::addColumn<int>("sortedFields");
         QTest::addColumn<QString>("primaryKey");
         QTest::addColumn<QStringList>("indexes");
         QTest::addColumn<int>("rows");
         QTest::newRow("Telefon") << "Telefon.DB"
-                                 << "Telefon" << 36 << "Navn,Telefon"
+                                 << "Telefon" << 36 << 2 << "Navn,Telefon"
                                  << QStringList{"Telefon_IndexFodsel", "Telefon_IndexTelefon",
-                                                "Telefon_Order"}
+                                                "Telefon_Order", "Telefon_SortPending"}
                                  << 0;
         QTest::newRow("Familie") << "Familie.db"
-                                 << "Familie" << 9 << "Navn,Telefon,FamNavn"
-                                 << QStringList{"Familie_IndexFodsel", "Familie_Order"} << 0;
+                                 << "Familie" << 9 << 3 << "Navn,Telefon,FamNavn"
+                                 << QStringList{"Familie_IndexFodsel", "Familie_Order",
+                                                "Familie_SortPending"}
+                                 << 0;
         QTest::newRow("Postnr") << "Postnr.DB"
-                                << "Postnr" << 2 << "Postnr"
-                                << QStringList{"Postnr_IndexBy", "Postnr_Order"} << 1121;
+                                << "Postnr" << 2 << 1 << "Postnr"
+                                << QStringList{"Postnr_IndexBy", "Postnr_Order",
+                                               "Postnr_SortPending"}
+                                << 1121;
         QTest::newRow("Nogleord") << "Nogleord.DB"
-                                  << "Nogleord" << 1 << "Nogleord" << QStringList{"Nogleord_Order"}
-                                  << 0;
+                                  << "Nogleord" << 1 << 1 << "Nogleord"
+                                  << QStringList{"Nogleord_Order", "Nogleord_SortPending"} << 0;
         QTest::newRow("Regnr") << "Regnr.DB"
-                               << "Regnr" << 1 << "Regnr" << QStringList{"Regnr_Order"} << 0;
+                               << "Regnr" << 1 << 0 << "Regnr" << QStringList{"Regnr_Order"} << 0;
         QTest::newRow("Config") << "Config.DB"
-                                << "Config" << 4 << "" << QStringList() << 1;
+                                << "Config" << 4 << 0 << "" << QStringList() << 1;
     }
 
     void deliveredTables()
@@ -66,16 +74,21 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, table);
         QFETCH(int, fields);
+        QFETCH(int, sortedFields);
         QFETCH(QString, primaryKey);
         QFETCH(QStringList, indexes);
         QFETCH(int, rows);
         QVERIFY(QFileInfo(m_folder->file(file)).isFile());
         RawConnection raw(m_folder->file(file));
-        QCOMPARE(raw.query("SELECT name FROM sqlite_master WHERE type = 'table'"),
-                 QStringList{table});
+        QStringList tables{table};
+        if (sortedFields > 0)
+            tables << "SortKeys";
+        tables.sort();
+        QCOMPARE(raw.query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
+                 tables);
         QCOMPARE(
             raw.query(QStringLiteral("SELECT count(*) FROM pragma_table_info('%1')").arg(table)),
-            QStringList{QString::number(fields)});
+            QStringList{QString::number(fields + 2 * sortedFields)});
         QCOMPARE(raw.query(QStringLiteral("SELECT group_concat(name) FROM (SELECT name FROM "
                                           "pragma_table_info('%1') WHERE pk > 0 ORDER BY pk)")
                                .arg(table)),
@@ -85,6 +98,8 @@ private slots:
         QCOMPARE(found, indexes);
         QCOMPARE(raw.query(QStringLiteral("SELECT count(*) FROM %1").arg(table)),
                  QStringList{QString::number(rows)});
+        if (sortedFields > 0)
+            QCOMPARE(raw.query("SELECT Locale FROM SortKeys"), QStringList{"da_DK"});
         // The record store opens it, with every field reachable by name.
         auto t = openTable(m_folder->data(), file);
         QCOMPARE(t->FieldCount(), fields);

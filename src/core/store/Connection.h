@@ -10,12 +10,16 @@
 #include <vector>
 
 class Connection;
+class FolderDatabase;
+struct TableDefinition;
 
 // A prepared statement, finalized when it goes out of scope.
 class Statement
 {
 public:
     Statement(Connection& connection, const QString& sql);
+    // On a connection of its own; failures name the file given.
+    Statement(sqlite3* db, const QString& sql, const QString& file);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -29,7 +33,9 @@ public:
     int columnCount() const { return sqlite3_column_count(m_stmt); }
 
 private:
-    Connection& m_connection;
+    [[noreturn]] void fail(int rc) const;
+    sqlite3* m_db;
+    QString m_file;
     sqlite3_stmt* m_stmt = nullptr;
 };
 
@@ -45,7 +51,10 @@ protected:
 };
 
 // One open table file. Cursors on the same file share one connection, so that
-// a change made through one of them is seen by the others at once.
+// a change made through one of them is seen by the others at once. The files
+// of one data folder share one SQLite connection (FolderDatabase), each
+// under a schema name of its own, so that SQL names a table as
+// qualified(name).
 class Connection : public QObject
 {
     Q_OBJECT
@@ -56,12 +65,19 @@ public:
 
     // Opens an existing table file for reading and writing; never creates one.
     // Throws EDatabaseError naming the file when it is missing, read-only,
-    // locked or not a database.
-    static std::shared_ptr<Connection> open(const QString& path);
+    // locked or not a database. With the table's definition, the file is
+    // brought up to date first: an earlier format upgraded, sort keys that
+    // another program left missing or stale made again.
+    static std::shared_ptr<Connection> open(const QString& path,
+                                            const TableDefinition* table = nullptr);
 
-    sqlite3* handle() const { return m_db; }
+    sqlite3* handle() const;
     const QString& path() const { return m_path; }
     QString fileName() const;
+    const QString& schema() const { return m_schema; }
+    // A table of this file as SQL names it: "schema"."table".
+    QString qualified(const QString& table) const;
+    const std::shared_ptr<FolderDatabase>& folder() const { return m_folder; }
 
     // Runs SQL without results; throws on failure.
     void exec(const QString& sql);
@@ -82,17 +98,11 @@ public:
     void releaseNotices() { m_held = std::max(m_held - 1, 0); }
 
 private:
-    Connection(sqlite3* db, QString path);
-    sqlite3* m_db;
+    Connection(std::shared_ptr<FolderDatabase> folder, QString schema, QString path);
+    std::shared_ptr<FolderDatabase> m_folder;
+    QString m_schema;
     QString m_path;
     quint64 m_version = 0;
     std::vector<ConnectionWatcher*> m_watchers;
     int m_held = 0;
 };
-
-namespace SqliteSupport {
-// Adds the Danish collations to a connection.
-void registerCollations(sqlite3* db);
-// Compares two texts in Danish alphabetical order.
-int compareDanish(const QString& a, const QString& b, bool ignoreCase = false);
-} // namespace SqliteSupport

@@ -1,8 +1,9 @@
 #include "core/store/DataFolder.h"
 
-#include "core/store/Connection.h"
 #include "core/store/DatabaseError.h"
+#include "core/store/FolderDatabase.h"
 #include "core/store/Schema.h"
+#include "core/store/SortKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,11 +40,14 @@ void execOrThrow(sqlite3* db, const QString& sql, const QString& path)
     }
 }
 
+// A table file being created: the table and its indexes, filled by the
+// caller, its sort keys made when it is finished.
 struct NewFile
 {
     sqlite3* db = nullptr;
     QString path;
-    NewFile(const QString& p, const TableDefinition& table) : path(p)
+    const TableDefinition& table;
+    NewFile(const QString& p, const TableDefinition& t) : path(p), table(t)
     {
         if (QFileInfo::exists(path))
             throw EDatabaseError(QStringLiteral("Cannot create %1: the file exists").arg(path));
@@ -56,9 +60,17 @@ struct NewFile
         if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
             SQLITE_OK)
             throw EDatabaseError(QStringLiteral("Cannot create %1").arg(path));
-        SqliteSupport::registerCollations(db);
-        execOrThrow(db, QStringLiteral("PRAGMA synchronous=FULL;") + table.createStatements(),
+        SqliteSupport::configure(db);
+        execOrThrow(db, QStringLiteral("PRAGMA synchronous=FULL; ") + table.createTableStatement(),
                     path);
+    }
+    void finish()
+    {
+        try {
+            SortKeys::rebuild(db, QStringLiteral("main"), table, path);
+        } catch (const EDatabaseError& e) {
+            throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, e.message()));
+        }
     }
     ~NewFile() { sqlite3_close_v2(db); }
 };
@@ -68,6 +80,7 @@ struct NewFile
 void createTableFile(const QString& path, const TableDefinition& table)
 {
     NewFile file(path, table);
+    file.finish();
 }
 
 void createDelivered(const QString& folder, const QString& postalCodesCsv)
@@ -126,6 +139,7 @@ void createDelivered(const QString& folder, const QString& postalCodesCsv)
                                        "VALUES (-1, '', 600, 1024)"),
                         file.path);
         }
+        file.finish();
     }
     if (!QDir().rename(staging, folder))
         throw EDatabaseError(QStringLiteral("Cannot create %1").arg(folder));

@@ -1,5 +1,7 @@
 #include "core/store/Schema.h"
 
+#include <algorithm>
+
 using Schema::quoted;
 
 namespace {
@@ -149,7 +151,29 @@ const IndexDefinition* TableDefinition::index(const QString& indexName) const
     return nullptr;
 }
 
-QString TableDefinition::createStatements() const
+std::vector<IndexField> TableDefinition::sortedFields() const
+{
+    std::vector<IndexField> sorted;
+    for (const auto& f : fields)
+        for (const auto& idx : indexes)
+            for (const auto& k : idx.fields)
+                if (k.collation != Collation::Binary && k.field == f.name &&
+                    std::none_of(sorted.begin(), sorted.end(),
+                                 [&](const IndexField& s) { return s.field == f.name; }))
+                    sorted.push_back(k);
+    return sorted;
+}
+
+QString TableDefinition::sortPendingCondition() const
+{
+    QStringList terms;
+    for (const auto& f : sortedFields())
+        terms << QStringLiteral("%1 IS NOT %2")
+                     .arg(quoted(Schema::sortSourceColumn(f.field)), quoted(f.field));
+    return terms.join(QStringLiteral(" OR "));
+}
+
+QString TableDefinition::createTableStatement(const QString& schema) const
 {
     QStringList columns;
     for (const auto& f : fields) {
@@ -161,26 +185,47 @@ QString TableDefinition::createStatements() const
                                                 : QStringLiteral(" NOT NULL DEFAULT ''");
         columns << col;
     }
+    for (const auto& f : sortedFields())
+        columns << quoted(Schema::sortKeyColumn(f.field)) + QStringLiteral(" BLOB")
+                << quoted(Schema::sortSourceColumn(f.field)) + QStringLiteral(" TEXT");
+    // The key compares exactly, byte by byte: two names that only differ in
+    // letter case are two contacts.
     if (!primaryKey.isEmpty()) {
         QStringList keys;
         for (const auto& k : primaryKey)
             keys << quoted(k);
         columns << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(u", "));
     }
-    QString sql = QStringLiteral("CREATE TABLE %1 (%2);\n").arg(quoted(name), columns.join(u", "));
-    for (const auto& idx : indexes) {
-        if (idx.fields.empty())
-            continue;
-        QStringList cols;
-        for (const auto& f : idx.fields)
-            cols << quoted(f.field) + QStringLiteral(" COLLATE ") +
-                        Schema::collationName(f.collation);
-        const QString idxName =
-            name + u'_' + (idx.name.isEmpty() ? QStringLiteral("Order") : idx.name);
-        sql += QStringLiteral("CREATE INDEX %1 ON %2 (%3);\n")
-                   .arg(quoted(idxName), quoted(name), cols.join(u", "));
-    }
-    return sql;
+    return QStringLiteral("CREATE TABLE %1.%2 (%3)")
+        .arg(quoted(schema), quoted(name), columns.join(u", "));
+}
+
+std::vector<StoredIndex> TableDefinition::storedIndexes() const
+{
+    std::vector<StoredIndex> stored;
+    const auto add = [&](const QString& suffix, const QString& columns, const QString& tail) {
+        const QString index = name + u'_' + suffix;
+        stored.push_back({index, QStringLiteral("CREATE INDEX %1 ON %2 (%3)%4")
+                                     .arg(quoted(index), quoted(name), columns, tail)});
+    };
+    for (const auto& idx : indexes)
+        if (!idx.fields.empty())
+            add(idx.name.isEmpty() ? QStringLiteral("Order") : idx.name,
+                Schema::orderColumns(idx.fields).join(u", "), QString());
+    // Nearly always empty: it lets the program find the rows another program
+    // wrote without reading the table.
+    const auto sorted = sortedFields();
+    if (!sorted.empty())
+        add(QStringLiteral("SortPending"), quoted(sorted[0].field),
+            QStringLiteral(" WHERE ") + sortPendingCondition());
+    return stored;
+}
+
+QString StoredIndex::createIn(const QString& schema) const
+{
+    return QString(definition)
+        .replace(0, int(qstrlen("CREATE INDEX ")),
+                 QStringLiteral("CREATE INDEX IF NOT EXISTS %1.").arg(quoted(schema)));
 }
 
 namespace Schema {
@@ -231,17 +276,30 @@ const TableDefinition* forFile(const QString& fileName)
     return nullptr;
 }
 
-QString collationName(Collation c)
+QString orderColumn(const IndexField& f)
 {
-    switch (c) {
-    case Collation::Danish:
-        return QStringLiteral("DANISH");
-    case Collation::DanishNoCase:
-        return QStringLiteral("DANISH_NOCASE");
-    case Collation::Binary:
-        break;
-    }
-    return QStringLiteral("BINARY");
+    return quoted(f.collation == Collation::Binary ? f.field : sortKeyColumn(f.field));
+}
+
+QStringList orderColumns(const std::vector<IndexField>& fields)
+{
+    QStringList columns;
+    for (const auto& f : fields)
+        columns << orderColumn(f);
+    for (const auto& f : fields)
+        if (f.collation != Collation::Binary)
+            columns << quoted(f.field);
+    return columns;
+}
+
+QString sortKeyColumn(const QString& field)
+{
+    return field + QStringLiteral("_Sort");
+}
+
+QString sortSourceColumn(const QString& field)
+{
+    return field + QStringLiteral("_SortSource");
 }
 
 } // namespace Schema

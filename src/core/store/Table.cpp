@@ -4,6 +4,8 @@
 #include "core/store/DataFolder.h"
 #include "core/store/DataLink.h"
 #include "core/store/DataSource.h"
+#include "core/store/SortKeys.h"
+#include "core/store/Transaction.h"
 #include "core/util/TellEach.h"
 
 #include <QDate>
@@ -15,9 +17,6 @@
 namespace {
 
 using Schema::quoted;
-
-// Rows kept for grids before the cache is dropped and read again.
-constexpr int RowCacheLimit = 4000;
 
 } // namespace
 
@@ -49,7 +48,8 @@ private:
     TTable& m_table;
 };
 
-TTable::TTable(QObject* owner, const QString& name) : QObject(owner)
+TTable::TTable(QObject* owner, const QString& name)
+    : QObject(owner), m_view([this](QVariantList& params) { return whereClause(params); })
 {
     setObjectName(name);
 }
@@ -96,17 +96,11 @@ void TTable::Open()
         throw EDatabaseError(QStringLiteral("No table is known by the name %1").arg(m_tableName));
 
     const QString path = DataFolder::resolve(m_databaseName, m_tableName);
-    auto connection = Connection::open(path);
+    auto connection = Connection::open(path, m_definition);
 
     // The file must hold the table with every field the program uses.
-    QStringList columns;
-    for (const auto& f : m_definition->fields)
-        columns << quoted(f.name);
-    const QString select = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                               .arg(columns.join(u','), quoted(m_definition->name));
-    std::unique_ptr<Statement> selectRow;
     try {
-        selectRow = std::make_unique<Statement>(*connection, select);
+        m_view.open(*connection, *m_definition);
     } catch (const EDatabaseError& e) {
         throw EDatabaseError(
             QStringLiteral("Table file %1 does not hold the table %2 as expected: %3")
@@ -114,7 +108,6 @@ void TTable::Open()
     }
 
     m_connection = std::move(connection);
-    m_selectRow = std::move(selectRow);
     m_fields.clear();
     for (size_t i = 0; i < m_definition->fields.size(); ++i)
         m_fields.push_back(std::make_unique<TField>(this, int(i)));
@@ -133,18 +126,18 @@ void TTable::Open()
         for (const auto& f : m_definition->indexes.front().fields)
             if (!m_indexFieldNames.contains(f.field, Qt::CaseInsensitive))
                 order.push_back(f);
-        applyOrder(order);
+        m_view.setOrder(order);
     } else {
-        applyOrder(m_definition->index(m_indexName) ? m_definition->index(m_indexName)->fields
-                                                    : m_definition->indexes.front().fields);
+        m_view.setOrder(m_definition->index(m_indexName) ? m_definition->index(m_indexName)->fields
+                                                         : m_definition->indexes.front().fields);
     }
     m_masterValues = currentMasterValues();
     if (m_masterSource)
         m_masterValues << masterHasRecord();
     m_state = DataSetState::Browse;
     m_modified = false;
-    rebuildView();
-    if (ensureRow(0))
+    m_view.rebuild();
+    if (m_view.ensureRow(0))
         loadAt(0);
     else
         setEmpty();
@@ -160,20 +153,16 @@ void TTable::Close()
     if (!Active())
         return;
     m_state = DataSetState::Inactive;
-    m_view = View();
-    m_viewStale = false;
-    m_selectRow.reset();
+    m_view.close();
     m_insertRow.reset();
     m_updateRow.reset();
     m_deleteRow.reset();
-    m_rowCache.clear();
     if (m_connection)
         m_connection->unwatch(m_fileWatch.get());
     m_connection.reset();
     m_rowid = -1;
     m_recNo = -1;
     m_eof = m_bof = true;
-    ++m_viewVersion;
     notifyState();
     notifyDataChange(nullptr);
     notifyViewChanged();
@@ -233,12 +222,7 @@ QString TTable::DisplayText(FieldType type, const QVariant& stored)
     return stored.toString();
 }
 
-// --- the ordered view ---------------------------------------------------------
-
-void TTable::applyOrder(const std::vector<IndexField>& order)
-{
-    m_order = order;
-}
+// --- the filter and the link -------------------------------------------------
 
 QVariantList TTable::currentMasterValues() const
 {
@@ -278,74 +262,19 @@ QString TTable::whereClause(QVariantList& params) const
     return parts.isEmpty() ? QStringLiteral("1") : parts.join(QStringLiteral(" AND "));
 }
 
-QString TTable::orderClause(bool descending) const
-{
-    const QString direction = descending ? QStringLiteral(" DESC") : QString();
-    QStringList cols;
-    for (const auto& f : m_order)
-        cols << quoted(f.field) + QStringLiteral(" COLLATE ") + Schema::collationName(f.collation) +
-                    direction;
-    cols << QStringLiteral("rowid") + direction;
-    return cols.join(u',');
-}
-
 void TTable::invalidateView()
 {
-    m_view = View();
-    m_viewStale = true;
-    m_rowCache.clear();
-    ++m_viewVersion;
+    m_view.invalidate();
     if (m_rowid >= 0)
         m_recNo = PositionUnknown;
 }
 
-void TTable::rebuildView()
-{
-    m_viewStale = false;
-    QVariantList params;
-    QString columns = QStringLiteral("rowid");
-    m_scanFields.clear();
-    for (const auto& f : m_order) {
-        const int index = m_definition->fieldIndex(f.field);
-        if (index >= 0) {
-            columns += u',' + quoted(m_definition->fields[size_t(index)].name);
-            m_scanFields.push_back(index);
-        }
-    }
-    const QString sql =
-        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
-            .arg(columns, quoted(m_definition->name), whereClause(params), orderClause());
-    m_view = View();
-    m_view.scan = std::make_unique<Statement>(*m_connection, sql);
-    for (int i = 0; i < params.size(); ++i)
-        m_view.scan->bind(i + 1, params[i]);
-    m_rowCache.clear();
-    ++m_viewVersion;
-}
-
-bool TTable::ensureRow(int index)
-{
-    if (index < 0)
-        return false;
-    if (m_viewStale)
-        rebuildView();
-    while (int(m_view.rowids.size()) <= index && !m_view.complete) {
-        if (m_view.scan->step()) {
-            m_view.rowids.push_back(m_view.scan->columnInt64(0));
-            m_view.scanAt = int(m_view.rowids.size()) - 1;
-        } else {
-            m_view.scanAt = -1;
-            m_view.complete = true;
-            m_view.count = qint64(m_view.rowids.size());
-        }
-    }
-    return int(m_view.rowids.size()) > index;
-}
+// --- the current record -------------------------------------------------------
 
 QVariant TTable::BufferValue(int field) const
 {
     if (m_bufferPartial &&
-        std::find(m_scanFields.begin(), m_scanFields.end(), field) == m_scanFields.end())
+        std::find(m_partialFields.begin(), m_partialFields.end(), field) == m_partialFields.end())
         completeBuffer();
     return m_buffer.at(size_t(field));
 }
@@ -354,25 +283,13 @@ void TTable::completeBuffer() const
 {
     if (!m_bufferPartial)
         return;
-    m_buffer = readRow(m_rowid);
+    m_buffer = m_view.readRow(m_rowid);
     m_bufferPartial = false;
-}
-
-std::vector<QVariant> TTable::readRow(qint64 rowid) const
-{
-    m_selectRow->reset();
-    m_selectRow->bind(1, QVariant(rowid));
-    std::vector<QVariant> row(m_fields.size());
-    if (m_selectRow->step())
-        for (size_t i = 0; i < row.size(); ++i)
-            row[i] = m_selectRow->column(int(i));
-    m_selectRow->reset();
-    return row;
 }
 
 void TTable::loadRowid(qint64 rowid)
 {
-    m_buffer = readRow(rowid);
+    m_buffer = m_view.readRow(rowid);
     m_bufferPartial = false;
     m_rowid = rowid;
     m_modified = false;
@@ -383,17 +300,28 @@ void TTable::loadAt(int index)
     m_recNo = index;
     m_fallbackIndex = index;
     m_eof = m_bof = false;
-    if (index != m_view.scanAt || m_scanFields.empty()) {
-        loadRowid(m_view.rowids[size_t(index)]);
+    if (!m_view.scanSitsOn(index)) {
+        loadRowid(m_view.rowidAt(index));
         return;
     }
     // The scan sits on this record: its order fields are at hand.
     m_buffer.assign(m_fields.size(), QVariant());
-    for (size_t k = 0; k < m_scanFields.size(); ++k)
-        m_buffer[size_t(m_scanFields[k])] = m_view.scan->column(int(k) + 1);
+    m_partialFields = m_view.scanFields();
+    for (size_t k = 0; k < m_partialFields.size(); ++k)
+        m_buffer[size_t(m_partialFields[k])] = m_view.scanValue(k);
     m_bufferPartial = true;
-    m_rowid = m_view.rowids[size_t(index)];
+    m_rowid = m_view.rowidAt(index);
     m_modified = false;
+}
+
+// The last record of the view becomes current, or none when it is empty.
+void TTable::loadLast()
+{
+    const int last = m_view.lastIndex();
+    if (last >= 0)
+        loadAt(last);
+    else
+        setEmpty();
 }
 
 void TTable::clearBuffer()
@@ -410,21 +338,9 @@ void TTable::setEmpty()
     m_eof = m_bof = true;
 }
 
-int TTable::findIndex(qint64 rowid)
-{
-    if (rowid < 0)
-        return -1;
-    for (int i = 0;; ++i) {
-        if (!ensureRow(i))
-            return -1;
-        if (m_view.rowids[size_t(i)] == rowid)
-            return i;
-    }
-}
-
 bool TTable::moveToRowid(qint64 rowid)
 {
-    if (rowid < 0 || !passes(rowid))
+    if (rowid < 0 || !m_view.passes(rowid))
         return false;
     positionOn(rowid);
     return true;
@@ -442,7 +358,7 @@ int TTable::resolvedIndex()
 {
     if (m_recNo != PositionUnknown)
         return m_recNo;
-    const int index = findIndex(m_rowid);
+    const int index = m_view.findIndex(m_rowid);
     if (index >= 0) {
         m_recNo = index;
         m_fallbackIndex = index;
@@ -458,31 +374,15 @@ int TTable::resolvedIndex()
     return m_recNo;
 }
 
-// Whether a record is in the table and passes the filter and the link.
-bool TTable::passes(qint64 rowid)
-{
-    QVariantList params;
-    const QString where = whereClause(params);
-    Statement query(*m_connection, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ? AND (%2)")
-                                       .arg(quoted(m_definition->name), where));
-    query.bind(1, QVariant(rowid));
-    for (int i = 0; i < params.size(); ++i)
-        query.bind(i + 2, params[i]);
-    return query.step();
-}
-
 // After this cursor wrote the current record: the view is read again when
 // it is next needed, and the record stays current where it still passes.
 void TTable::settleAfterWrite(bool inserted)
 {
-    if (!passes(m_rowid)) {
+    if (!m_view.passes(m_rowid)) {
         refreshAndFind(-1, m_fallbackIndex);
         return;
     }
-    const qint64 count = m_view.count;
-    invalidateView();
-    if (count >= 0)
-        m_view.count = count + (inserted ? 1 : 0);
+    m_view.invalidateKeepingCount(inserted ? 1 : 0);
     positionOn(m_rowid);
 }
 
@@ -496,44 +396,15 @@ Statement& TTable::cached(std::unique_ptr<Statement>& slot, const QString& sql)
 
 void TTable::refreshAndFind(qint64 rowid, int fallbackIndex)
 {
-    rebuildView();
+    m_view.rebuild();
     if (moveToRowid(rowid))
         return;
     if (fallbackIndex < 0)
         fallbackIndex = 0;
-    if (ensureRow(fallbackIndex)) {
+    if (m_view.ensureRow(fallbackIndex))
         loadAt(fallbackIndex);
-    } else if (ensureRow(0)) {
-        ensureRow(INT_MAX - 1);
-        loadAt(int(m_view.rowids.size()) - 1);
-    } else {
-        setEmpty();
-    }
-}
-
-qint64 TTable::lastRowid()
-{
-    QVariantList params;
-    const QString where = whereClause(params);
-    Statement query(*m_connection,
-                    QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
-                        .arg(quoted(m_definition->name), where, orderClause(true)));
-    for (int i = 0; i < params.size(); ++i)
-        query.bind(i + 1, params[i]);
-    return query.step() ? query.columnInt64(0) : -1;
-}
-
-qint64 TTable::firstMatch(const QString& condition, const QVariantList& conditionParams)
-{
-    QVariantList params;
-    const QString where = whereClause(params);
-    params += conditionParams;
-    Statement query(*m_connection,
-                    QStringLiteral("SELECT rowid FROM %1 WHERE (%2) AND (%3) ORDER BY %4 LIMIT 1")
-                        .arg(quoted(m_definition->name), where, condition, orderClause()));
-    for (int i = 0; i < params.size(); ++i)
-        query.bind(i + 1, params[i]);
-    return query.step() ? query.columnInt64(0) : -1;
+    else
+        loadLast();
 }
 
 // --- moving -------------------------------------------------------------------
@@ -542,7 +413,7 @@ void TTable::First()
 {
     requireActive();
     CheckBrowseMode();
-    if (ensureRow(0))
+    if (m_view.ensureRow(0))
         loadAt(0);
     else
         setEmpty();
@@ -555,7 +426,7 @@ void TTable::Next()
     requireActive();
     CheckBrowseMode();
     resolvedIndex();
-    if (m_recNo >= 0 && ensureRow(m_recNo + 1)) {
+    if (m_recNo >= 0 && m_view.ensureRow(m_recNo + 1)) {
         loadAt(m_recNo + 1);
         notifyDataChange(nullptr);
     } else {
@@ -579,12 +450,9 @@ void TTable::Last()
 {
     requireActive();
     CheckBrowseMode();
-    if (!m_viewStale && m_view.complete) {
-        if (m_view.rowids.empty())
-            setEmpty();
-        else
-            loadAt(int(m_view.rowids.size()) - 1);
-    } else if (const qint64 rowid = lastRowid(); rowid >= 0) {
+    if (m_view.isComplete()) {
+        loadLast();
+    } else if (const qint64 rowid = m_view.lastRowid(); rowid >= 0) {
         // Read from the end of the order, not by stepping through every
         // record before it: the record-number counter goes to its last
         // record at every new contact. Its place is found when it is asked for.
@@ -603,12 +471,11 @@ void TTable::MoveBy(int distance)
     if (resolvedIndex() < 0 || distance == 0)
         return;
     const int wanted = m_recNo + distance;
-    if (ensureRow(std::max(wanted, 0))) {
+    if (m_view.ensureRow(std::max(wanted, 0))) {
         loadAt(std::max(wanted, 0));
         m_bof = wanted < 0; // asked to go before the first record
     } else {
-        ensureRow(INT_MAX - 1);
-        loadAt(int(m_view.rowids.size()) - 1);
+        loadLast();
         m_eof = true;
     }
     notifyDataChange(nullptr);
@@ -620,7 +487,7 @@ void TTable::MoveToIndex(int index)
     if (index == resolvedIndex() && m_state == DataSetState::Browse)
         return;
     CheckBrowseMode();
-    if (!ensureRow(index))
+    if (!m_view.ensureRow(index))
         return;
     loadAt(index);
     notifyDataChange(nullptr);
@@ -629,22 +496,13 @@ void TTable::MoveToIndex(int index)
 bool TTable::IsEmpty()
 {
     requireActive();
-    return !ensureRow(0) && m_state != DataSetState::Insert;
+    return !m_view.ensureRow(0) && m_state != DataSetState::Insert;
 }
 
 int TTable::RecordCount()
 {
     requireActive();
-    if (m_view.count < 0) {
-        QVariantList params;
-        const QString where = whereClause(params);
-        Statement count(*m_connection, QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
-                                           .arg(quoted(m_definition->name), where));
-        for (int i = 0; i < params.size(); ++i)
-            count.bind(i + 1, params[i]);
-        m_view.count = count.step() ? count.columnInt64(0) : 0;
-    }
-    return int(m_view.count);
+    return int(m_view.count());
 }
 
 // --- editing ------------------------------------------------------------------
@@ -698,8 +556,11 @@ void TTable::Insert()
     for (int i = 0; i < m_masterFields.size() && i < link.size(); ++i)
         if (TField* f = FindField(m_masterFields[i]))
             m_buffer[size_t(f->Index())] = link[i];
-    m_modified = false;
     m_eof = m_bof = false;
+    // What the rules write into a new record (defaults, its number) is not
+    // the user's: a record nobody typed into is dropped, not stored, when
+    // the cursor moves or the window closes.
+    auto untouched = qScopeGuard([this] { m_modified = false; });
     notifyState();
     notifyDataChange(nullptr);
     if (AfterInsert)
@@ -733,24 +594,56 @@ void TTable::writeRecord()
     }
 }
 
+// The columns a post writes and the values it writes into them: every field
+// from its parameter (?1 for the first field), the sort keys made from the
+// parameters of their fields.
+std::vector<std::pair<QString, QString>> TTable::writtenColumns() const
+{
+    std::vector<std::pair<QString, QString>> columns;
+    const auto parameter = [](int field) { return QStringLiteral("?%1").arg(field + 1); };
+    for (size_t i = 0; i < m_definition->fields.size(); ++i)
+        columns.emplace_back(quoted(m_definition->fields[i].name), parameter(int(i)));
+    for (const auto& f : m_definition->sortedFields()) {
+        const QString value = parameter(m_definition->fieldIndex(f.field));
+        columns.emplace_back(quoted(Schema::sortKeyColumn(f.field)),
+                             SortKeys::keyOf(f.collation, value));
+        columns.emplace_back(quoted(Schema::sortSourceColumn(f.field)), value);
+    }
+    return columns;
+}
+
 QString TTable::insertSql() const
 {
-    QStringList names, marks;
-    for (const auto& f : m_definition->fields) {
-        names << quoted(f.name);
-        marks << QStringLiteral("?");
+    QStringList names, values;
+    for (const auto& [name, value] : writtenColumns()) {
+        names << name;
+        values << value;
     }
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(quoted(m_definition->name), names.join(u','), marks.join(u','));
+        .arg(m_connection->qualified(m_definition->name), names.join(u','), values.join(u','));
 }
 
 QString TTable::updateSql() const
 {
     QStringList sets;
-    for (const auto& f : m_definition->fields)
-        sets << quoted(f.name) + QStringLiteral(" = ?");
-    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-        .arg(quoted(m_definition->name), sets.join(u','));
+    for (const auto& [name, value] : writtenColumns())
+        sets << name + QStringLiteral(" = ") + value;
+    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+        .arg(m_connection->qualified(m_definition->name), sets.join(u','))
+        .arg(m_definition->fields.size() + 1);
+}
+
+void TTable::writeWith(const std::function<void()>& write, const WrittenEvent& within,
+                       const std::vector<QVariant>& record)
+{
+    if (!within) {
+        write(); // a transaction of its own
+        return;
+    }
+    Transaction transaction(*this);
+    write();
+    within(*this, record);
+    transaction.Commit();
 }
 
 void TTable::Post()
@@ -762,10 +655,12 @@ void TTable::Post()
     if (BeforePost)
         BeforePost(*this);
     const qint64 rowidBefore = m_rowid;
+    auto restore = qScopeGuard([&] { m_rowid = rowidBefore; });
     try {
-        writeRecord();
+        const bool inserting = m_state == DataSetState::Insert;
+        writeWith([this] { writeRecord(); }, WithinPost,
+                  WithinPost && !inserting ? m_view.readRow(m_rowid) : std::vector<QVariant>());
     } catch (EDatabaseError& error) {
-        m_rowid = rowidBefore;
         DataAction action = DataAction::Fail;
         if (OnPostError)
             OnPostError(*this, error, action);
@@ -773,6 +668,7 @@ void TTable::Post()
             throw EAbort();
         throw;
     }
+    restore.dismiss();
     const bool inserted = m_state == DataSetState::Insert;
     m_state = DataSetState::Browse;
     m_modified = false;
@@ -797,7 +693,7 @@ void TTable::Cancel()
     m_state = DataSetState::Browse;
     m_modified = false;
     // Back to the record that was current before, read as it is stored now.
-    if (m_rowid >= 0 && passes(m_rowid)) {
+    if (m_rowid >= 0 && m_view.passes(m_rowid)) {
         loadRowid(m_rowid);
         m_eof = m_bof = false;
     } else {
@@ -823,12 +719,17 @@ void TTable::Delete()
     if (BeforeDelete)
         BeforeDelete(*this);
     const int place = std::max(resolvedIndex(), 0);
-    Statement& statement =
-        cached(m_deleteRow,
-               QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_definition->name)));
-    statement.bind(1, QVariant(m_rowid));
-    statement.step();
-    statement.reset();
+    completeBuffer();
+    writeWith(
+        [this] {
+            Statement& statement =
+                cached(m_deleteRow, QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
+                                        .arg(m_connection->qualified(m_definition->name)));
+            statement.bind(1, QVariant(m_rowid));
+            statement.step();
+            statement.reset();
+        },
+        WithinDelete, m_buffer);
     const std::exception_ptr othersFailed = tellOtherCursors();
     // The record that followed the deleted one takes its place.
     refreshAndFind(-1, place);
@@ -862,7 +763,7 @@ void TTable::SetFilter(const QString& text)
             notifyDataChange(nullptr);
             throw EDatabaseError(m_filterError);
         }
-        rebuildView();
+        m_view.rebuild();
         notifyViewChanged();
         First();
     }
@@ -879,7 +780,7 @@ void TTable::SetFiltered(bool on)
         throw EDatabaseError(m_filterError);
     if (on != m_filtered) {
         m_filtered = on;
-        rebuildView();
+        m_view.rebuild();
         notifyViewChanged();
     }
     First();
@@ -895,11 +796,11 @@ void TTable::SetIndexName(const QString& name)
     m_indexFieldNames.clear();
     if (!Active()) {
         if (index)
-            applyOrder(index->fields);
+            m_view.setOrder(index->fields);
         return;
     }
     CheckBrowseMode();
-    applyOrder(index->fields);
+    m_view.setOrder(index->fields);
     // Same records, another order: the current one stays, its place is
     // found when needed.
     invalidateView();
@@ -912,16 +813,21 @@ bool TTable::FindKey(const QVariant& value)
 {
     requireActive();
     CheckBrowseMode();
-    if (m_order.empty())
+    if (m_view.order().empty())
         throw EDatabaseError(QStringLiteral("The table has no index to search"));
-    const IndexField& key = m_order.front();
+    const IndexField& key = m_view.order().front();
     const TField* field = FindField(key.field);
     const bool isText = field && field->DataType() != FieldType::Integer;
     const QString column =
         isText ? QStringLiteral("ifnull(%1,'')").arg(quoted(key.field)) : quoted(key.field);
+    // Found exactly, also in a Danish order: it ties no two texts that differ.
     const QString condition =
-        QStringLiteral("%1 = ? COLLATE %2").arg(column, Schema::collationName(key.collation));
-    const qint64 rowid = firstMatch(condition, {isText ? QVariant(value.toString()) : value});
+        key.collation == Collation::DanishNoCase
+            ? QStringLiteral("%1 = %2").arg(Schema::orderColumn(key),
+                                            SortKeys::keyOf(key.collation, QStringLiteral("?")))
+            : column + QStringLiteral(" = ?");
+    const qint64 rowid =
+        m_view.firstMatch(condition, {isText ? QVariant(value.toString()) : value});
     if (rowid < 0 || !moveToRowid(rowid))
         return false;
     notifyDataChange(nullptr);
@@ -954,7 +860,7 @@ bool TTable::Locate(const QString& fieldName, const QVariant& value, LocateOptio
         condition = QStringLiteral("%1 = %2").arg(column, probe);
         params << text;
     }
-    const qint64 rowid = firstMatch(condition, params);
+    const qint64 rowid = m_view.firstMatch(condition, params);
     if (rowid < 0 || !moveToRowid(rowid))
         return false;
     notifyDataChange(nullptr);
@@ -972,7 +878,7 @@ bool TTable::BookmarkValid(const TBookmark& bookmark)
 {
     if (!bookmark || !Active())
         return false;
-    return firstMatch(QStringLiteral("rowid = ?"), {QVariant(*bookmark)}) >= 0;
+    return m_view.firstMatch(QStringLiteral("rowid = ?"), {QVariant(*bookmark)}) >= 0;
 }
 
 void TTable::GotoBookmark(const TBookmark& bookmark)
@@ -998,16 +904,7 @@ QVariant TTable::ValueAt(int index, int field)
         return {};
     if (m_state == DataSetState::Edit && index == resolvedIndex())
         return m_buffer[size_t(field)];
-    if (!ensureRow(index))
-        return {};
-    const qint64 rowid = m_view.rowids[size_t(index)];
-    auto it = m_rowCache.find(rowid);
-    if (it == m_rowCache.end()) {
-        if (m_rowCache.size() >= RowCacheLimit)
-            m_rowCache.clear();
-        it = m_rowCache.insert(rowid, readRow(rowid));
-    }
-    return it.value()[size_t(field)];
+    return m_view.valueAt(index, field);
 }
 
 QString TTable::DisplayTextAt(int index, int field)
@@ -1034,25 +931,10 @@ void TTable::TextsInOrder(const std::vector<int>& fields,
                           const std::function<void(const QString*)>& row)
 {
     requireActive();
-    QStringList columns;
-    for (int field : fields) {
+    for (int field : fields)
         if (field < 0 || size_t(field) >= m_fields.size())
             throw EDatabaseError(QStringLiteral("Field number %1 not found").arg(field));
-        columns << quoted(m_definition->fields[size_t(field)].name);
-    }
-    QVariantList params;
-    const QString where = whereClause(params);
-    Statement query(*m_connection,
-                    QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
-                        .arg(columns.join(u','), quoted(m_definition->name), where, orderClause()));
-    for (int i = 0; i < params.size(); ++i)
-        query.bind(i + 1, params[i]);
-    std::vector<QString> texts(fields.size());
-    while (query.step()) {
-        for (size_t i = 0; i < fields.size(); ++i)
-            texts[i] = query.columnText(int(i));
-        row(texts.data());
-    }
+    m_view.texts(fields, row);
 }
 
 // --- notifications ------------------------------------------------------------
@@ -1118,8 +1000,8 @@ void TTable::onMasterChange(TField* field)
         return;
     CheckBrowseMode();
     m_masterValues = values;
-    rebuildView();
-    if (ensureRow(0))
+    m_view.rebuild();
+    if (m_view.ensureRow(0))
         loadAt(0);
     else
         setEmpty();
@@ -1136,7 +1018,7 @@ void TTable::onConnectionChanged()
     // is next needed. The current record stays where it still passes, read
     // as it is stored now; a record being edited keeps what the user typed.
     if (m_state == DataSetState::Browse) {
-        if (m_rowid >= 0 && passes(m_rowid)) {
+        if (m_rowid >= 0 && m_view.passes(m_rowid)) {
             invalidateView();
             positionOn(m_rowid);
         } else {

@@ -3,9 +3,9 @@
 #include "core/store/DatabaseError.h"
 #include "core/store/Field.h"
 #include "core/store/FilterExpression.h"
+#include "core/store/OrderedView.h"
 #include "core/store/Schema.h"
 
-#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
@@ -114,6 +114,8 @@ public:
     void Post();
     void Cancel();
     void Delete();
+    // Whether the record holds changes of the user's: for a new record, not
+    // what the insert events wrote into it.
     bool Modified() const { return m_modified; }
     // Posts a pending edit that holds changes and drops one that holds none.
     void CheckBrowseMode();
@@ -151,12 +153,24 @@ public:
     void TextsInOrder(const std::vector<int>& fields,
                       const std::function<void(const QString*)>& row);
     // Changes whenever the order, the filter, the link or the stored data change.
-    quint64 ViewVersion() const { return m_viewVersion; }
+    quint64 ViewVersion() const { return m_view.version(); }
 
     // --- events
     std::function<void(TTable&)> BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost,
         AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, AfterOpen;
     std::function<void(TTable&, EDatabaseError&, DataAction&)> OnPostError;
+    // Run within the transaction of a post or a delete, once the record is
+    // written or deleted and before that is committed: what they write to
+    // any table of the data folder is on disk with the record or not at all
+    // (a contact renamed or deleted with its family members). The record is
+    // as it was stored before the post (empty for an insert) or the one
+    // deleted. When one throws, nothing is written: a post fails as a post
+    // refused by the engine does, and a delete leaves the record.
+    using WrittenEvent = std::function<void(TTable&, const std::vector<QVariant>& record)>;
+    WrittenEvent WithinPost, WithinDelete;
+
+    // The open table file, shared by the cursors on it; null while closed.
+    const std::shared_ptr<Connection>& FileConnection() const { return m_connection; }
 
     // --- for TField and TDataSource
     QVariant BufferValue(int field) const;
@@ -175,31 +189,26 @@ private:
     void requireActive() const;
     void requireEditing() const;
     QString whereClause(QVariantList& params) const;
-    QString orderClause(bool descending = false) const;
-    void rebuildView();
     void invalidateView();
-    bool ensureRow(int index);
     int resolvedIndex();
-    bool passes(qint64 rowid);
     void settleAfterWrite(bool inserted);
     void positionOn(qint64 rowid);
     bool masterHasRecord() const;
     Statement& cached(std::unique_ptr<Statement>& slot, const QString& sql);
     void loadAt(int index);
+    void loadLast();
     void loadRowid(qint64 rowid);
     void clearBuffer();
     void setEmpty();
     void refreshAndFind(qint64 rowid, int fallbackIndex);
-    int findIndex(qint64 rowid);
     bool moveToRowid(qint64 rowid);
-    qint64 firstMatch(const QString& condition, const QVariantList& params);
-    qint64 lastRowid();
-    std::vector<QVariant> readRow(qint64 rowid) const;
     void completeBuffer() const;
     void writeRecord();
+    void writeWith(const std::function<void()>& write, const WrittenEvent& within,
+                   const std::vector<QVariant>& record);
+    std::vector<std::pair<QString, QString>> writtenColumns() const;
     QString insertSql() const;
     QString updateSql() const;
-    void applyOrder(const std::vector<IndexField>& order);
     QVariantList currentMasterValues() const;
     void onMasterChange(TField* field);
     void onConnectionChanged();
@@ -222,7 +231,7 @@ private:
     // read when a field outside them is asked for.
     mutable std::vector<QVariant> m_buffer;
     mutable bool m_bufferPartial = false;
-    std::vector<int> m_scanFields; // fields the scan gives after the rowid
+    std::vector<int> m_partialFields; // the fields a partial buffer holds
     // The place of the current record in the view is not known yet; it is
     // found by stepping the view when a move or a grid needs it.
     static constexpr int PositionUnknown = -2;
@@ -239,7 +248,6 @@ private:
     QString m_filterError;
     bool m_filtered = false;
     QString m_indexName;
-    std::vector<IndexField> m_order;
 
     class MasterLink;
     std::unique_ptr<MasterLink> m_masterLink;
@@ -250,19 +258,9 @@ private:
     QStringList m_indexFieldNames;
     QVariantList m_masterValues;
 
-    struct View
-    {
-        std::unique_ptr<Statement> scan;
-        std::vector<qint64> rowids;
-        int scanAt = -1; // the row the scan statement sits on
-        bool complete = false;
-        qint64 count = -1;
-    } m_view;
-    bool m_viewStale = false;
-    quint64 m_viewVersion = 0;
-    std::unique_ptr<Statement> m_selectRow;
+    // The records that pass the filter and the link, in the chosen order.
+    OrderedView m_view;
     std::unique_ptr<Statement> m_insertRow, m_updateRow, m_deleteRow;
-    QHash<qint64, std::vector<QVariant>> m_rowCache;
 
     std::vector<TDataSource*> m_sources;
     int m_disableCount = 0;

@@ -1,0 +1,312 @@
+#include "core/store/FolderDatabase.h"
+
+#include "core/store/Connection.h"
+#include "core/store/DatabaseError.h"
+#include "core/store/Schema.h"
+#include "core/store/SortKeys.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+#include <algorithm>
+
+namespace {
+
+using Schema::quoted;
+
+// SQL helper used by filter and locate: texts compared without regard to
+// case for every alphabet the program meets, not just ASCII.
+void fold(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    if (!text) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QByteArray folded = QString::fromUtf8(text).toCaseFolded().toUtf8();
+    sqlite3_result_text(ctx, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+QHash<QString, std::weak_ptr<FolderDatabase>>& openFolders()
+{
+    static QHash<QString, std::weak_ptr<FolderDatabase>> map;
+    return map;
+}
+
+[[noreturn]] void cannotOpen(const QString& path, const QString& why)
+{
+    throw EDatabaseError(QStringLiteral("Table file %1 cannot be opened: %2").arg(path, why));
+}
+
+bool inWriteAheadLog(sqlite3* db, const QByteArray& schema)
+{
+    sqlite3_stmt* mode = nullptr;
+    const bool wal =
+        sqlite3_prepare_v2(db, "PRAGMA " + schema + ".journal_mode", -1, &mode, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(mode) == SQLITE_ROW &&
+        qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)), "wal") == 0;
+    sqlite3_finalize(mode);
+    return wal;
+}
+
+} // namespace
+
+namespace SqliteSupport {
+
+void registerFunctions(sqlite3* db)
+{
+    sqlite3_create_function(db, "kv_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fold,
+                            nullptr, nullptr);
+    SortKeys::registerFunctions(db);
+}
+
+void configure(sqlite3* db)
+{
+    sqlite3_extended_result_codes(db, 1);
+    // A misspelt column must be an error, not a text literal: "Telefon" in
+    // double quotes names a column and nothing else.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_busy_timeout(db, 1500);
+    registerFunctions(db);
+}
+
+void fail(sqlite3* db, int rc, const QString& path)
+{
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    const QString fileName = QFileInfo(path).fileName();
+    const int primary = rc & 0xff;
+    if (rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_UNIQUE)
+        throw EDBEngineError(QStringLiteral("Key violation in %1").arg(fileName),
+                             {EDBEngineError::KeyViolation});
+    if (primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR ||
+        primary == SQLITE_FULL || primary == SQLITE_PERM)
+        throw EDBEngineError(QStringLiteral("Cannot write to %1: %2").arg(path, message), {rc});
+    throw EDBEngineError(QStringLiteral("%1 (%2)").arg(message, fileName), {rc});
+}
+
+QString openFailure(sqlite3* db, int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return QStringLiteral("it is not a valid table file or it is damaged");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("it is locked by another program");
+    default:
+        return QString::fromUtf8(sqlite3_errmsg(db));
+    }
+}
+
+} // namespace SqliteSupport
+
+FolderDatabase::FolderDatabase(sqlite3* db, QString folder, QString mainPath, bool registered)
+    : m_db(db), m_folder(std::move(folder)), m_registered(registered)
+{
+    m_attached.push_back({QStringLiteral("main"), std::move(mainPath), false});
+}
+
+FolderDatabase::~FolderDatabase()
+{
+    if (m_registered)
+        openFolders().remove(m_folder);
+    sqlite3_close_v2(m_db);
+}
+
+std::shared_ptr<FolderDatabase> FolderDatabase::find(const QString& folder)
+{
+    return openFolders().value(folder).lock();
+}
+
+std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, bool registered,
+                                                     const FirstLook& look)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(firstFile.toUtf8().constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString why = QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        cannotOpen(firstFile, why);
+    }
+    const QString folder = QFileInfo(firstFile).absolutePath();
+    std::shared_ptr<FolderDatabase> database(new FolderDatabase(db, folder, firstFile, registered));
+    SqliteSupport::configure(db);
+    database->firstRead(QStringLiteral("main"), firstFile, look);
+    if (registered)
+        openFolders().insert(folder, database);
+    return database;
+}
+
+// Reading the schema is the first real access: it finds a corrupt or locked
+// file and a read-only one that the permission bits did not reveal. The
+// caller's first look shares that reading: the file is locked and read once.
+void FolderDatabase::firstRead(const QString& schema, const QString& path, const FirstLook& look)
+{
+    const QByteArray s = quoted(schema).toUtf8();
+    // Every post is on disk when it returns.
+    sqlite3_exec(m_db, "PRAGMA " + s + ".synchronous=FULL", nullptr, nullptr, nullptr);
+    exec(QStringLiteral("SAVEPOINT kv_open"), path);
+    auto end = qScopeGuard([&] {
+        sqlite3_exec(m_db, "ROLLBACK TO kv_open; RELEASE kv_open", nullptr, nullptr, nullptr);
+    });
+    const int rc = sqlite3_exec(m_db, "SELECT count(*) FROM " + s + ".sqlite_master", nullptr,
+                                nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        cannotOpen(path, SqliteSupport::openFailure(m_db, rc));
+    if (sqlite3_db_readonly(m_db, s.constData()) == 1)
+        throw EDatabaseError(
+            QStringLiteral("Table file %1 cannot be written (read-only)").arg(path));
+    const bool wal = inWriteAheadLog(m_db, s);
+    if (look)
+        look(m_db, schema);
+    end.dismiss();
+    exec(QStringLiteral("RELEASE kv_open"), path);
+    // The rollback journal is what makes a commit to several files atomic;
+    // a file another program switched to write-ahead logging is switched back.
+    if (wal)
+        sqlite3_exec(m_db, "PRAGMA " + s + ".journal_mode=DELETE", nullptr, nullptr, nullptr);
+}
+
+QString FolderDatabase::attach(const QString& path, const FirstLook& look)
+{
+    for (auto& a : m_attached)
+        if (a.path == path) {
+            a.released = false;
+            if (look)
+                look(m_db, a.schema);
+            return a.schema;
+        }
+    // Named after the file where it can be, which makes the SQL easy to read.
+    QString base = QFileInfo(path).completeBaseName();
+    base.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"));
+    QString schema = base;
+    for (int n = 2; std::any_of(m_attached.begin(), m_attached.end(),
+                                [&](const Attached& a) {
+                                    return a.schema.compare(schema, Qt::CaseInsensitive) == 0;
+                                }) ||
+                    schema.compare(QLatin1String("temp"), Qt::CaseInsensitive) == 0;
+         ++n)
+        schema = base + u'_' + QString::number(n);
+
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray sql = QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(quoted(schema)).toUtf8();
+    int rc = sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray file = path.toUtf8();
+        sqlite3_bind_text(statement, 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(statement);
+        rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_finalize(statement);
+        statement = rc == SQLITE_OK ? statement : nullptr;
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_OK)
+        cannotOpen(path, SqliteSupport::openFailure(m_db, rc));
+    m_attached.push_back({schema, path, false});
+    try {
+        firstRead(schema, path, look);
+    } catch (...) {
+        release(schema);
+        throw;
+    }
+    return schema;
+}
+
+void FolderDatabase::release(const QString& schema)
+{
+    for (auto& a : m_attached)
+        if (a.schema == schema)
+            a.released = true;
+    detachReleased();
+}
+
+void FolderDatabase::detachReleased()
+{
+    if (inTransaction())
+        return;
+    // The main file cannot be detached; it stays until the folder closes.
+    for (auto it = m_attached.begin() + 1; it != m_attached.end();) {
+        const QString sql = QStringLiteral("DETACH DATABASE %1").arg(quoted(it->schema));
+        if (it->released &&
+            sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
+            it = m_attached.erase(it);
+        else
+            ++it;
+    }
+}
+
+QString FolderDatabase::pathOf(const QString& schema) const
+{
+    for (const auto& a : m_attached)
+        if (a.schema == schema)
+            return a.path;
+    return m_folder;
+}
+
+void FolderDatabase::exec(const QString& sql, const QString& file)
+{
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        SqliteSupport::fail(m_db, rc, file.isEmpty() ? m_folder : file);
+}
+
+void FolderDatabase::removeConnection(Connection* c)
+{
+    m_connections.erase(std::remove(m_connections.begin(), m_connections.end(), c),
+                        m_connections.end());
+}
+
+QString FolderDatabase::savepoint(int level) const
+{
+    return QStringLiteral("kv_transaction_%1").arg(level);
+}
+
+int FolderDatabase::begin()
+{
+    exec(QStringLiteral("SAVEPOINT ") + savepoint(m_depth + 1), QString());
+    return ++m_depth;
+}
+
+void FolderDatabase::commit(int level)
+{
+    if (level <= m_depth && level != m_depth)
+        throw EDatabaseError(QStringLiteral("A transaction within this one is still open"));
+    if (level > m_depth || !inTransaction()) {
+        // SQLite rolled it back by itself after a failure (a full disk, for
+        // one): nothing of it is on disk, and it must not pass for saved.
+        rollback(1);
+        throw EDatabaseError(
+            QStringLiteral("The changes could not be saved and were undone (%1)").arg(m_folder));
+    }
+    exec(QStringLiteral("RELEASE ") + savepoint(level), QString());
+    if (--m_depth == 0)
+        detachReleased();
+}
+
+void FolderDatabase::rollback(int level)
+{
+    if (level > m_depth)
+        return;
+    if (inTransaction()) {
+        const QString sql = QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint(level));
+        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK &&
+            level == 1)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    m_depth = inTransaction() ? level - 1 : 0;
+    if (m_depth == 0)
+        detachReleased();
+    // What the cursors read may be gone: each reads again. A rollback runs
+    // while an error is already on its way, often from a destructor, so a
+    // cursor that cannot read again must not throw a second one from here.
+    for (Connection* c : std::vector<Connection*>(m_connections)) {
+        try {
+            c->noteChanged();
+        } catch (...) {
+        }
+    }
+}
