@@ -224,6 +224,23 @@ private slots:
                               name + u'/' + phone + QStringLiteral("/Axel")}));
     }
 
+    void memberBeingTypedFollowsTheRenamedContact()
+    {
+        twoContactsWithFamilies();
+        QTest::mouseClick(ui().Button1, Qt::LeftButton);
+        typeText(ui().SpouseEdit, QStringLiteral("Asta"));
+        m_app->showPage("TabSheet1");
+        Ui::DetailsPage& details = m_app->form().DetailsPage()->Form();
+        details.DBEdit2->setFocus();
+        typeText(details.DBEdit2, QStringLiteral(" Holm"));
+        QTest::mouseClick(details.PhoneNav->button(TDBNavigator::Post), Qt::LeftButton);
+        QVERIFY(m_app->dialogs().messages.isEmpty());
+        QCOMPARE(contacts().FieldByName(QStringLiteral("Navn")).AsString(),
+                 QStringLiteral("Anna Holm"));
+        QCOMPARE(listed(), (QStringList{"Alma", "Asta", "Axel"}));
+        QCOMPARE(allRows().filter(QStringLiteral("Anna/")), QStringList());
+    }
+
     void deletedContactTakesItsFamilyAlong()
     {
         twoContactsWithFamilies();
