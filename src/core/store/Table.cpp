@@ -856,6 +856,18 @@ bool TTable::Locate(const QString& fieldName, const QVariant& value, LocateOptio
     if (options.partialKey) {
         condition = QStringLiteral("substr(%1, 1, length(%2)) = %2").arg(column, probe);
         params << text << text;
+        // The beginning of the first key of a binary order is a range of its
+        // index, found without passing the records before it. Letter case
+        // plays no part when the text has no letters with a case.
+        const std::vector<IndexField>& order = m_view.order();
+        const bool leadsOrder = !order.empty() && order.front().field == field.FieldName() &&
+                                order.front().collation == Collation::Binary;
+        const bool caseless = text.toUpper() == text && text.toLower() == text;
+        if (leadsOrder && !text.isEmpty() && (!options.caseInsensitive || caseless)) {
+            condition += QStringLiteral(" AND %1 >= ? AND %1 < ? || char(1114111)")
+                             .arg(quoted(field.FieldName()));
+            params << text << text;
+        }
     } else {
         condition = QStringLiteral("%1 = %2").arg(column, probe);
         params << text;
