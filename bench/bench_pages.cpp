@@ -11,18 +11,18 @@
 //   one statement), with the records read from the file counted per page;
 // - the next contact with the family page shown (against the statements that
 //   read the contact and its members).
+#include "BenchNames.h"
 #include "core/data/DM.h"
 #include "core/store/Connection.h"
 #include "core/store/DataFolder.h"
 #include "core/store/Table.h"
 #include "gui/controls/DBGrid.h"
 #include "gui/controls/DBGridModel.h"
-#include "gui/pages/overview/OverviewPage.h"
 #include "gui/windows/PhoneForm.h"
-#include "ui_OverviewPage.h"
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -41,23 +41,9 @@ namespace {
 constexpr int ContactCount = 100000;
 constexpr int MembersPerTwoContacts = 5; // 250,000 members in all
 
-const char* const FirstNames[] = {"Anders", "Bjørn", "Carl", "Dorthe", "Else",  "Finn",
-                                  "Grete",  "Hans",  "Ib",   "Jørgen", "Karen", "Lærke",
-                                  "Mette",  "Niels", "Ole",  "Pia",    "Søren", "Åse"};
-const char* const LastNames[] = {
-    "Andersen", "Bæk",       "Christensen", "Dahl",    "Eriksen",    "Frederiksen",
-    "Holm",     "Jensen",    "Kjær",        "Larsen",  "Møller",     "Nielsen",
-    "Pedersen", "Rasmussen", "Sørensen",    "Thomsen", "Østergaard", "Åberg"};
-
-QByteArray contactName(int i)
-{
-    return QByteArray(FirstNames[i % 18]) + ' ' + LastNames[(i / 18) % 18] + ' ' +
-           QByteArray::number(i);
-}
-QByteArray contactPhone(int i)
-{
-    return QByteArray::number(20000000 + i * 7);
-}
+using BenchNames::contactName;
+using BenchNames::contactPhone;
+using BenchNames::FirstNames;
 
 class Raw
 {
@@ -157,8 +143,13 @@ struct Household
         sqlite3_trace_v2(dm->TelefonTable->FileConnection()->handle(), SQLITE_TRACE_STMT,
                          countStatement, nullptr);
     }
-    TOverviewPage& overview() { return *form->OverviewPage(); }
-    Ui::OverviewPage& ui() { return overview().Form(); }
+    // The overview's controls, found by their names as a form localizer finds them.
+    template <typename Control> Control* control(const char* name)
+    {
+        return form->findChild<Control*>(QLatin1String(name));
+    }
+    QLineEdit* find() { return control<QLineEdit>("Find"); }
+    TDBGrid* grid() { return control<TDBGrid>("DBGrid1"); }
     void show(const char* tabSheet)
     {
         form->PageControl1()->setCurrentWidget(form->findChild<QWidget*>(QLatin1String(tabSheet)));
@@ -166,7 +157,7 @@ struct Household
     }
     void sortByNumber(bool byNumber)
     {
-        (byNumber ? ui().RadioButton2 : ui().RadioButton1)->setChecked(true);
+        control<QRadioButton>(byNumber ? "RadioButton2" : "RadioButton1")->setChecked(true);
     }
     Raw raw(const char* file) { return Raw(data + u'/' + QLatin1String(file)); }
 };
@@ -192,7 +183,7 @@ void Keystroke_Name_MemmemFloor(benchmark::State& state)
 // iteration is a change of the text, as a keystroke is.
 void typeAlternating(benchmark::State& state, const QString& a, const QString& b)
 {
-    QLineEdit* find = g_household->ui().Find;
+    QLineEdit* find = g_household->find();
     find->setText(a); // the first search after a change reads the names
     bool flip = false;
     for (auto _ : state) {
@@ -236,8 +227,8 @@ void Keystroke_Number_Overview(benchmark::State& state)
 void Keystroke_Whole_FoundAndPainted(benchmark::State& state)
 {
     g_household->sortByNumber(false);
-    QLineEdit* find = g_household->ui().Find;
-    QWidget* grid = g_household->ui().DBGrid1->viewport();
+    QLineEdit* find = g_household->find();
+    QWidget* grid = g_household->grid()->viewport();
     find->setText(QStringLiteral(" 5"));
     grid->repaint();
     bool flip = false;
@@ -253,14 +244,14 @@ void Keystroke_Whole_FoundAndPainted(benchmark::State& state)
 
 int shownRows()
 {
-    TDBGrid* grid = g_household->ui().DBGrid1;
+    TDBGrid* grid = g_household->grid();
     return grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize() + 1;
 }
 
 void PageDown_Grid(benchmark::State& state)
 {
     g_household->show("TabSheet4");
-    TDBGrid* grid = g_household->ui().DBGrid1;
+    TDBGrid* grid = g_household->grid();
     QScrollBar* bar = grid->verticalScrollBar();
     g_household->dm->TelefonTable->First();
     bar->setValue(0);

@@ -9,11 +9,28 @@
 #include "ui_DetailsPage.h"
 #include "ui_OverviewPage.h"
 
+#include "core/store/Connection.h"
+#include "core/store/Transaction.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
+#include <sqlite3.h>
+
+namespace {
+
+// Every run of a statement on the contact file: a record read from the file
+// is one run of the statement that reads a row.
+int g_statementsRun = 0;
+int countStatement(unsigned, void*, void*, void*)
+{
+    ++g_statementsRun;
+    return 0;
+}
+
+} // namespace
 
 class TestOverviewPage : public QObject
 {
@@ -274,6 +291,45 @@ private slots:
         sortByName();
         QCOMPARE(ui().Label16->text(), byName.isEmpty() ? translated : byName);
         QVERIFY(errors().isEmpty());
+    }
+
+    void gridReadsOnlyTheRowsItShows()
+    {
+        {
+            Transaction many(contacts());
+            for (int i = 0; i < 3000; ++i)
+                addContact(contacts(), QStringLiteral("Kontakt %1").arg(i, 5, 10, QLatin1Char('0')),
+                           QString::number(i));
+            many.Commit();
+        }
+        contacts().First();
+        TDBGrid* grid = ui().DBGrid1;
+        const int shown =
+            grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize() + 1;
+        sqlite3_trace_v2(contacts().FileConnection()->handle(), SQLITE_TRACE_STMT, countStatement,
+                         nullptr);
+        const auto untrace = qScopeGuard([this] {
+            sqlite3_trace_v2(contacts().FileConnection()->handle(), 0, nullptr, nullptr);
+        });
+        QScrollBar* bar = grid->verticalScrollBar();
+        int pages = 0;
+        do {
+            g_statementsRun = 0;
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            grid->viewport()->repaint();
+            QVERIFY2(g_statementsRun <= shown + 8,
+                     qPrintable(QStringLiteral("page %1 read %2 rows, %3 shown")
+                                    .arg(pages)
+                                    .arg(g_statementsRun)
+                                    .arg(shown)));
+            ++pages;
+        } while (bar->value() < bar->maximum());
+        QVERIFY(pages > 3000 / shown / 2);
+        g_statementsRun = 0;
+        bar->setValue(0);
+        grid->viewport()->repaint();
+        QVERIFY(g_statementsRun <= shown + 8);
+        QCOMPARE(current(), QStringLiteral("Kontakt 00000"));
     }
 
     void doubleClickOpensTheContactOnTheDetailsPage()

@@ -91,6 +91,16 @@ private slots:
         QVERIFY(dialogs().messages.isEmpty());
     }
 
+    void contactWithoutNumberHasItsMembersListed()
+    {
+        addContact(contacts(), QStringLiteral("Carl"), QString());
+        addMember(QStringLiteral("Cilla"));
+        addContact(contacts(), QStringLiteral("Dora"), QStringLiteral("44"));
+        QVERIFY(listed().isEmpty());
+        contacts().First();
+        QCOMPARE(listed(), QStringList{"Cilla"});
+    }
+
     void deleteAsksByNameAndDeletesOnlyOnYes_data()
     {
         QTest::addColumn<int>("language");
@@ -272,6 +282,24 @@ private slots:
         contacts().Cancel();
         QCOMPARE(contacts().FieldByName(QStringLiteral("Navn")).AsString(), QStringLiteral("Anna"));
         QCOMPARE(listed(), (QStringList{"Alma", "Axel"}));
+    }
+
+    void tabGoesThroughTheEditsInTheirOrder()
+    {
+        addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("11"));
+        QWidget* first = ui().SpouseEdit;
+        first->setFocus();
+        QStringList order{first->objectName()};
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* w = QApplication::focusWidget();
+            // A compound control (the date edit) holds the focus in a child.
+            while (w && w->objectName().isEmpty())
+                w = w->parentWidget();
+            order << (w ? w->objectName() : QString());
+        }
+        QCOMPARE(order, (QStringList{"SpouseEdit", "DBEdit1", "DBDateEdit2", "DBEdit24", "DBMemo1",
+                                     "DBGrid3", "Button1", "Button2", "Button3"}));
     }
 };
 

@@ -156,6 +156,25 @@ private slots:
         QCOMPARE(m_app->dialogs().openedUrls, QStringList{"mailto:bent@andet.dk"});
         QVERIFY(m_app->dialogs().messages.isEmpty());
     }
+
+    void tabGoesThroughTheEditsInTheirOrder()
+    {
+        addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("11"));
+        QWidget* first = ui().DBEdit7;
+        first->setFocus();
+        QStringList order{first->objectName()};
+        for (int i = 0; i < 10; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* w = QApplication::focusWidget();
+            // A compound control (the date edit) holds the focus in a child.
+            while (w && w->objectName().isEmpty())
+                w = w->parentWidget();
+            order << (w ? w->objectName() : QString());
+        }
+        QCOMPARE(order,
+                 (QStringList{"DBEdit7", "DBEdit6", "DBEdit12", "DBEdit20", "DBEdit19", "DBEdit13",
+                              "DBEdit14", "DBEdit21", "DBEdit22", "DBEdit23", "DBMemo2"}));
+    }
 };
 
 QTEST_MAIN(TestWorkPage)

@@ -253,9 +253,14 @@ QString TTable::whereClause(QVariantList& params) const
         if (!masterHasRecord()) {
             parts << QStringLiteral("0"); // no master record: no detail records
         } else {
+            // A plain comparison where the value is not empty, so that the
+            // link is a look-up in the file's key and not a pass over it.
             for (int i = 0; i < m_masterFields.size() && i < m_masterValues.size(); ++i) {
-                parts << QStringLiteral("ifnull(%1,'') = ?").arg(quoted(m_masterFields[i]));
-                params << m_masterValues[i];
+                const QVariant& value = m_masterValues[i];
+                const bool empty = value.isNull() || value.toString().isEmpty();
+                parts << (empty ? QStringLiteral("ifnull(%1,'') = ?") : QStringLiteral("%1 = ?"))
+                             .arg(quoted(m_masterFields[i]));
+                params << value;
             }
         }
     }
