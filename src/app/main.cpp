@@ -1,11 +1,13 @@
 #include "core/data/DM.h"
 #include "core/i18n/LanguageSource.h"
+#include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
 #include "gui/controls/QtDialogs.h"
 #include "gui/windows/NogleForm.h"
 #include "gui/windows/PhoneForm.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace {
 
@@ -33,11 +35,19 @@ int main(int argc, char** argv)
     KalvindoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvindo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kalvindo"));
+    // Ties the windows to the desktop entry, and so to its icon in a dock.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KALVINDO_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kalvindo")));
     QtDialogs dialogs;
     Dialogs::install(&dialogs);
 
+    try {
+        DataLocation::setUp();
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+    }
     TPhoneForm form;
-    TDM dm(&app, QStringLiteral("Data"));
+    TDM dm(&app, DataLocation::dataFolder());
     TNogleForm keywords(&dm, form.QLanguageSource1());
     form.SetDataModule(&dm);
     form.SetKeywordWindow(&keywords);

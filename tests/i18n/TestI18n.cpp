@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "core/i18n/InCodeText.h"
 #include "core/i18n/LanguageFile.h"
 #include "core/i18n/LanguageSettings.h"
@@ -23,20 +24,6 @@
 #include <QTest>
 
 #include <unistd.h>
-
-namespace {
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 class TestI18n : public QObject
 {

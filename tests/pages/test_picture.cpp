@@ -41,7 +41,8 @@ private slots:
         m_dm->RegTable->Open();
         m_dm->TelefonTable->Open();
         m_box = std::make_unique<QLabel>();
-        m_picture = std::make_unique<ContactPicture>(m_box.get(), m_dm->TelefonTable, m_pictures);
+        m_picture = std::make_unique<ContactPicture>(m_box.get(), m_dm->TelefonTable, m_pictures,
+                                                     m_pictures + QStringLiteral("/Ingen.jpg"));
     }
     void cleanup()
     {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 QString postalCodesCsv()
@@ -15,6 +16,20 @@ QString postalCodesCsv()
 QString testPicture(const char* name)
 {
     return QStringLiteral(KALVINDO_TEST_DATA "/pictures/") + QLatin1String(name);
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
 }
 
 namespace {

@@ -24,6 +24,11 @@ QString postalCodesCsv();
 // A picture file of the tests' own (tests/data/pictures).
 QString testPicture(const char* name);
 
+// A file's whole content; empty when it cannot be read.
+QByteArray readBytes(const QString& path);
+// Writes a file whole, making the folders it lies in.
+void writeBytes(const QString& path, const QByteArray& bytes);
+
 class QWidget;
 class TTable;
 

@@ -17,7 +17,8 @@ class TDM : public QObject
 {
     Q_OBJECT
 public:
-    // dataFolder is relative to the working directory: "Data" for the program.
+    // dataFolder: absolute, or relative to the working directory; the program
+    // passes the one DataLocation::dataFolder() names.
     explicit TDM(QObject* owner = nullptr, const QString& dataFolder = QStringLiteral("Data"));
     ~TDM() override;
     TDM(const TDM&) = delete;

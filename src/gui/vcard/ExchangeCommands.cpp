@@ -3,8 +3,8 @@
 #include "core/data/DM.h"
 #include "core/i18n/InCodeText.h"
 #include "core/store/Table.h"
+#include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
-#include "core/util/ProgramFolder.h"
 #include "gui/vcard/ExchangeProgress.h"
 #include "gui/vcard/ImportPreviewForm.h"
 
@@ -36,7 +36,7 @@ ExchangeCommands::ExchangeCommands(QWidget* window) : m_window(window)
 
 QString ExchangeCommands::PictureFolder()
 {
-    return ProgramFolder::filePath(QStringLiteral("Billeder"));
+    return DataLocation::pictureFolder();
 }
 
 bool ExchangeCommands::ready() const

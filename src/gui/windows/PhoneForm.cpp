@@ -10,6 +10,7 @@
 #include "core/util/JpegLoader.h"
 #include "core/util/ProgramFolder.h"
 #include "core/util/RestoreOnError.h"
+#include "gui/backup/BackupCommands.h"
 #include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/pages/details/DetailsPage.h"
@@ -51,6 +52,14 @@ const InCodeTexts MissingDataFolder = {
     QStringLiteral("Der Datenordner %1 existiert nicht.\n\nKalvindo muss aus seinem "
                    "Programmordner oder mit kalvindo.sh in diesem Ordner gestartet werden. Das "
                    "Programm läuft ohne Daten weiter.")};
+// An installed program makes its data folder at start; only a failure to make
+// it, told just before, leaves it missing.
+const InCodeTexts MissingUserDataFolder = {
+    QStringLiteral("Datamappen %1 findes ikke. Programmet kører videre uden data."),
+    QStringLiteral("The data folder %1 does not exist. The program goes on without data."),
+    QStringLiteral("Datamappen %1 finnes ikke. Programmet fortsetter uten data."),
+    QStringLiteral("Datamappen %1 finns inte. Programmet fortsätter utan data."),
+    QStringLiteral("Der Datenordner %1 existiert nicht. Das Programm läuft ohne Daten weiter.")};
 
 } // namespace
 
@@ -86,6 +95,11 @@ TPhoneForm::TPhoneForm(QWidget* parent)
             guarded([this] { m_exchange->ExportVCards(); }));
     connect(m_ui->Fodselsdagskalender1, &QAction::triggered, this,
             guarded([this] { m_exchange->ExportCalendar(); }));
+    m_backup = std::make_unique<BackupCommands>(this);
+    connect(m_ui->SikkerhedskopierNu1, &QAction::triggered, this,
+            guarded([this] { m_backup->BackupNow(); }));
+    connect(m_ui->GendanSikkerhedskopi1, &QAction::triggered, this,
+            guarded([this] { m_backup->RestoreBackup(); }));
     connect(m_ui->Afslut2, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     const std::pair<QAction*, void (TPhoneForm::*)()> languageItems[] = {
         {m_ui->Dansk, &TPhoneForm::DanskClick},
@@ -122,6 +136,7 @@ void TPhoneForm::SetDataModule(TDM* dm)
 {
     m_dm = dm;
     m_exchange->SetDataModule(dm);
+    m_backup->SetDataModule(dm);
     if (!dm)
         return;
     for (const auto& page : m_pages)
@@ -244,9 +259,11 @@ void TPhoneForm::CreateLocalisation()
 {
     m_languageSource = new TQLanguageSource(this);
     m_languageSource->setObjectName(QStringLiteral("QLanguageSource1"));
-    m_languageSource->SetLanguages(
-        {QStringLiteral("English=English.lng"), QStringLiteral("Norsk=Norsk.lng"),
-         QStringLiteral("Svensk=Svensk.lng"), QStringLiteral("Deutsch=Deutsch.lng")});
+    QStringList languages;
+    for (const QString& name : {QStringLiteral("English"), QStringLiteral("Norsk"),
+                                QStringLiteral("Svensk"), QStringLiteral("Deutsch")})
+        languages << name + u'=' + ProgramFolder::languageFile(name + QStringLiteral(".lng"));
+    m_languageSource->SetLanguages(languages);
     m_languageSource->SetOriginalName(QStringLiteral("Dansk"));
     m_localizer = new TQFormLocalizer(this);
     m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
@@ -332,7 +349,8 @@ void TPhoneForm::FormShow()
     // Without its folder every table would fail on its own: one box instead.
     if (const QFileInfo folder(m_dm->DataFolderPath()); !folder.isDir()) {
         ErrorBox::show(
-            inCodeText(MissingDataFolder).arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
+            inCodeText(ProgramFolder::installed() ? MissingUserDataFolder : MissingDataFolder)
+                .arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
         SetOuterSize(QSize());
         LanguageDisplayUpdate();
         return;
@@ -403,6 +421,8 @@ void TPhoneForm::FormClose()
     if (m_closed)
         return;
     m_closed = true;
+    // Last, once everything the user typed is in the files.
+    const auto backUp = qScopeGuard([this] { m_backup->AtClose(); });
     if (!m_dm || !m_dm->ConfigTable->Active())
         return;
     TTable& config = *m_dm->ConfigTable;

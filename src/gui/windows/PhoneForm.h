@@ -11,6 +11,7 @@
 namespace Ui {
 class PhoneForm;
 }
+class BackupCommands;
 class ExchangeCommands;
 class TDM;
 class TDetailsPage;
@@ -61,6 +62,7 @@ public:
     TQFormLocalizer* QFormLocalizer1() const { return m_localizer; }
     TDM* DM() const { return m_dm; }
     ExchangeCommands& Exchange() const { return *m_exchange; }
+    BackupCommands& Backup() const { return *m_backup; }
 
     // Runs FormShow, then centres the window on the screen and shows it.
     void ShowMain();
@@ -137,6 +139,7 @@ private:
     TFamilyPage* m_family = nullptr;
     TWorkPage* m_work = nullptr;
     std::unique_ptr<ExchangeCommands> m_exchange;
+    std::unique_ptr<BackupCommands> m_backup;
     TEasyFind* m_easyFind2 = nullptr;
     TDM* m_dm = nullptr;
     TNogleForm* m_nogleForm = nullptr;

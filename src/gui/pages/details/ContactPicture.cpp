@@ -41,8 +41,10 @@ const InCodeTexts CannotWrite = {
 
 } // namespace
 
-ContactPicture::ContactPicture(QLabel* box, TTable* contacts, QString pictureFolder)
-    : m_box(box), m_contacts(contacts), m_folder(std::move(pictureFolder))
+ContactPicture::ContactPicture(QLabel* box, TTable* contacts, QString pictureFolder,
+                               QString placeholder)
+    : m_box(box), m_contacts(contacts), m_folder(std::move(pictureFolder)),
+      m_placeholder(std::move(placeholder))
 {
 }
 
@@ -65,8 +67,7 @@ void ContactPicture::Show(const QImage& image, const QString& path)
 
 void ContactPicture::ShowPlaceholder()
 {
-    const QString path = QDir(m_folder).filePath(PlaceholderName());
-    Show(JpegLoader::load(path), path);
+    Show(JpegLoader::load(m_placeholder), m_placeholder);
 }
 
 void ContactPicture::Billede()

@@ -6,15 +6,15 @@
 class QLabel;
 class TTable;
 
-// The picture of a contact: a JPEG file in the picture folder beside the
-// program, named by the contact's record number, shown in the details page's
-// picture box; "Ingen.jpg" stands in for contacts without a readable one.
+// The picture of a contact: a JPEG file in the picture folder, named by the
+// contact's record number, shown in the details page's picture box; the
+// placeholder picture ("Ingen.jpg") stands in for contacts without a
+// readable one.
 class ContactPicture
 {
 public:
-    ContactPicture(QLabel* box, TTable* contacts, QString pictureFolder);
+    ContactPicture(QLabel* box, TTable* contacts, QString pictureFolder, QString placeholder);
 
-    static QString PlaceholderName() { return QStringLiteral("Ingen.jpg"); }
     QString PictureFolder() const { return m_folder; }
     QString PicturePath(qint64 regnr) const;
 
@@ -40,6 +40,7 @@ private:
     QLabel* m_box;
     TTable* m_contacts;
     QString m_folder;
+    QString m_placeholder;
     QImage m_shown;
     QString m_shownPath;
 };

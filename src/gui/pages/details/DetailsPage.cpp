@@ -4,8 +4,8 @@
 #include "core/data/PostalLookup.h"
 #include "core/search/EasyFind.h"
 #include "core/text/AddressText.h"
+#include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
-#include "core/util/ProgramFolder.h"
 #include "gui/pages/details/ContactPicture.h"
 #include "ui_DetailsPage.h"
 
@@ -28,7 +28,7 @@ TDetailsPage::TDetailsPage(QWidget* tabSheet, PageHost& host)
     m_ui->SpeedButton7->setIcon(tabSheet->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     m_ui->SpeedButton9->setIcon(tabSheet->style()->standardIcon(QStyle::SP_FileDialogContentsView));
     m_ui->Edit8->installEventFilter(this);
-    m_picture = std::make_unique<ContactPicture>(m_ui->Image2, nullptr, QString());
+    m_picture = std::make_unique<ContactPicture>(m_ui->Image2, nullptr, QString(), QString());
     ConnectHandlers();
 }
 
@@ -72,7 +72,7 @@ void TDetailsPage::Bind(TDM& dm)
     ui.DBLookupComboBox1->SetDataSource(source);
     ui.DBLookupComboBox1->SetListSource(dm.NogleSource);
     m_picture = std::make_unique<ContactPicture>(
-        ui.Image2, dm.TelefonTable, ProgramFolder::filePath(QStringLiteral("Billeder")));
+        ui.Image2, dm.TelefonTable, DataLocation::pictureFolder(), DataLocation::placeholderFile());
     m_count->bind(dm);
 }
 

@@ -1,0 +1,106 @@
+// A backup of a 100,000-contact data folder against a plain copy of the same
+// table files, interleaved in the same run, and the check at close that
+// finds nothing changed.
+#include "core/backup/DataBackup.h"
+#include "core/store/DataFolder.h"
+#include "core/store/Table.h"
+#include "support/BenchContacts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <filesystem>
+
+namespace {
+
+struct Files
+{
+    QTemporaryDir root{QDir::tempPath() + QStringLiteral("/kalvindo-bench-XXXXXX")};
+    QString data() const { return root.filePath(QStringLiteral("Data")); }
+    QString pictures() const { return root.filePath(QStringLiteral("Billeder")); }
+    QString copies() const { return root.filePath(QStringLiteral("Copies")); }
+};
+
+Files* g_files = nullptr;
+
+void prepareFiles()
+{
+    g_files = new Files;
+    DataFolder::createDelivered(
+        g_files->data(), QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv"));
+    BenchContacts::fillContacts(g_files->data() + QStringLiteral("/Telefon.DB"));
+    {
+        // Made current as the program leaves it, sort keys and all.
+        TTable table;
+        table.SetDatabaseName(g_files->data());
+        table.SetTableName(QStringLiteral("Telefon.DB"));
+        table.Open();
+    }
+    QDir().mkpath(g_files->pictures());
+}
+
+void plainCopy(const QString& target)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(target.toStdString());
+    for (const QString& name : QDir(g_files->data()).entryList(QDir::Files))
+        fs::copy_file(QDir(g_files->data()).filePath(name).toStdString(),
+                      QDir(target).filePath(name).toStdString());
+}
+
+void Backup_AgainstPlainCopy(benchmark::State& state)
+{
+    DataBackup backup(g_files->data(), g_files->pictures());
+    std::chrono::nanoseconds ours{}, plain{};
+    QDateTime when(QDate(2026, 1, 1), QTime(0, 0));
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        backup.Take(when);
+        const auto between = std::chrono::steady_clock::now();
+        plainCopy(g_files->copies());
+        plain += std::chrono::steady_clock::now() - between;
+        ours += between - start;
+        state.PauseTiming();
+        QDir(backup.BackupRoot()).removeRecursively();
+        QDir(g_files->copies()).removeRecursively();
+        when = when.addSecs(1);
+        state.ResumeTiming();
+    }
+    const auto ms = [&](std::chrono::nanoseconds t) {
+        return double(t.count()) / 1e6 / double(state.iterations());
+    };
+    state.counters["backup_ms"] = ms(ours);
+    state.counters["copy_ms"] = ms(plain);
+    state.counters["ratio"] = ms(ours) / ms(plain);
+}
+BENCHMARK(Backup_AgainstPlainCopy)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// At a close with nothing changed since the last backup.
+void Backup_NothingChanged(benchmark::State& state)
+{
+    DataBackup backup(g_files->data(), g_files->pictures());
+    backup.Take(QDateTime(QDate(2026, 2, 1), QTime(0, 0)));
+    for (auto _ : state)
+        if (!backup.TakeIfChanged(QDateTime(QDate(2026, 2, 1), QTime(1, 0))).isEmpty())
+            state.SkipWithError("a backup was taken");
+    QDir(backup.BackupRoot()).removeRecursively();
+}
+BENCHMARK(Backup_NothingChanged)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    prepareFiles();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete g_files;
+    return 0;
+}
