@@ -161,16 +161,15 @@ private slots:
     {
         addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("11"));
         QWidget* first = ui().DBEdit7;
-        first->setFocus();
-        QStringList order{first->objectName()};
-        for (int i = 0; i < 10; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget* w = QApplication::focusWidget();
-            // A compound control (the date edit) holds the focus in a child.
-            while (w && w->objectName().isEmpty())
-                w = w->parentWidget();
-            order << (w ? w->objectName() : QString());
-        }
+        // The order Tab follows, among the page's own controls.
+        QStringList order;
+        QWidget* w = first;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->parentWidget() == first->parentWidget() &&
+                !order.contains(w->objectName()))
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != first);
         QCOMPARE(order,
                  (QStringList{"DBEdit7", "DBEdit6", "DBEdit12", "DBEdit20", "DBEdit19", "DBEdit13",
                               "DBEdit14", "DBEdit21", "DBEdit22", "DBEdit23", "DBMemo2"}));
