@@ -6,6 +6,10 @@ program_folder=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -a "$program_folder" "$work/Kalvindo"
+# A runtime folder of its own: a copy of the program the user has running
+# would otherwise be the first copy, and this one would end at once.
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
 timeout -s TERM 6 "$work/Kalvindo/kalvindo.sh" >"$work/log" 2>&1
 status=$?
 if [ "$status" -ne 124 ]; then

@@ -1,5 +1,7 @@
 #include "RecordingDialogs.h"
 
+#include <QObject>
+
 RecordingDialogs::RecordingDialogs()
 {
     Dialogs::install(this);
@@ -49,6 +51,18 @@ bool RecordingDialogs::hasHandler(const QString& scheme)
 {
     handlerQueries.append(scheme);
     return handlersPresent;
+}
+
+bool RecordingDialogs::startProgram(const QString& program, const QStringList& arguments)
+{
+    startedPrograms.append((QStringList{program} + arguments).join(u' '));
+    return startable.contains(program);
+}
+
+int RecordingDialogs::runModal(QObject* window, const std::function<int()>&)
+{
+    modalWindows.append(window ? window->objectName() : QString());
+    return onModal ? onModal(window) : 0;
 }
 
 QStringList RecordingDialogs::texts() const

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Answers the program's dialogs without showing a window and remembers what
 // was asked. Installed for its lifetime; the previous silent dialogs come back after.
 class RecordingDialogs : public Dialogs
@@ -36,6 +38,15 @@ public:
     QStringList openedUrls;
     bool handlersPresent = true;
     QStringList handlerQueries; // the schemes hasHandler was asked about, in turn
+    // The programs startProgram was asked to start, each with its arguments
+    // after a space; those named in startable start.
+    QStringList startedPrograms;
+    QStringList startable;
+    // The object names of the windows shown modally, in turn. A window is not
+    // run: onModal, when set, stands in for the user while it is "open" (the
+    // window is there to be looked at and driven) and gives its result.
+    QStringList modalWindows;
+    std::function<int(QObject* window)> onModal;
 
     MessageButton message(MessageKind kind, const QString& text, MessageButtons buttons) override;
     QString openFileName(const QString& filter) override;
@@ -43,6 +54,8 @@ public:
                          QString* chosenFilter) override;
     bool openUrl(const QString& target) override;
     bool hasHandler(const QString& scheme) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    int runModal(QObject* window, const std::function<int()>& exec) override;
 
     QStringList texts() const;
 };

@@ -20,6 +20,8 @@ public:
     QString saveFileName(const QString&, const QString&, QString*) override { return QString(); }
     bool openUrl(const QString&) override { return false; }
     bool hasHandler(const QString&) override { return false; }
+    bool startProgram(const QString&, const QStringList&) override { return false; }
+    int runModal(QObject*, const std::function<int()>&) override { return 0; }
 };
 
 Dialogs*& current()

@@ -1,13 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <exception>
+#include <functional>
 #include <type_traits>
 #include <utility>
 
+class QObject;
+
 enum class MessageKind
 {
+    Plain, // no symbol
     Information,
     Warning,
     Confirmation,
@@ -46,6 +51,12 @@ public:
     virtual bool openUrl(const QString& target) = 0;
     // Whether the desktop has a program for this kind of link ("http", "mailto").
     virtual bool hasHandler(const QString& scheme) = 0;
+    // Starts a program of the desktop on its own (it outlives this one);
+    // false when it cannot be started.
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    // Shows one of the program's own windows modally: exec shows it and
+    // returns when it is closed, with the window's result.
+    virtual int runModal(QObject* window, const std::function<int()>& exec) = 0;
 
     static Dialogs& instance();
     // Takes the place of the current implementation; the caller keeps ownership.

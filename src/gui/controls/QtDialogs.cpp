@@ -26,6 +26,9 @@ MessageButton QtDialogs::message(MessageKind kind, const QString& text, MessageB
     box.setWindowTitle(QApplication::applicationDisplayName());
     box.setText(text);
     switch (kind) {
+    case MessageKind::Plain:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     case MessageKind::Information:
         box.setIcon(QMessageBox::Information);
         break;
@@ -92,4 +95,14 @@ bool QtDialogs::hasHandler(const QString& scheme)
     }
     m_handlers.insert(scheme, found);
     return found;
+}
+
+bool QtDialogs::startProgram(const QString& program, const QStringList& arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
+int QtDialogs::runModal(QObject*, const std::function<int()>& exec)
+{
+    return exec();
 }

@@ -8,6 +8,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScreen>
 
 TNogleForm::TNogleForm(TDM* dm, TQCustomLanguageSource* languageSource, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::NogleForm>()), m_dm(dm)
@@ -60,6 +61,21 @@ void TNogleForm::done(int result)
 {
     if (SettleRow())
         QDialog::done(result);
+}
+
+void TNogleForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Where the window system tells the frame by now, the frame is part of
+    // the window's size.
+    const QSize frame = frameGeometry().size() - size();
+    if (!frame.isEmpty() && frameGeometry().size() != OuterSize)
+        resize(OuterSize - frame);
+    if (QScreen* s = screen()) {
+        QRect outer = frameGeometry();
+        outer.moveCenter(s->availableGeometry().center());
+        move(outer.topLeft());
+    }
 }
 
 void TNogleForm::KeywordInserted()

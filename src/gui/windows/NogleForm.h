@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSize>
 #include <memory>
 
 namespace Ui {
@@ -34,6 +35,12 @@ public:
     // up a row nothing was typed into; a word that cannot be saved keeps the
     // window open with the word in its row.
     void done(int result) override;
+
+    // The window's outer size, frame included.
+    static constexpr QSize OuterSize{275, 480};
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Ends the keyword table's edit or insert; false while it goes on.

@@ -6,6 +6,7 @@
 #include "core/i18n/LanguageSource.h"
 #include "core/i18n/QtStandardTexts.h"
 #include "core/search/EasyFind.h"
+#include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
 #include "core/util/JpegLoader.h"
 #include "core/util/ProgramFolder.h"
@@ -13,11 +14,15 @@
 #include "gui/backup/BackupCommands.h"
 #include "gui/controls/URLLabel.h"
 #include "gui/i18n/FormLocalizer.h"
+#include "gui/layout/FormResizer.h"
 #include "gui/pages/details/DetailsPage.h"
 #include "gui/pages/family/FamilyPage.h"
 #include "gui/pages/overview/OverviewPage.h"
 #include "gui/pages/work/WorkPage.h"
 #include "gui/vcard/ExchangeCommands.h"
+#include "gui/windows/AboutBox.h"
+#include "gui/windows/Information.h"
+#include "gui/windows/JustOne.h"
 #include "gui/windows/NogleForm.h"
 #include "ui_PhoneForm.h"
 
@@ -69,6 +74,8 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     initPictures();
     ComponentTree::beginLoading(this);
     m_ui->setupUi(this);
+    m_justOne = new TJustOne(this);
+    m_justOne->setObjectName(QStringLiteral("JustOne1"));
     // A caption bar with the system menu and the close button, and no
     // maximise button. The window can be minimised: window managers that
     // read the window's hints tie the minimise function to the minimise
@@ -87,6 +94,11 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     connect(m_ui->Nogleord1, &QAction::triggered, this, guarded([this] { Nogleord1Click(); }));
     connect(m_ui->CopyAddress1, &QAction::triggered, this,
             guarded([this] { CopyAddress1Click(); }));
+    connect(m_ui->Dataplacering1, &QAction::triggered, this,
+            guarded([this] { Dataplacering1Click(); }));
+    connect(m_ui->Help, &QAction::triggered, this, guarded([this] { HelpClick(m_ui->Help); }));
+    connect(m_ui->Omprogrammet1, &QAction::triggered, this,
+            guarded([this] { Omprogrammet1Click(); }));
     connect(m_ui->Afslut1, &QAction::triggered, this, guarded([this] { Afslut1Click(); }));
     m_exchange = std::make_unique<ExchangeCommands>(this);
     connect(m_ui->ImporterVCard1, &QAction::triggered, this,
@@ -110,6 +122,12 @@ TPhoneForm::TPhoneForm(QWidget* parent)
     for (const auto& [item, handler] : languageItems)
         connect(item, &QAction::triggered, this,
                 guarded([this, handler = handler] { (this->*handler)(); }));
+    CreateAboutBox();
+    m_resizer = new TFormResizer(this);
+    m_resizer->setObjectName(QStringLiteral("FormResizer1"));
+    m_resizer->SetResizeFonts(true);
+    m_resizer->SetMinFontSize(8);
+    m_resizer->SetMaxFontSize(48);
     CreateLocalisation();
     ComponentTree::endLoading(this);
     FormCreate();
@@ -148,7 +166,37 @@ void TPhoneForm::SetDataModule(TDM* dm)
 void TPhoneForm::Nogleord1Click()
 {
     if (m_nogleForm)
-        m_nogleForm->exec();
+        Dialogs::instance().runModal(m_nogleForm, [this] { return m_nogleForm->exec(); });
+}
+
+void TPhoneForm::Dataplacering1Click()
+{
+    // The folder the tables are opened from is the one the user must back up.
+    Information::showDataLocation(DataLocation::dataFolder());
+}
+
+void TPhoneForm::HelpClick(QObject* sender)
+{
+    Information::openHelp(sender);
+}
+
+void TPhoneForm::Omprogrammet1Click()
+{
+    m_aboutBox->Execute();
+}
+
+void TPhoneForm::CreateAboutBox()
+{
+    m_aboutBox = new TAboutBox(this);
+    m_aboutBox->setObjectName(QStringLiteral("AboutBox1"));
+    m_aboutBox->SetAppName(QStringLiteral("Kalvindo"));
+    m_aboutBox->SetCopyright(
+        QStringLiteral("Copyright © 2024–2025 Kalvindo. Alle rettigheder forbeholdes."));
+    try {
+        m_aboutBox->SetPicture(JpegLoader::load(QStringLiteral(":/pictures/About.jpg")));
+    } catch (const Exception&) {
+        // Without its picture the about window shows at its design size.
+    }
 }
 
 void TPhoneForm::Billede()
@@ -238,6 +286,8 @@ void TPhoneForm::FormCreate()
     title.setPixelSize(96);
     m_ui->ShadowLabel1->setFont(title);
     LoadFrontPictures();
+    // Before any stored size arrives: the layout as designed is the reference.
+    m_resizer->InitializeResizing();
     LanguageDisplayUpdate();
 }
 
@@ -269,8 +319,9 @@ void TPhoneForm::CreateLocalisation()
     m_localizer->setObjectName(QStringLiteral("QFormLocalizer1"));
     m_localizer->SetPropNames({QStringLiteral("Caption"), QStringLiteral("Hint"),
                                QStringLiteral("Warning"), QStringLiteral("Columns")});
-    // The links follow the current contact, whatever the language.
-    m_localizer->SetExcluded(TURLLabel::ComposedTexts(this));
+    // The links follow the current contact, whatever the language; the help
+    // item's hint is the page of the active language.
+    m_localizer->SetExcluded(TURLLabel::ComposedTexts(this) << QStringLiteral("Help.Hint"));
     m_localizer->SetSource(m_languageSource);
     InCodeText::setSource(m_languageSource);
     m_languageSource->OnLanguageChanged = [this](QObject*) { LanguageChanged(); };
@@ -296,6 +347,7 @@ void TPhoneForm::ShowLanguage(int languageIndex)
     m_ui->Sproget->setText(LanguageName(languageIndex));
     for (int i = -1; i <= 3; ++i)
         LanguageItem(i)->setChecked(i == languageIndex);
+    m_ui->Help->setToolTip(Information::helpPagePath(languageIndex));
 }
 
 void TPhoneForm::SetActiveLanguage(int languageIndex)
@@ -343,7 +395,7 @@ void TPhoneForm::SetOuterSize(QSize outer)
 
 void TPhoneForm::FormShow()
 {
-    m_ui->Help->setToolTip(ProgramFolder::filePath(QStringLiteral("Help/Index.html")));
+    m_ui->Help->setToolTip(Information::helpPagePath(LanguageIndex()));
     if (!m_dm)
         return;
     // Without its folder every table would fail on its own: one box instead.
@@ -476,7 +528,8 @@ void TPhoneForm::closeEvent(QCloseEvent* event)
 
 void TPhoneForm::FormResize()
 {
-    // The proportional resizer hangs here.
+    if (m_resizer)
+        m_resizer->ResizeAll();
 }
 
 void TPhoneForm::resizeEvent(QResizeEvent* event)

@@ -13,11 +13,14 @@ class PhoneForm;
 }
 class BackupCommands;
 class ExchangeCommands;
+class TAboutBox;
 class TDM;
 class TDetailsPage;
 class TFamilyPage;
 class TWorkPage;
 class TEasyFind;
+class TFormResizer;
+class TJustOne;
 class TOverviewPage;
 class TNogleForm;
 class TQLanguageSource;
@@ -51,6 +54,13 @@ public:
     // The keyword window, created hidden after the data module.
     void SetKeywordWindow(TNogleForm* window) { m_nogleForm = window; }
     void Nogleord1Click();
+    void Dataplacering1Click();
+    void HelpClick(QObject* sender);
+    void Omprogrammet1Click();
+    TAboutBox* AboutBox1() const { return m_aboutBox; }
+    TFormResizer* FormResizer1() const { return m_resizer; }
+    // Another copy of the program runs: this one ends before it starts up.
+    TJustOne* JustOne1() const { return m_justOne; }
 
     // The language menu.
     void DanskClick() { SelectLanguage(-1); }
@@ -131,6 +141,7 @@ private:
     void OpenContactTables();
     void RestoreCurrentContact(const QString& datapost);
     void LoadFrontPictures();
+    void CreateAboutBox();
 
     std::unique_ptr<Ui::PhoneForm> m_ui;
     std::vector<std::unique_ptr<TPage>> m_pages; // in tab order
@@ -147,6 +158,9 @@ private:
     TQLanguageSource* m_languageSource = nullptr;
     TQFormLocalizer* m_localizer = nullptr;
     TQtStandardTexts* m_qtTexts = nullptr;
+    TAboutBox* m_aboutBox = nullptr;
+    TFormResizer* m_resizer = nullptr;
+    TJustOne* m_justOne = nullptr;
     QSize m_outerSize;
     bool m_closed = false;
 };
