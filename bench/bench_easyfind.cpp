@@ -2,6 +2,7 @@
 // compares FindFirst without a match over 100,000 contacts with the floor: one
 // memmem over the same names, upper-cased in advance and held in one buffer.
 
+#include "BenchNames.h"
 #include "core/data/DM.h"
 #include "core/search/EasyFind.h"
 #include "core/store/Connection.h"
@@ -19,14 +20,6 @@ namespace {
 
 constexpr int ContactCount = 100000;
 
-const char* const FirstNames[] = {"Anders", "Bjørn", "Carl", "Dorthe", "Else",  "Finn",
-                                  "Grete",  "Hans",  "Ib",   "Jørgen", "Karen", "Lærke",
-                                  "Mette",  "Niels", "Ole",  "Pia",    "Søren", "Åse"};
-const char* const LastNames[] = {
-    "Andersen", "Bæk",       "Christensen", "Dahl",    "Eriksen",    "Frederiksen",
-    "Holm",     "Jensen",    "Kjær",        "Larsen",  "Møller",     "Nielsen",
-    "Pedersen", "Rasmussen", "Sørensen",    "Thomsen", "Østergaard", "Åberg"};
-
 void fillContacts(const QString& file)
 {
     sqlite3* db = nullptr;
@@ -42,9 +35,8 @@ void fillContacts(const QString& file)
     if (prepared != SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(db));
     for (int i = 0; i < ContactCount; ++i) {
-        const QByteArray name = QByteArray(FirstNames[i % 18]) + ' ' + LastNames[(i / 18) % 18] +
-                                ' ' + QByteArray::number(i);
-        const QByteArray phone = QByteArray::number(20000000 + i * 7);
+        const QByteArray name = BenchNames::contactName(i);
+        const QByteArray phone = BenchNames::contactPhone(i);
         sqlite3_bind_text(insert, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 2, phone.constData(), int(phone.size()), SQLITE_TRANSIENT);
         sqlite3_bind_int(insert, 3, i + 1);

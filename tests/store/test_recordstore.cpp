@@ -570,6 +570,44 @@ private slots:
         QCOMPARE(t.CurrentIndex(), ok ? int(order.indexOf(found)) : 0);
     }
 
+    // In number order the beginning of a number is a range of the index;
+    // found there, it must be what a look at every record finds.
+    void locateBeginningOfNumberInNumberOrder_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("first of several") << "12"
+                                          << "Carl";
+        QTest::newRow("longer prefix") << "129"
+                                       << "Bo";
+        QTest::newRow("contained further on is not found") << "81"
+                                                           << "";
+        QTest::newRow("before every number") << "0"
+                                             << "Anna";
+        QTest::newRow("after every number") << "9"
+                                            << "";
+        QTest::newRow("letters in either case") << "12x"
+                                                << "Dan";
+        QTest::newRow("whole number") << "1299"
+                                      << "Bo";
+    }
+    void locateBeginningOfNumberInNumberOrder()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(QString, found);
+        TTable& t = contacts();
+        addContact(t, "Anna", "0812");
+        addContact(t, "Bo", "1299");
+        addContact(t, "Carl", "1200");
+        addContact(t, "Dan", "12X");
+        addContact(t, "Eva", "");
+        t.SetIndexName("IndexTelefon");
+        t.First();
+        const bool ok = t.Locate("Telefon", prefix, {.caseInsensitive = true, .partialKey = true});
+        QCOMPARE(ok, !found.isEmpty());
+        QCOMPARE(t.FieldByName("Navn").AsString(), ok ? found : QStringLiteral("Eva"));
+    }
+
     void findKey_data()
     {
         QTest::addColumn<QString>("index");

@@ -27,6 +27,10 @@ TDM::TDM(QObject* owner, const QString& dataFolder) : QObject(owner), m_dataFold
     ConfigTable = makeTable(QStringLiteral("ConfigTable"), QStringLiteral("Config.DB"),
                             ConfigSource, QStringLiteral("ConfigSource"));
 
+    m_familyRows = new TTable(this, QStringLiteral("FamilyRows"));
+    m_familyRows->SetDatabaseName(m_dataFolder);
+    m_familyRows->SetTableName(QStringLiteral("Familie.db"));
+
     FamilieTable->SetMasterSource(TelefonSource);
     FamilieTable->SetMasterFields(QStringLiteral("Navn;Telefon"));
     FamilieTable->SetIndexFieldNames(QStringLiteral("Navn;Telefon"));
@@ -64,6 +68,12 @@ void TDM::BindRecordRules()
     TelefonTable->AfterPost = [this](TTable& t) { TelefonTableAfterPost(t); };
     TelefonTable->AfterDelete = [this](TTable& t) { TelefonTableAfterDelete(t); };
     TelefonTable->AfterCancel = [this](TTable& t) { TelefonTableAfterDelete(t); };
+    TelefonTable->WithinPost = [this](TTable& t, const std::vector<QVariant>& before) {
+        TelefonTableWithinPost(t, before);
+    };
+    TelefonTable->WithinDelete = [this](TTable& t, const std::vector<QVariant>& deleted) {
+        TelefonTableWithinDelete(t, deleted);
+    };
     TelefonTable->OnPostError = [this](TTable& t, EDatabaseError& e, DataAction& a) {
         TelefonTablePostError(t, e, a);
     };
@@ -169,6 +179,60 @@ void TDM::TelefonTableAfterDelete(TTable&)
 {
     if (m_host)
         m_host->ShowContactPicture();
+}
+
+namespace {
+
+// A text for a filter: quotes doubled, so that any name stays one text.
+QString quotedText(const QString& text)
+{
+    return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
+} // namespace
+
+TTable& TDM::FamilyRowsOf(const QString& navn, const QString& telefon)
+{
+    if (!m_familyRows->Active())
+        m_familyRows->Open();
+    m_familyRows->SetFilter(
+        QStringLiteral("Navn = %1 and Telefon = %2").arg(quotedText(navn), quotedText(telefon)));
+    m_familyRows->SetFiltered(true);
+    return *m_familyRows;
+}
+
+void TDM::TelefonTableWithinPost(TTable& table, const std::vector<QVariant>& before)
+{
+    if (before.empty())
+        return; // a new contact has no family members yet
+    const TField& navn = table.FieldByName(QStringLiteral("Navn"));
+    const TField& telefon = table.FieldByName(QStringLiteral("Telefon"));
+    const QString oldNavn = before[size_t(navn.Index())].toString();
+    const QString oldTelefon = before[size_t(telefon.Index())].toString();
+    if (oldNavn == navn.AsString() && oldTelefon == telefon.AsString())
+        return;
+    TTable& rows = FamilyRowsOf(oldNavn, oldTelefon);
+    // Each row leaves the filter when it is posted: marked first, then moved.
+    std::vector<TBookmark> members;
+    for (rows.First(); !rows.Eof(); rows.Next())
+        members.push_back(rows.GetBookmark());
+    for (const TBookmark& member : members) {
+        rows.GotoBookmark(member);
+        rows.Edit();
+        rows.FieldByName(QStringLiteral("Navn")).SetAsString(navn.AsString());
+        rows.FieldByName(QStringLiteral("Telefon")).SetAsString(telefon.AsString());
+        rows.Post();
+    }
+}
+
+void TDM::TelefonTableWithinDelete(TTable& table, const std::vector<QVariant>& deleted)
+{
+    const int navn = table.FieldByName(QStringLiteral("Navn")).Index();
+    const int telefon = table.FieldByName(QStringLiteral("Telefon")).Index();
+    TTable& rows =
+        FamilyRowsOf(deleted[size_t(navn)].toString(), deleted[size_t(telefon)].toString());
+    for (rows.First(); !rows.IsEmpty(); rows.First())
+        rows.Delete();
 }
 
 void TDM::RefusePostOnKeyViolation(EDatabaseError& error, DataAction& action)

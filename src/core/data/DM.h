@@ -57,6 +57,11 @@ public:
     void TelefonTableBeforePost(TTable& table);
     void TelefonTableAfterPost(TTable& table);
     void TelefonTableAfterDelete(TTable& table);
+    // Within the post and the delete of a contact: its family members
+    // follow a change of its Navn or Telefon, and go with it when it is
+    // deleted, in the same transaction.
+    void TelefonTableWithinPost(TTable& table, const std::vector<QVariant>& before);
+    void TelefonTableWithinDelete(TTable& table, const std::vector<QVariant>& deleted);
     void TelefonTablePostError(TTable& table, EDatabaseError& error, DataAction& action);
     void TelefonSourceDataChange(TDataSource& source, TField* field);
     void FamilieTableAfterInsert(TTable& table);
@@ -82,6 +87,11 @@ private:
     void BindRecordRules();
     static void DeriveDayAndMonth(TTable& table);
     void RefusePostOnKeyViolation(EDatabaseError& error, DataAction& action);
+    // The family rows of one contact, on a cursor of their own that no
+    // window shows, so that the family page and the birthday search keep
+    // their places, filters and orders.
+    TTable& FamilyRowsOf(const QString& navn, const QString& telefon);
+    TTable* m_familyRows;
     RecordRulesHost* m_host = nullptr;
     TTable* makeTable(const QString& name, const QString& file, TDataSource*& source,
                       const QString& sourceName);

@@ -115,6 +115,16 @@ int SearchColumnCache::find(int from, const QString& searchText, bool wildcards)
     return -1;
 }
 
+int SearchColumnCache::findPrefix(int from, const QString& prefix) const
+{
+    if (prefix.isEmpty() || from < 0)
+        return -1;
+    for (int record = from; record < size(); ++record)
+        if (text(record).startsWith(prefix))
+            return record;
+    return -1;
+}
+
 // One pass of memmem over the whole buffer. A hit at an odd byte offset is
 // not a hit in UTF-16; an aligned hit cannot span two records because the
 // needle holds no separator.

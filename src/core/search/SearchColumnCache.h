@@ -34,6 +34,9 @@ public:
     // The first record from `from` on whose text matches searchText, which
     // must already be upper-cased like the texts; -1 when none does.
     int find(int from, const QString& searchText, bool wildcards) const;
+    // The first record from `from` on whose text begins with prefix, which
+    // must be prepared like the texts; -1 when none does or prefix is empty.
+    int findPrefix(int from, const QString& prefix) const;
 
 private:
     int findSubstring(int from, const QString& needle) const;

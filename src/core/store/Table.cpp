@@ -253,9 +253,14 @@ QString TTable::whereClause(QVariantList& params) const
         if (!masterHasRecord()) {
             parts << QStringLiteral("0"); // no master record: no detail records
         } else {
+            // A plain comparison where the value is not empty, so that the
+            // link is a look-up in the file's key and not a pass over it.
             for (int i = 0; i < m_masterFields.size() && i < m_masterValues.size(); ++i) {
-                parts << QStringLiteral("ifnull(%1,'') = ?").arg(quoted(m_masterFields[i]));
-                params << m_masterValues[i];
+                const QVariant& value = m_masterValues[i];
+                const bool empty = value.isNull() || value.toString().isEmpty();
+                parts << (empty ? QStringLiteral("ifnull(%1,'') = ?") : QStringLiteral("%1 = ?"))
+                             .arg(quoted(m_masterFields[i]));
+                params << value;
             }
         }
     }
@@ -856,6 +861,18 @@ bool TTable::Locate(const QString& fieldName, const QVariant& value, LocateOptio
     if (options.partialKey) {
         condition = QStringLiteral("substr(%1, 1, length(%2)) = %2").arg(column, probe);
         params << text << text;
+        // The beginning of the first key of a binary order is a range of its
+        // index, found without passing the records before it. Letter case
+        // plays no part when the text has no letters with a case.
+        const std::vector<IndexField>& order = m_view.order();
+        const bool leadsOrder = !order.empty() && order.front().field == field.FieldName() &&
+                                order.front().collation == Collation::Binary;
+        const bool caseless = text.toUpper() == text && text.toLower() == text;
+        if (leadsOrder && !text.isEmpty() && (!options.caseInsensitive || caseless)) {
+            condition += QStringLiteral(" AND %1 >= ? AND %1 < ? || char(1114111)")
+                             .arg(quoted(field.FieldName()));
+            params << text << text;
+        }
     } else {
         condition = QStringLiteral("%1 = %2").arg(column, probe);
         params << text;

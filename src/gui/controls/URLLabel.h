@@ -72,6 +72,12 @@ public:
     void SetCaption(const QString& caption);
     QString URL() const { return m_url; }
     void SetURL(const QString& text);
+    // Shows and links the address typed into an edit beside the label.
+    void ShowAddress(const QString& text)
+    {
+        SetCaption(text);
+        SetURL(text);
+    }
     bool URLAsHint() const { return m_urlAsHint; }
     void SetURLAsHint(bool on);
     bool ShowPrefix() const { return m_showPrefix; }

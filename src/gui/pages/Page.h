@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QWidget;
 class TDM;
@@ -22,6 +23,9 @@ public:
     virtual void Billede() = 0;
     // The name search on the contact table (EasyFind2).
     virtual TEasyFind* NameSearch() = 0;
+    // The name of the active language as the front page shows it
+    // ("Dansk", "English", ...).
+    virtual QString LanguageCaption() const = 0;
     // Prints the phone list: the contacts as the shared cursor shows them.
     virtual void PrintPhoneList() = 0;
 };

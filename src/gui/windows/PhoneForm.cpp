@@ -19,7 +19,9 @@
 #include "gui/layout/FormResizer.h"
 #include "gui/pages/birthdays/BirthdaysPage.h"
 #include "gui/pages/details/DetailsPage.h"
+#include "gui/pages/family/FamilyPage.h"
 #include "gui/pages/overview/OverviewPage.h"
+#include "gui/pages/work/WorkPage.h"
 #include "gui/vcard/ExchangeCommands.h"
 #include "gui/windows/AboutBox.h"
 #include "gui/windows/Information.h"
@@ -85,6 +87,8 @@ TPhoneForm::TPhoneForm(QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     m_details = AddPage<TDetailsPage>(m_ui->TabSheet1);
+    m_family = AddPage<TFamilyPage>(m_ui->TabSheet2);
+    m_work = AddPage<TWorkPage>(m_ui->TabSheet3);
     m_overview = AddPage<TOverviewPage>(m_ui->TabSheet4);
     m_birthdays = AddPage<TBirthdaysPage>(m_ui->TabSheet5);
     m_easyFind2 = new TEasyFind(this, QStringLiteral("EasyFind2"));
@@ -241,7 +245,12 @@ void TPhoneForm::ContactInserted()
 
 void TPhoneForm::FamilyMemberInserted()
 {
-    // The family page answers this, once it is there: the member's name first.
+    m_family->MemberInserted();
+}
+
+QString TPhoneForm::LanguageCaption() const
+{
+    return m_ui->Sproget->text();
 }
 
 void TPhoneForm::KeywordInserted()

@@ -17,6 +17,8 @@ class TAboutBox;
 class TBirthdaysPage;
 class TDM;
 class TDetailsPage;
+class TFamilyPage;
+class TWorkPage;
 class TEasyFind;
 class TFormResizer;
 class TJustOne;
@@ -96,6 +98,8 @@ public:
     TDetailsPage* DetailsPage() const { return m_details; }
     TOverviewPage* OverviewPage() const { return m_overview; }
     TBirthdaysPage* BirthdaysPage() const { return m_birthdays; }
+    TFamilyPage* FamilyPage() const { return m_family; }
+    TWorkPage* WorkPage() const { return m_work; }
     TEasyFind* EasyFind2() const { return m_easyFind2; }
     int LanguageIndex() const;
 
@@ -104,6 +108,8 @@ public:
     // Shows the current contact's picture on the details page.
     void Billede() override;
     TEasyFind* NameSearch() override { return m_easyFind2; }
+    QString LanguageCaption() const override;
+    // The phone list's print, shared by the menu and the overview's button.
     void PrintPhoneList() override { Udskriv1Click(); }
 
     // RecordRulesHost
@@ -146,6 +152,8 @@ private:
     TDetailsPage* m_details = nullptr;
     TOverviewPage* m_overview = nullptr;
     TBirthdaysPage* m_birthdays = nullptr;
+    TFamilyPage* m_family = nullptr;
+    TWorkPage* m_work = nullptr;
     std::unique_ptr<ExchangeCommands> m_exchange;
     std::unique_ptr<BackupCommands> m_backup;
     TEasyFind* m_easyFind2 = nullptr;

@@ -1,11 +1,11 @@
 #include "gui/pages/details/DetailsPage.h"
 
 #include "core/data/DM.h"
+#include "core/data/PostalLookup.h"
 #include "core/search/EasyFind.h"
 #include "core/text/AddressText.h"
 #include "core/util/DataLocation.h"
 #include "core/util/Dialogs.h"
-#include "core/util/RestoreOnError.h"
 #include "gui/pages/details/ContactPicture.h"
 #include "ui_DetailsPage.h"
 
@@ -129,34 +129,13 @@ void TDetailsPage::DBEdit11Exit()
 
 void TDetailsPage::DBEdit3Exit()
 {
-    TTable& contacts = *m_dm->TelefonTable;
-    if (!contacts.IsEditing())
-        return;
-    const QString code = m_ui->DBEdit3->text();
-    if (code.size() > 4)
-        return;
-    TTable& postal = *m_dm->PostTable;
-    if (postal.FindKey(code))
-        contacts.FieldByName(QStringLiteral("Bynavn"))
-            .SetAsString(postal.FieldByName(QStringLiteral("Bynavn")).AsString());
+    PostalLookup::TownFromCode(*m_dm, m_ui->DBEdit3->text(), QStringLiteral("Bynavn"));
 }
 
 void TDetailsPage::SpeedButton9Click()
 {
-    if (m_ui->DBEdit3->text().size() > 4)
-        return;
-    TTable& contacts = *m_dm->TelefonTable;
-    if (!contacts.IsEditing())
-        contacts.Edit();
-    TTable& postal = *m_dm->PostTable;
-    postal.SetIndexName(QStringLiteral("IndexBy"));
-    {
-        const auto byNumber = restoreOnError([&postal] { postal.SetIndexName(QString()); });
-        if (postal.FindKey(m_ui->DBEdit10->text()))
-            contacts.FieldByName(QStringLiteral("Postnr"))
-                .SetAsString(postal.FieldByName(QStringLiteral("Postnr")).AsString());
-    }
-    postal.SetIndexName(QString());
+    PostalLookup::CodeFromTown(*m_dm, m_ui->DBEdit3->text(), m_ui->DBEdit10->text(),
+                               QStringLiteral("Postnr"));
 }
 
 void TDetailsPage::DBDateEdit1Change()
@@ -203,14 +182,12 @@ void TDetailsPage::Button4Click()
 
 void TDetailsPage::EmailEditChange()
 {
-    m_ui->URLLabel1->SetCaption(m_ui->EmailEdit->text());
-    m_ui->URLLabel1->SetURL(m_ui->EmailEdit->text());
+    m_ui->URLLabel1->ShowAddress(m_ui->EmailEdit->text());
 }
 
 void TDetailsPage::URLEditChange()
 {
-    m_ui->URLLabel2->SetCaption(m_ui->URLEdit->text());
-    m_ui->URLLabel2->SetURL(m_ui->URLEdit->text());
+    m_ui->URLLabel2->ShowAddress(m_ui->URLEdit->text());
 }
 
 void TDetailsPage::SpeedButton1Click()
