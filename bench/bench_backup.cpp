@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <filesystem>
+#include <sqlite3.h>
 
 namespace {
 
@@ -77,6 +78,45 @@ void Backup_AgainstPlainCopy(benchmark::State& state)
     state.counters["ratio"] = ms(ours) / ms(plain);
 }
 BENCHMARK(Backup_AgainstPlainCopy)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// At a close after one contact was changed: the contact file is copied, the
+// files that did not change are linked to the newest backup.
+void Backup_AfterOneChange(benchmark::State& state)
+{
+    DataBackup backup(g_files->data(), g_files->pictures());
+    QDateTime when(QDate(2026, 3, 1), QTime(0, 0));
+    backup.Take(when);
+    sqlite3* db = nullptr;
+    sqlite3_open_v2((g_files->data() + QStringLiteral("/Telefon.DB")).toUtf8().constData(), &db,
+                    SQLITE_OPEN_READWRITE, nullptr);
+    std::chrono::nanoseconds ours{}, plain{};
+    for (auto _ : state) {
+        state.PauseTiming();
+        sqlite3_exec(db,
+                     "UPDATE Telefon SET Adresse2 = ifnull(Adresse2, '') || 'x' WHERE rowid = 1",
+                     nullptr, nullptr, nullptr);
+        when = when.addSecs(1);
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        backup.Take(when);
+        const auto between = std::chrono::steady_clock::now();
+        plainCopy(g_files->copies());
+        plain += std::chrono::steady_clock::now() - between;
+        ours += between - start;
+        state.PauseTiming();
+        QDir(g_files->copies()).removeRecursively();
+        state.ResumeTiming();
+    }
+    sqlite3_close_v2(db);
+    QDir(backup.BackupRoot()).removeRecursively();
+    const auto ms = [&](std::chrono::nanoseconds t) {
+        return double(t.count()) / 1e6 / double(state.iterations());
+    };
+    state.counters["backup_ms"] = ms(ours);
+    state.counters["copy_ms"] = ms(plain);
+    state.counters["ratio"] = ms(ours) / ms(plain);
+}
+BENCHMARK(Backup_AfterOneChange)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // At a close with nothing changed since the last backup.
 void Backup_NothingChanged(benchmark::State& state)
