@@ -1,6 +1,7 @@
 #include "gui/backup/BackupCommands.h"
 
 #include "core/data/DM.h"
+#include "core/data/PendingEdits.h"
 #include "core/i18n/InCodeText.h"
 #include "core/store/Table.h"
 #include "core/util/DataLocation.h"
@@ -126,9 +127,7 @@ void BackupCommands::RestoreBackup()
     if (!b)
         return;
     // What the user typed is saved now, and so goes into the backup of today.
-    for (TTable* table : {m_dm->TelefonTable, m_dm->FamilieTable, m_dm->NogleTable})
-        if (table->Active())
-            table->CheckBrowseMode();
+    postPendingEdits(*m_dm);
     const auto list = b->List();
     if (list.empty()) {
         Dialogs::instance().message(MessageKind::Information, noBackups(), Ok);

@@ -1,6 +1,7 @@
 #include "gui/vcard/ExchangeCommands.h"
 
 #include "core/data/DM.h"
+#include "core/data/PendingEdits.h"
 #include "core/i18n/InCodeText.h"
 #include "core/store/Table.h"
 #include "core/util/DataLocation.h"
@@ -44,14 +45,6 @@ bool ExchangeCommands::ready() const
     return m_dm && m_dm->TelefonTable->Active();
 }
 
-void ExchangeCommands::postPendingEdits()
-{
-    // What the user typed belongs in the file and in the duplicate check.
-    for (TTable* table : {m_dm->TelefonTable, m_dm->FamilieTable, m_dm->NogleTable})
-        if (table->Active())
-            table->CheckBrowseMode();
-}
-
 void ExchangeCommands::inform(const QString& text, const QStringList& problems)
 {
     QStringList lines{text};
@@ -68,7 +61,7 @@ void ExchangeCommands::ExportVCards()
 {
     if (!ready())
         return;
-    postPendingEdits();
+    postPendingEdits(*m_dm);
     QString chosen = VCard40;
     QString path = Dialogs::instance().saveFileName(
         VCard40 + QStringLiteral(";;") + VCard30,
@@ -108,7 +101,7 @@ void ExchangeCommands::ExportCalendar()
 {
     if (!ready())
         return;
-    postPendingEdits();
+    postPendingEdits(*m_dm);
     QString path = Dialogs::instance().saveFileName(
         QStringLiteral("iCalendar (*.ics)"),
         inCodeText({QStringLiteral("Fødselsdage.ics"), QStringLiteral("Birthdays.ics"),
@@ -148,7 +141,7 @@ void ExchangeCommands::ImportVCards()
     const QString path = Dialogs::instance().openFileName(QStringLiteral("vCard (*.vcf *.vcard)"));
     if (path.isEmpty())
         return;
-    postPendingEdits();
+    postPendingEdits(*m_dm);
     ContactExchange exchange(*m_dm, PictureFolder());
     ImportPreview preview;
     try {

@@ -36,7 +36,6 @@ public:
 
 private:
     bool ready() const;
-    void postPendingEdits();
     void inform(const QString& text, const QStringList& problems = {});
 
     QWidget* m_window;

@@ -3,6 +3,7 @@
 #include "core/birthday/BirthdayReminder.h"
 #include "core/component/ComponentTree.h"
 #include "core/data/DM.h"
+#include "core/data/PendingEdits.h"
 #include "core/i18n/InCodeText.h"
 #include "core/i18n/LanguageSource.h"
 #include "core/i18n/QtStandardTexts.h"
@@ -512,15 +513,11 @@ bool TPhoneForm::SavePendingEdits()
 {
     if (!m_dm)
         return true;
-    for (TTable* table : {m_dm->TelefonTable, m_dm->FamilieTable, m_dm->NogleTable}) {
-        if (!table->Active() || !table->IsEditing())
-            continue;
-        try {
-            table->CheckBrowseMode();
-        } catch (const std::exception& e) {
-            ErrorBox::show(e);
-            return false;
-        }
+    try {
+        postPendingEdits(*m_dm);
+    } catch (const std::exception& e) {
+        ErrorBox::show(e);
+        return false;
     }
     return true;
 }
