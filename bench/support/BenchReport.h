@@ -1,0 +1,77 @@
+#pragma once
+
+// One line per figure, the same in every benchmark program, so that
+// bench/run can gather the lines of all of them into one table:
+//
+//   BENCH <name> ours=<value><unit> base=<value><unit> ratio=<ours/base> target=<max> <ok|over>
+//
+// A benchmark calls BenchReport::figure() once it has both of its sides
+// measured in the same run; the lines are printed after the Google Benchmark
+// output, when the program ends, and appended to the file named by
+// KALVINDO_BENCH_REPORT when that is set (bench/run sets it).
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace BenchReport {
+
+struct Figure
+{
+    std::string name;
+    double ours;
+    double base;
+    std::string unit;
+    double target;
+};
+
+inline std::vector<Figure>& figures()
+{
+    static std::vector<Figure> all;
+    return all;
+}
+
+inline std::string line(const Figure& f)
+{
+    const double ratio = f.base > 0 ? f.ours / f.base : 0.0;
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "BENCH %s ours=%.4g%s base=%.4g%s ratio=%.3g target=%g %s",
+                  f.name.c_str(), f.ours, f.unit.c_str(), f.base, f.unit.c_str(), ratio, f.target,
+                  f.base > 0 && ratio <= f.target ? "ok" : "over");
+    return buffer;
+}
+
+inline void printAll()
+{
+    const char* path = std::getenv("KALVINDO_BENCH_REPORT");
+    std::FILE* file = path && *path ? std::fopen(path, "a") : nullptr;
+    for (const Figure& f : figures()) {
+        const std::string text = line(f);
+        std::printf("%s\n", text.c_str());
+        if (file)
+            std::fprintf(file, "%s\n", text.c_str());
+    }
+    if (file)
+        std::fclose(file);
+    std::fflush(stdout);
+}
+
+// Records a figure: `ours` and `base` in the same unit (for example "ms"),
+// `target` the largest ratio ours/base that is still within the target.
+// A figure given again under the same name (Google Benchmark may run a
+// benchmark function more than once) replaces the earlier one.
+inline void figure(const std::string& name, double ours, double base, const std::string& unit,
+                   double target)
+{
+    static std::once_flag atExit;
+    std::call_once(atExit, [] { std::atexit(printAll); });
+    for (Figure& f : figures())
+        if (f.name == name) {
+            f = Figure{name, ours, base, unit, target};
+            return;
+        }
+    figures().push_back(Figure{name, ours, base, unit, target});
+}
+
+} // namespace BenchReport
