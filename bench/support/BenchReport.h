@@ -64,6 +64,9 @@ inline void printAll()
 inline void figure(const std::string& name, double ours, double base, const std::string& unit,
                    double target)
 {
+    // The list is made before the exit handler is registered, so that it is
+    // destroyed after the handler has printed it.
+    figures();
     static std::once_flag atExit;
     std::call_once(atExit, [] { std::atexit(printAll); });
     for (Figure& f : figures())
