@@ -150,8 +150,8 @@ private slots:
         QFETCH(QString, sheet);
         QFETCH(QString, text);
         addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("1"));
-        const bool family = sheet == u"TabSheet2";
-        if (family)
+        const bool onFamily = sheet == u"TabSheet2";
+        if (onFamily)
             addMember(QStringLiteral("Bo"));
         m_app->showPage(qPrintable(sheet));
         const QList<QWidget*> edits = textEdits(m_app->tabSheet(qPrintable(sheet)));
@@ -163,7 +163,9 @@ private slots:
             // A box may cut a text at its field's size; the rest must be the text.
             const QString seen = shownText(edit);
             QVERIFY2(text.mid(1).startsWith(seen.mid(1)) || seen == text,
-                     qPrintable(fieldOf(edit) + u": " + seen.left(40)));
+                     qPrintable(fieldOf(edit) + QStringLiteral(": ") + seen.left(40)));
+            // Never half a character, which no file could store.
+            QVERIFY(seen.isValidUtf16());
             shown.insert(fieldOf(edit), seen);
         }
         edits.front()->setFocus();
@@ -176,7 +178,7 @@ private slots:
         stored.TelefonTable->Open();
         stored.FamAllTable->Open();
         QCOMPARE(stored.TelefonTable->RecordCount(), 1);
-        QCOMPARE(stored.FamAllTable->RecordCount(), family ? 1 : 0);
+        QCOMPARE(stored.FamAllTable->RecordCount(), onFamily ? 1 : 0);
         for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
             const auto [table, field] =
                 std::pair(it.key().section(u'.', 0, 0), it.key().section(u'.', 1));
@@ -205,13 +207,13 @@ private slots:
         QFETCH(QString, sheet);
         QFETCH(QString, typed);
         addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("1"));
-        const bool family = sheet == u"TabSheet2";
-        if (family)
+        const bool onFamily = sheet == u"TabSheet2";
+        if (onFamily)
             addMember(QStringLiteral("Bo"));
         m_app->showPage(qPrintable(sheet));
-        TDBDateEdit* box = family ? family().DBDateEdit2 : details().DBDateEdit1;
-        TDBEdit* other = family ? family().DBEdit24 : details().DBEdit8;
-        TTable& table = family ? m_app->members() : contacts();
+        TDBDateEdit* box = onFamily ? family().DBDateEdit2 : details().DBDateEdit1;
+        TDBEdit* other = onFamily ? family().DBEdit24 : details().DBEdit8;
+        TTable& table = onFamily ? m_app->members() : contacts();
 
         other->setFocus();
         typeText(other, QStringLiteral("kept"));
@@ -282,30 +284,33 @@ private slots:
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("last");
         QTest::addColumn<QString>("month");
+        QTest::addColumn<int>("found");
         QTest::newRow("apostrophes") << "'"
                                      << "''"
-                                     << "'0";
+                                     << "'0" << 0;
         QTest::newRow("double quotes") << "\""
                                        << "\"\""
-                                       << "0\"";
+                                       << "0\"" << 0;
         QTest::newRow("both") << "'\""
                               << "\"'"
-                              << "''";
+                              << "''" << 0;
+        // Compared as the texts they are: "05" lies between "0'" and "9'".
         QTest::newRow("an injection") << "0'"
                                       << "9' or '1'='1"
-                                      << "01";
-        QTest::newRow("emoji") << "😀"
-                               << "中"
-                               << "\t\n";
+                                      << "01" << 1;
+        QTest::newRow("emoji and Chinese") << "😀"
+                                           << "中"
+                                           << "01" << 0;
     }
 
-    // Searched as they stand: nothing is found, nothing breaks, and the
-    // period is lifted again.
+    // Searched as they stand: only a birthday within the texts is found,
+    // nothing breaks, and the period is lifted again.
     void quotesInTheBirthdaySpan()
     {
         QFETCH(QString, first);
         QFETCH(QString, last);
         QFETCH(QString, month);
+        QFETCH(int, found);
         addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("11"),
                    {QStringLiteral("Fodselsdag"), QStringLiteral("05-01-1970")});
         m_app->showPage("TabSheet5");
@@ -319,7 +324,7 @@ private slots:
         QTest::mouseClick(birthdays().SpeedButton13, Qt::LeftButton);
         for (const QString& message : dialogs().texts())
             QVERIFY2(!message.contains(QLatin1String("filter")), qPrintable(message));
-        QCOMPARE(contacts().RecordCount(), 0);
+        QCOMPARE(contacts().RecordCount(), found);
         m_app->showPage("TabSheet4");
         QTest::mouseClick(overview().SpeedButton14, Qt::LeftButton);
         QCOMPARE(contacts().RecordCount(), 1);
@@ -365,8 +370,7 @@ private slots:
         QTest::newRow("emoji") << Emoji << "U+D83D";
         QTest::newRow("Chinese") << Chinese << "U+738B";
         QTest::newRow("Polish") << QStringLiteral("Łódź") << "U+0141";
-        QTest::newRow("Windows-1252 beyond Latin-1")
-            << QStringLiteral("€ „citat“ – Œuvre ™") << "U+201C";
+        QTest::newRow("Hungarian") << QStringLiteral("Erdős Pál") << "U+0151";
         QTest::newRow("Windows-1252 alone") << QStringLiteral("€ „citat” – Œuvre ™ æøå") << "";
         QTest::newRow("control characters") << QStringLiteral("a\tb\x01"
                                                               "c")

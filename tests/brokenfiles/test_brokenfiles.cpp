@@ -47,34 +47,46 @@ QByteArray damaged(QByteArray bytes, quint32 seed, int flips)
     return bytes;
 }
 
-// The files of a data folder by name, with their bytes, backups left out.
-QMap<QString, QByteArray> filesOf(const QString& folder)
+// The b-tree header of every page after the first overwritten with random
+// bytes: the structure SQLite finds its records by is gone.
+QByteArray withDamagedPages(QByteArray file, quint32 seed)
 {
-    QMap<QString, QByteArray> files;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files))
-        files.insert(name, readBytes(dir.filePath(name)));
-    return files;
+    constexpr int page = 4096;
+    const QByteArray noise = randomBytes(seed, file.size() / page * 12);
+    for (qsizetype at = page, n = 0; at + 12 <= file.size(); at += page, n += 12)
+        file.replace(at, 12, noise.mid(n, 12));
+    return file;
 }
 
-// A field of the table that no index holds, so that it can be dropped.
-QString droppableField(const TableDefinition& table)
+// The names of a table file's columns.
+QStringList columnsOf(sqlite3* db, const QString& table)
 {
-    for (auto field = table.fields.rbegin(); field != table.fields.rend(); ++field) {
-        bool indexed = table.primaryKey.contains(field->name);
-        for (const IndexDefinition& index : table.indexes)
-            for (const IndexField& f : index.fields)
-                indexed = indexed || f.field == field->name;
-        if (!indexed)
-            return field->name;
-    }
-    return QString();
+    QStringList columns;
+    sqlite3_stmt* info = nullptr;
+    sqlite3_prepare_v2(db, QStringLiteral("PRAGMA table_info(%1)").arg(table).toUtf8().constData(),
+                       -1, &info, nullptr);
+    while (sqlite3_step(info) == SQLITE_ROW)
+        columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info, 1)));
+    sqlite3_finalize(info);
+    return columns;
 }
 
-void execOn(const QString& path, const QString& sql)
+// The table made again without the last of the program's fields (a
+// column of another name in its place when it was the only one), its rows kept.
+void dropLastField(const QString& path, const TableDefinition& table)
 {
     sqlite3* db = nullptr;
     QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    const QString name = Schema::quoted(table.name);
+    QStringList kept = columnsOf(db, name);
+    kept.removeAll(table.fields.back().name);
+    for (QString& column : kept)
+        column = Schema::quoted(column);
+    const QString columns = kept.join(u", ");
+    const QString sql = QStringLiteral("ALTER TABLE %1 RENAME TO old; CREATE TABLE %1 (%2); "
+                                       "INSERT INTO %1 SELECT %3 FROM old; DROP TABLE old")
+                            .arg(name, kept.isEmpty() ? QStringLiteral("Andet") : columns,
+                                 kept.isEmpty() ? QStringLiteral("1") : columns);
     char* error = nullptr;
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
     const QString message = QString::fromUtf8(error ? error : "");
@@ -159,7 +171,7 @@ private slots:
     }
 
     // The program starts, tells the user which file cannot be used, goes on
-    // without it and closes; no file of the folder is changed.
+    // without it and closes, leaving the file as it was.
     void brokenTableFile()
     {
         QFETCH(QString, file);
@@ -167,7 +179,6 @@ private slots:
         const TempDataFolder folder;
         const QString path = folder.file(file);
         const QByteArray good = readBytes(path);
-        const TableDefinition& table = *Schema::forFile(file);
         if (kind == u"zero-length") {
             writeBytes(path, QByteArray());
         } else if (kind == u"truncated to its header") {
@@ -177,23 +188,22 @@ private slots:
         } else if (kind == u"truncated by a page") {
             writeBytes(path, good.left(good.size() - 4096));
         } else if (kind == u"truncated inside a page") {
-            writeBytes(path, good.left(good.size() - 1000));
+            writeBytes(path, good.left(good.size() / 2 + 1000));
         } else if (kind == u"random bytes") {
             writeBytes(path, randomBytes(qHash(file), good.size()));
         } else if (kind == u"random bytes after a table file's header") {
             writeBytes(path, good.left(100) + randomBytes(qHash(file), good.size() - 100));
         } else if (kind == u"damaged pages") {
-            writeBytes(path, damaged(good, qHash(file), 64));
+            writeBytes(path, withDamagedPages(good, qHash(file)));
         } else if (kind == u"another table's schema") {
             const QString other = file == u"Telefon.DB" ? "Familie.db" : "Telefon.DB";
             writeBytes(path, readBytes(folder.file(other)));
         } else if (kind == u"a field missing") {
-            execOn(path,
-                   QStringLiteral("ALTER TABLE %1 DROP COLUMN %2")
-                       .arg(Schema::quoted(table.name), Schema::quoted(droppableField(table))));
+            dropLastField(path, *Schema::forFile(file));
         }
-        const QMap<QString, QByteArray> before = filesOf(folder.data());
-        QVERIFY(before.value(file) != good);
+        const QByteArray broken = readBytes(path);
+        QVERIFY(broken != good);
+        const QStringList files = QDir(folder.data()).entryList(QDir::Files);
 
         RecordingDialogs dialogs;
         {
@@ -207,7 +217,11 @@ private slots:
                 QCOMPARE(m.kind, MessageKind::Error);
             form.close();
         }
-        QCOMPARE(filesOf(folder.data()), before);
+
+        // The close writes the configuration and makes a backup; the broken
+        // file is neither written nor given a journal.
+        QCOMPARE(readBytes(path), broken);
+        QCOMPARE(QDir(folder.data()).entryList(QDir::Files), files);
     }
 
     // --- language files -------------------------------------------------------

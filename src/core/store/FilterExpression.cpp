@@ -132,11 +132,11 @@ private:
         return false;
     }
 
-    // The parser and the SQL it makes recurse along the tree, and SQLite
-    // refuses an expression deeper than a thousand: a text that nests or
-    // chains beyond any filter a person writes is refused here, before the
-    // stack runs out.
-    static constexpr int MaxNesting = 100;
+    // The parser and the SQL it makes recurse along the tree, and SQLite's
+    // own parser holds a hundred levels of it: a text that nests or chains
+    // beyond any filter a person writes is refused here, before a stack
+    // runs out. (A chain of "and" or of "or" is one level, however long.)
+    static constexpr int MaxNesting = 16;
     static constexpr int MaxNodes = 250;
 
     std::unique_ptr<Node> newNode(Node::Kind kind)
@@ -151,6 +151,10 @@ private:
     std::unique_ptr<Node> combine(Node::Kind kind, std::unique_ptr<Node> left,
                                   std::unique_ptr<Node> right)
     {
+        if (left->kind == kind) {
+            left->children.push_back(std::move(right));
+            return left;
+        }
         auto node = newNode(kind);
         node->children.push_back(std::move(left));
         node->children.push_back(std::move(right));
@@ -255,12 +259,14 @@ QString nodeSql(const FilterExpression::Node& node, QVariantList& params)
     case Kind::And:
     case Kind::Or: {
         // The parameters must follow the placeholders from left to right, so
-        // the two sides are turned into SQL one after the other.
-        const QString left = nodeSql(*node.children[0], params);
-        const QString right = nodeSql(*node.children[1], params);
-        return QStringLiteral("(%1 %2 %3)")
-            .arg(left, node.kind == Kind::And ? QStringLiteral("AND") : QStringLiteral("OR"),
-                 right);
+        // the parts are turned into SQL one after the other.
+        QStringList parts;
+        for (const auto& child : node.children)
+            parts << nodeSql(*child, params);
+        return u'(' +
+               parts.join(node.kind == Kind::And ? QStringLiteral(" AND ")
+                                                 : QStringLiteral(" OR ")) +
+               u')';
     }
     case Kind::Not:
         return QStringLiteral("(NOT %1)").arg(nodeSql(*node.children[0], params));

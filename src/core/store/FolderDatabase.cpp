@@ -52,6 +52,32 @@ bool inWriteAheadLog(sqlite3* db, const QByteArray& schema)
     return wal;
 }
 
+// The first thing SQLite's quick check finds wrong with a file; empty when
+// nothing is, or when the check cannot run (a file in the earlier format,
+// whose upgrade reads it on its own). It costs a read of the file, little
+// for a household's tables, and it runs before opening writes anything (sort
+// keys, a journal mode): nothing is ever written into a damaged file, and
+// the damage is told at open, not at some later step through the records.
+QString firstDamage(sqlite3* db, const QByteArray& schema)
+{
+    sqlite3_stmt* check = nullptr;
+    QString damage;
+    if (sqlite3_prepare_v2(db, "PRAGMA " + schema + ".quick_check(1)", -1, &check, nullptr) ==
+        SQLITE_OK) {
+        const int rc = sqlite3_step(check);
+        if (rc == SQLITE_ROW) {
+            const QString verdict =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
+            if (verdict != u"ok")
+                damage = verdict;
+        } else if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB) {
+            damage = QString::fromUtf8(sqlite3_errmsg(db));
+        }
+    }
+    sqlite3_finalize(check);
+    return damage;
+}
+
 } // namespace
 
 namespace SqliteSupport {
@@ -161,6 +187,8 @@ void FolderDatabase::firstRead(const QString& schema, const QString& path, const
     if (sqlite3_db_readonly(m_db, s.constData()) == 1)
         throw EDatabaseError(
             QStringLiteral("Table file %1 cannot be written (read-only)").arg(path));
+    if (const QString damage = firstDamage(m_db, s); !damage.isEmpty())
+        cannotOpen(path, QStringLiteral("it is damaged (%1)").arg(damage));
     const bool wal = inWriteAheadLog(m_db, s);
     if (look)
         look(m_db, schema);
