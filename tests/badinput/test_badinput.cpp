@@ -419,6 +419,23 @@ private slots:
         QTest::newRow("10,000 conditions")
             << QStringLiteral("Navn = 'a' and ").repeated(10000) + QStringLiteral("Navn = 'a'");
     }
+    // Deeply nested and with a long chain, a filter still goes through SQLite.
+    void deepestFilterRuns()
+    {
+        QString text = QStringLiteral("Navn = 'Anna'");
+        // Each level keeps the condition it holds: not (not (c) or false).
+        for (int level = 0; level < 3; ++level)
+            text = level % 2 ? QStringLiteral("not (not (%1) and Navn <> 'x')").arg(text)
+                             : QStringLiteral("not (not (%1) or Navn = 'x')").arg(text);
+        text += QStringLiteral(" or Navn = 'y'").repeated(100);
+        addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("1"));
+        addContact(contacts(), QStringLiteral("Bo"), QStringLiteral("2"));
+        contacts().SetFilter(text);
+        contacts().SetFiltered(true);
+        QCOMPARE(contacts().RecordCount(), 1);
+        QCOMPARE(contacts().FieldByName(QStringLiteral("Navn")).AsString(), QStringLiteral("Anna"));
+    }
+
     // Told as a bad filter, not a crash of the stack or of SQLite.
     void filterTextsBeyondAnyFilterAreRefused()
     {

@@ -159,6 +159,7 @@ private slots:
                                    "truncated to half",
                                    "truncated by a page",
                                    "truncated inside a page",
+                                   "truncated inside its last page",
                                    "random bytes",
                                    "random bytes after a table file's header",
                                    "damaged pages",
@@ -189,6 +190,8 @@ private slots:
             writeBytes(path, good.left(good.size() - 4096));
         } else if (kind == u"truncated inside a page") {
             writeBytes(path, good.left(good.size() / 2 + 1000));
+        } else if (kind == u"truncated inside its last page") {
+            writeBytes(path, good.left(good.size() - 1000));
         } else if (kind == u"random bytes") {
             writeBytes(path, randomBytes(qHash(file), good.size()));
         } else if (kind == u"random bytes after a table file's header") {

@@ -5,10 +5,12 @@
 #include "core/store/Schema.h"
 #include "core/store/SortKeys.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -52,14 +54,47 @@ bool inWriteAheadLog(sqlite3* db, const QByteArray& schema)
     return wal;
 }
 
-// The first thing SQLite's quick check finds wrong with a file; empty when
-// nothing is, or when the check cannot run (a file in the earlier format,
-// whose upgrade reads it on its own). It costs a read of the file, little
-// for a household's tables, and it runs before opening writes anything (sort
-// keys, a journal mode): nothing is ever written into a damaged file, and
-// the damage is told at open, not at some later step through the records.
-QString firstDamage(sqlite3* db, const QByteArray& schema)
+// Files up to this size get SQLite's whole quick check at open (a few
+// milliseconds, and a household's tables are far smaller); larger ones the
+// check of their length alone, and damage inside them is told by SQLite
+// where it is read.
+constexpr qint64 kFullCheckBytes = 4 * 1024 * 1024;
+
+// A file of another length than its header gives (when that count is valid)
+// was cut off, or added to by something other than SQLite.
+QString lengthMismatch(const QString& path)
 {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        return QString();
+    const auto at = [&](int offset) {
+        return qFromBigEndian<quint32>(header.constData() + offset);
+    };
+    const quint32 pageSize = qFromBigEndian<quint16>(header.constData() + 16);
+    const qint64 pages = at(28);
+    const qint64 expected = pages * (pageSize == 1 ? 65536 : pageSize);
+    if (pages == 0 || at(92) != at(24) || expected == file.size())
+        return QString();
+    return QStringLiteral("it holds %1 bytes where its header gives %2")
+        .arg(file.size())
+        .arg(expected);
+}
+
+// The first thing wrong with a file: its length, or what SQLite's quick
+// check finds; empty when nothing is, or when the check cannot run (a file
+// in the earlier format, whose upgrade reads it on its own). It runs before
+// opening writes anything (sort keys, a journal mode): nothing is written
+// into a damaged file, and the damage is told at open, not at some later
+// step through the records.
+QString firstDamage(sqlite3* db, const QByteArray& schema, const QString& path)
+{
+    if (QString mismatch = lengthMismatch(path); !mismatch.isEmpty())
+        return mismatch;
+    if (QFileInfo(path).size() > kFullCheckBytes)
+        return QString();
     sqlite3_stmt* check = nullptr;
     QString damage;
     if (sqlite3_prepare_v2(db, "PRAGMA " + schema + ".quick_check(1)", -1, &check, nullptr) ==
@@ -187,9 +222,10 @@ void FolderDatabase::firstRead(const QString& schema, const QString& path, const
     if (sqlite3_db_readonly(m_db, s.constData()) == 1)
         throw EDatabaseError(
             QStringLiteral("Table file %1 cannot be written (read-only)").arg(path));
-    if (const QString damage = firstDamage(m_db, s); !damage.isEmpty())
-        cannotOpen(path, QStringLiteral("it is damaged (%1)").arg(damage));
     const bool wal = inWriteAheadLog(m_db, s);
+    // (A file in write-ahead logging keeps pages beside it, in its log.)
+    if (const QString damage = wal ? QString() : firstDamage(m_db, s, path); !damage.isEmpty())
+        cannotOpen(path, QStringLiteral("it is damaged (%1)").arg(damage));
     if (look)
         look(m_db, schema);
     end.dismiss();
