@@ -118,6 +118,18 @@ class TestBadInput : public QObject
         QCOMPARE(m_app->members().RecordCount(), 1);
     }
 
+    // A contact, on the family page with a member, and the page brought
+    // forward; whether it is the family page.
+    bool showWithRecord(const QString& sheet)
+    {
+        addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("1"));
+        const bool onFamily = sheet == u"TabSheet2";
+        if (onFamily)
+            addMember(QStringLiteral("Bo"));
+        m_app->showPage(qPrintable(sheet));
+        return onFamily;
+    }
+
 private slots:
     void init() { m_app = std::make_unique<MainWindowFixture>(); }
     void cleanup() { m_app.reset(); }
@@ -149,11 +161,7 @@ private slots:
     {
         QFETCH(QString, sheet);
         QFETCH(QString, text);
-        addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("1"));
-        const bool onFamily = sheet == u"TabSheet2";
-        if (onFamily)
-            addMember(QStringLiteral("Bo"));
-        m_app->showPage(qPrintable(sheet));
+        const bool onFamily = showWithRecord(sheet);
         const QList<QWidget*> edits = textEdits(m_app->tabSheet(qPrintable(sheet)));
         QVERIFY(edits.size() >= 4);
 
@@ -206,11 +214,7 @@ private slots:
     {
         QFETCH(QString, sheet);
         QFETCH(QString, typed);
-        addContact(contacts(), QStringLiteral("Anna"), QStringLiteral("1"));
-        const bool onFamily = sheet == u"TabSheet2";
-        if (onFamily)
-            addMember(QStringLiteral("Bo"));
-        m_app->showPage(qPrintable(sheet));
+        const bool onFamily = showWithRecord(sheet);
         TDBDateEdit* box = onFamily ? family().DBDateEdit2 : details().DBDateEdit1;
         TDBEdit* other = onFamily ? family().DBEdit24 : details().DBEdit8;
         TTable& table = onFamily ? m_app->members() : contacts();

@@ -13,6 +13,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -240,10 +241,20 @@ QString FolderDatabase::attach(const QString& path, const FirstLook& look)
 {
     for (auto& a : m_attached)
         if (a.path == path) {
-            a.released = false;
-            if (look)
-                look(m_db, a.schema);
-            return a.schema;
+            const QString schema = a.schema;
+            // Still attached but given up (its last table closed, or its
+            // first read failed): read and checked again as a new file is.
+            if (std::exchange(a.released, false)) {
+                try {
+                    firstRead(schema, path, look);
+                } catch (...) {
+                    release(schema);
+                    throw;
+                }
+            } else if (look) {
+                look(m_db, schema);
+            }
+            return schema;
         }
     // Named after the file where it can be, which makes the SQL easy to read.
     QString base = QFileInfo(path).completeBaseName();
