@@ -71,6 +71,13 @@ void checkNames(const QString& section, const QString& name, const QString& valu
     checkStorable(value);
 }
 
+// A zero byte ends the text.
+QString textOf(QByteArrayView bytes)
+{
+    const qsizetype zero = bytes.indexOf('\0');
+    return Windows1252::decode(zero >= 0 ? bytes.first(zero) : bytes);
+}
+
 } // namespace
 
 namespace {
@@ -144,19 +151,20 @@ TMemIniFile::TMemIniFile(const QString& fileName)
                                .arg(fileName, file.errorString()));
     if (file.size() > kMaxFileSize)
         throw EQLocalError(QStringLiteral("Language file \"%1\" is too large.").arg(fileName));
-    QByteArray bytes = file.read(kMaxFileSize + 1);
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (bytes.size() > kMaxFileSize)
         throw EQLocalError(QStringLiteral("Language file \"%1\" is too large.").arg(fileName));
-    // A zero byte ends the text.
-    const qsizetype zero = bytes.indexOf('\0');
-    if (zero >= 0)
-        bytes.truncate(zero);
-    m_content = parse(Windows1252::decode(bytes));
+    m_content = parse(textOf(bytes));
     // Kept only when the file stood still while it was read.
     if (stamp && stampOf(fileName) == stamp) {
         const QMutexLocker lock(&keptFilesLock);
         keptFiles<Content>().insert(fileName, {*stamp, m_content});
     }
+}
+
+TMemIniFile::TMemIniFile(const QString& fileName, const QByteArray& bytes)
+    : m_fileName(fileName), m_content(parse(textOf(bytes)))
+{
 }
 
 TMemIniFile::Content& TMemIniFile::writable()

@@ -25,6 +25,9 @@ public:
     // A file that does not exist, or an empty name, gives an empty file. A file
     // that exists but cannot be read, or is implausibly large, is an error.
     explicit TMemIniFile(const QString& fileName);
+    // A file whose bytes are already at hand (read elsewhere, or made by a
+    // test): read as a file of that name would be; nothing is kept.
+    TMemIniFile(const QString& fileName, const QByteArray& bytes);
     virtual ~TMemIniFile() = default;
     TMemIniFile(const TMemIniFile&) = delete;
     TMemIniFile& operator=(const TMemIniFile&) = delete;

@@ -4,6 +4,8 @@
 #include <QtEndian>
 
 #include <cstdlib>
+#include <limits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -23,6 +25,20 @@ void appendInt32(QByteArray& data, qint32 value)
 [[noreturn]] void refuse(const char* why)
 {
     throw EFormShapeError(QStringLiteral("Invalid window shape: ") + QLatin1String(why));
+}
+
+// One stored rectangle (exclusive right and bottom). A stream may hold any
+// numbers: a rectangle whose corners or size an int cannot hold is none a
+// window could have, and is left out.
+std::optional<QRect> rectangleAt(const QByteArray& data, qsizetype at)
+{
+    const qint64 left = int32At(data, at), top = int32At(data, at + 4);
+    const qint64 right = int32At(data, at + 8), bottom = int32At(data, at + 12);
+    constexpr qint64 most = std::numeric_limits<int>::max();
+    if (std::abs(right - left) > most || std::abs(bottom - top) > most || right - 1 < -most - 1 ||
+        bottom - 1 < -most - 1)
+        return std::nullopt;
+    return QRect(QPoint(int(left), int(top)), QPoint(int(right - 1), int(bottom - 1)));
 }
 
 struct Run
@@ -154,10 +170,9 @@ QList<QRect> rectangles(const QByteArray& regionData)
     result.reserve(count);
     for (qsizetype i = 0; i < count; ++i) {
         const qsizetype at = HeaderSize + i * RectangleSize;
-        const qint32 left = int32At(regionData, at), top = int32At(regionData, at + 4);
-        const qint32 right = int32At(regionData, at + 8), bottom = int32At(regionData, at + 12);
-        if (right > left && bottom > top)
-            result.append(QRect(left, top, right - left, bottom - top));
+        const std::optional<QRect> r = rectangleAt(regionData, at);
+        if (r && !r->isEmpty())
+            result.append(*r);
     }
     return result;
 }
@@ -166,9 +181,7 @@ QRect bounds(const QByteArray& regionData)
 {
     if (regionData.size() < HeaderSize)
         return QRect();
-    const qint32 left = int32At(regionData, 16), top = int32At(regionData, 20);
-    return QRect(QPoint(left, top),
-                 QPoint(int32At(regionData, 24) - 1, int32At(regionData, 28) - 1));
+    return rectangleAt(regionData, 16).value_or(QRect());
 }
 
 QList<QRect> outline(const QImage& picture, QRgb background, int tolerance)

@@ -4,6 +4,8 @@
 
 #include <QDate>
 
+#include <algorithm>
+
 const QString& TField::FieldName() const
 {
     return m_table->Definition()->fields[size_t(m_index)].name;
@@ -72,7 +74,11 @@ void TField::SetAsString(const QString& text)
     case FieldType::Memo:
         break;
     }
-    m_table->SetBufferValue(m_index, def.size > 0 ? text.left(def.size) : text);
+    // Cut at the field's size, but never between the two halves of a character.
+    qsizetype size = def.size > 0 ? std::min<qsizetype>(def.size, text.size()) : text.size();
+    if (size < text.size() && size > 0 && text[size - 1].isHighSurrogate())
+        --size;
+    m_table->SetBufferValue(m_index, text.left(size));
 }
 
 void TField::SetAsInteger(qint64 value)

@@ -3,6 +3,7 @@
 #include "core/store/DatabaseError.h"
 
 #include <QDate>
+#include <QScopeGuard>
 #include <vector>
 
 struct FilterExpression::Node
@@ -131,11 +132,30 @@ private:
         return false;
     }
 
+    // The parser and the SQL it makes recurse along the tree, and SQLite's
+    // own parser holds a hundred levels of it: a text that nests or chains
+    // beyond any filter a person writes is refused here, before a stack
+    // runs out. (A chain of "and" or of "or" is one level, however long.)
+    static constexpr int MaxNesting = 16;
+    static constexpr int MaxNodes = 250;
+
+    std::unique_ptr<Node> newNode(Node::Kind kind)
+    {
+        if (++m_nodes > MaxNodes)
+            syntaxError(m_text, QStringLiteral("it has more than %1 conditions").arg(MaxNodes));
+        auto node = std::make_unique<Node>();
+        node->kind = kind;
+        return node;
+    }
+
     std::unique_ptr<Node> combine(Node::Kind kind, std::unique_ptr<Node> left,
                                   std::unique_ptr<Node> right)
     {
-        auto node = std::make_unique<Node>();
-        node->kind = kind;
+        if (left->kind == kind) {
+            left->children.push_back(std::move(right));
+            return left;
+        }
+        auto node = newNode(kind);
         node->children.push_back(std::move(left));
         node->children.push_back(std::move(right));
         return node;
@@ -159,9 +179,11 @@ private:
 
     std::unique_ptr<Node> parseUnary()
     {
+        if (++m_nesting > MaxNesting)
+            syntaxError(m_text, QStringLiteral("it nests more than %1 deep").arg(MaxNesting));
+        const auto leave = qScopeGuard([this] { --m_nesting; });
         if (takeKeyword("not")) {
-            auto node = std::make_unique<Node>();
-            node->kind = Node::Kind::Not;
+            auto node = newNode(Node::Kind::Not);
             node->children.push_back(parseUnary());
             return node;
         }
@@ -192,7 +214,7 @@ private:
         if (literal.type != Token::Type::Text && literal.type != Token::Type::Number)
             syntaxError(m_text, QStringLiteral("a quoted text was expected after %1").arg(op.text));
 
-        auto node = std::make_unique<Node>();
+        auto node = newNode(Node::Kind::Compare);
         node->field = &m_table.fields[size_t(fieldIdx)];
         node->op = op.text;
         node->value = literalValue(*node->field, literal.text);
@@ -226,6 +248,8 @@ private:
     const TableDefinition& m_table;
     std::vector<Token> m_tokens;
     size_t m_pos = 0;
+    int m_nesting = 0;
+    int m_nodes = 0;
 };
 
 QString nodeSql(const FilterExpression::Node& node, QVariantList& params)
@@ -235,12 +259,14 @@ QString nodeSql(const FilterExpression::Node& node, QVariantList& params)
     case Kind::And:
     case Kind::Or: {
         // The parameters must follow the placeholders from left to right, so
-        // the two sides are turned into SQL one after the other.
-        const QString left = nodeSql(*node.children[0], params);
-        const QString right = nodeSql(*node.children[1], params);
-        return QStringLiteral("(%1 %2 %3)")
-            .arg(left, node.kind == Kind::And ? QStringLiteral("AND") : QStringLiteral("OR"),
-                 right);
+        // the parts are turned into SQL one after the other.
+        QStringList parts;
+        for (const auto& child : node.children)
+            parts << nodeSql(*child, params);
+        return u'(' +
+               parts.join(node.kind == Kind::And ? QStringLiteral(" AND ")
+                                                 : QStringLiteral(" OR ")) +
+               u')';
     }
     case Kind::Not:
         return QStringLiteral("(NOT %1)").arg(nodeSql(*node.children[0], params));

@@ -5,12 +5,15 @@
 #include "core/store/Schema.h"
 #include "core/store/SortKeys.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QtEndian>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -50,6 +53,65 @@ bool inWriteAheadLog(sqlite3* db, const QByteArray& schema)
         qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)), "wal") == 0;
     sqlite3_finalize(mode);
     return wal;
+}
+
+// Files up to this size get SQLite's whole quick check at open (a few
+// milliseconds, and a household's tables are far smaller); larger ones the
+// check of their length alone, and damage inside them is told by SQLite
+// where it is read.
+constexpr qint64 kFullCheckBytes = 4 * 1024 * 1024;
+
+// A file of another length than its header gives (when that count is valid)
+// was cut off, or added to by something other than SQLite.
+QString lengthMismatch(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        return QString();
+    const auto at = [&](int offset) {
+        return qFromBigEndian<quint32>(header.constData() + offset);
+    };
+    const quint32 pageSize = qFromBigEndian<quint16>(header.constData() + 16);
+    const qint64 pages = at(28);
+    const qint64 expected = pages * (pageSize == 1 ? 65536 : pageSize);
+    if (pages == 0 || at(92) != at(24) || expected == file.size())
+        return QString();
+    return QStringLiteral("it holds %1 bytes where its header gives %2")
+        .arg(file.size())
+        .arg(expected);
+}
+
+// The first thing wrong with a file: its length, or what SQLite's quick
+// check finds; empty when nothing is, or when the check cannot run (a file
+// in the earlier format, whose upgrade reads it on its own). It runs before
+// opening writes anything (sort keys, a journal mode): nothing is written
+// into a damaged file, and the damage is told at open, not at some later
+// step through the records.
+QString firstDamage(sqlite3* db, const QByteArray& schema, const QString& path)
+{
+    if (QString mismatch = lengthMismatch(path); !mismatch.isEmpty())
+        return mismatch;
+    if (QFileInfo(path).size() > kFullCheckBytes)
+        return QString();
+    sqlite3_stmt* check = nullptr;
+    QString damage;
+    if (sqlite3_prepare_v2(db, "PRAGMA " + schema + ".quick_check(1)", -1, &check, nullptr) ==
+        SQLITE_OK) {
+        const int rc = sqlite3_step(check);
+        if (rc == SQLITE_ROW) {
+            const QString verdict =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
+            if (verdict != u"ok")
+                damage = verdict;
+        } else if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB) {
+            damage = QString::fromUtf8(sqlite3_errmsg(db));
+        }
+    }
+    sqlite3_finalize(check);
+    return damage;
 }
 
 } // namespace
@@ -162,6 +224,9 @@ void FolderDatabase::firstRead(const QString& schema, const QString& path, const
         throw EDatabaseError(
             QStringLiteral("Table file %1 cannot be written (read-only)").arg(path));
     const bool wal = inWriteAheadLog(m_db, s);
+    // (A file in write-ahead logging keeps pages beside it, in its log.)
+    if (const QString damage = wal ? QString() : firstDamage(m_db, s, path); !damage.isEmpty())
+        cannotOpen(path, QStringLiteral("it is damaged (%1)").arg(damage));
     if (look)
         look(m_db, schema);
     end.dismiss();
@@ -176,10 +241,20 @@ QString FolderDatabase::attach(const QString& path, const FirstLook& look)
 {
     for (auto& a : m_attached)
         if (a.path == path) {
-            a.released = false;
-            if (look)
-                look(m_db, a.schema);
-            return a.schema;
+            const QString schema = a.schema;
+            // Still attached but given up (its last table closed, or its
+            // first read failed): read and checked again as a new file is.
+            if (std::exchange(a.released, false)) {
+                try {
+                    firstRead(schema, path, look);
+                } catch (...) {
+                    release(schema);
+                    throw;
+                }
+            } else if (look) {
+                look(m_db, schema);
+            }
+            return schema;
         }
     // Named after the file where it can be, which makes the SQL easy to read.
     QString base = QFileInfo(path).completeBaseName();

@@ -40,8 +40,23 @@ void TDBEdit::onTextChanged()
 // Text that reached the edit without a key press (a paste from the context
 // menu, a drop) must start the edit too; an insert clears the controls, so
 // the new text is put back afterwards.
+// The length limit counts UTF-16 units: a character of two (an emoji)
+// pasted up to the limit keeps its first half alone, which shows as nothing
+// and no file can store. The half goes; the user sees where the text ends.
+void TDBEdit::dropCutHalf()
+{
+    const QString t = text();
+    const int at = cursorPosition() - 1;
+    if (t.size() < maxLength() || at < 0 || !t[at].isHighSurrogate() ||
+        (at + 1 < t.size() && t[at + 1].isLowSurrogate()))
+        return;
+    setText(t.left(at) + t.mid(at + 1));
+    setCursorPosition(at);
+}
+
 void TDBEdit::onTextEdited()
 {
+    dropCutHalf();
     if (m_link.Editing())
         return;
     const QString typed = text();

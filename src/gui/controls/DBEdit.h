@@ -23,6 +23,7 @@ private:
     void load();
     void onTextChanged();
     void onTextEdited();
+    void dropCutHalf();
 
     bool m_loading = false;
 };
