@@ -2,6 +2,7 @@
 
 #include "core/data/RecordRulesHost.h"
 #include "core/i18n/InCodeText.h"
+#include "core/store/FilterText.h"
 #include "core/util/Dialogs.h"
 #include "core/util/Exception.h"
 
@@ -181,22 +182,13 @@ void TDM::TelefonTableAfterDelete(TTable&)
         m_host->ShowContactPicture();
 }
 
-namespace {
-
-// A text for a filter: quotes doubled, so that any name stays one text.
-QString quotedText(const QString& text)
-{
-    return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
-}
-
-} // namespace
-
 TTable& TDM::FamilyRowsOf(const QString& navn, const QString& telefon)
 {
     if (!m_familyRows->Active())
         m_familyRows->Open();
     m_familyRows->SetFilter(
-        QStringLiteral("Navn = %1 and Telefon = %2").arg(quotedText(navn), quotedText(telefon)));
+        QStringLiteral("Navn = %1 and Telefon = %2")
+            .arg(FilterText::quoted(navn), FilterText::quoted(telefon)));
     m_familyRows->SetFiltered(true);
     return *m_familyRows;
 }

@@ -64,10 +64,11 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing table file for reading and writing; never creates one.
-    // Throws EDatabaseError naming the file when it is missing, read-only,
-    // locked or not a database. With the table's definition, the file is
-    // brought up to date first: an earlier format upgraded, sort keys that
-    // another program left missing or stale made again.
+    // Throws EDatabaseError naming the file when it is missing, unreadable,
+    // locked or not a database. A read-only file opens for reading, and its
+    // first write fails with the reason. With the table's definition, the
+    // file is brought up to date first: an earlier format upgraded, sort keys
+    // that another program left missing or stale made again.
     static std::shared_ptr<Connection> open(const QString& path,
                                             const TableDefinition* table = nullptr);
 

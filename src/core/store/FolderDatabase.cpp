@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -33,6 +34,25 @@ QHash<QString, std::weak_ptr<FolderDatabase>>& openFolders()
 {
     static QHash<QString, std::weak_ptr<FolderDatabase>> map;
     return map;
+}
+
+// A file without any write permission is read-only by intent, also for a
+// user (root) whom the permission bits would not stop: SQLite is told so.
+bool readOnlyByIntent(const QString& path)
+{
+    const QFileInfo info(path);
+    const auto writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !info.isWritable() || !(info.permissions() & writeBits);
+}
+
+// What SQLite is given to open a file: its path, or for a read-only one a
+// URI that says so (a canonical path never reads as a URI, it starts with /).
+QByteArray openName(const QString& path)
+{
+    if (!readOnlyByIntent(path))
+        return path.toUtf8();
+    return "file:" + QUrl::toPercentEncoding(path, "/") + "?mode=ro";
 }
 
 [[noreturn]] void cannotOpen(const QString& path, const QString& why)
@@ -126,8 +146,9 @@ std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, b
                                                      const FirstLook& look)
 {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(firstFile.toUtf8().constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(openName(firstFile).constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                             nullptr);
     if (rc != SQLITE_OK) {
         const QString why = QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
@@ -143,8 +164,8 @@ std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, b
 }
 
 // Reading the schema is the first real access: it finds a corrupt or locked
-// file and a read-only one that the permission bits did not reveal. The
-// caller's first look shares that reading: the file is locked and read once.
+// file. The caller's first look shares that reading: the file is locked and
+// read once.
 void FolderDatabase::firstRead(const QString& schema, const QString& path, const FirstLook& look)
 {
     const QByteArray s = quoted(schema).toUtf8();
@@ -158,9 +179,6 @@ void FolderDatabase::firstRead(const QString& schema, const QString& path, const
                                 nullptr, nullptr);
     if (rc != SQLITE_OK)
         cannotOpen(path, SqliteSupport::openFailure(m_db, rc));
-    if (sqlite3_db_readonly(m_db, s.constData()) == 1)
-        throw EDatabaseError(
-            QStringLiteral("Table file %1 cannot be written (read-only)").arg(path));
     const bool wal = inWriteAheadLog(m_db, s);
     if (look)
         look(m_db, schema);
@@ -197,7 +215,7 @@ QString FolderDatabase::attach(const QString& path, const FirstLook& look)
     const QByteArray sql = QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(quoted(schema)).toUtf8();
     int rc = sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
     if (rc == SQLITE_OK) {
-        const QByteArray file = path.toUtf8();
+        const QByteArray file = openName(path);
         sqlite3_bind_text(statement, 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
         rc = sqlite3_step(statement);
         rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_finalize(statement);
