@@ -165,7 +165,8 @@ int serve(const QString& folder)
         }
         int status = 0;
         ::waitpid(writer, &status, 0);
-        report(QStringLiteral("X %1").arg(WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status)));
+        report(QStringLiteral("X %1").arg(WIFSIGNALED(status) ? WTERMSIG(status)
+                                                              : -WEXITSTATUS(status)));
     }
     return 0;
 }

@@ -17,9 +17,9 @@
 
 namespace {
 
-const QStringList TableFiles = {
-    QStringLiteral("Telefon.DB"), QStringLiteral("Familie.db"), QStringLiteral("Regnr.DB"),
-    QStringLiteral("Nogleord.DB"), QStringLiteral("Postnr.DB"), QStringLiteral("Config.DB")};
+const QStringList TableFiles = {QStringLiteral("Telefon.DB"), QStringLiteral("Familie.db"),
+                                QStringLiteral("Regnr.DB"),   QStringLiteral("Nogleord.DB"),
+                                QStringLiteral("Postnr.DB"),  QStringLiteral("Config.DB")};
 
 struct Contact
 {
@@ -102,7 +102,8 @@ public:
         QList<QStringList> result;
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-            result << QStringList{QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(m_db))};
+            result << QStringList{QStringLiteral("error: ") +
+                                  QString::fromUtf8(sqlite3_errmsg(m_db))};
             return result;
         }
         while (sqlite3_step(statement) == SQLITE_ROW) {

@@ -34,7 +34,8 @@ QStringList snapshot(const QString& folder)
     QStringList all;
     for (const QString& name : Files) {
         RawConnection raw(QDir(folder).filePath(name));
-        all << name + QStringLiteral(": ") + raw.query(QStringLiteral("PRAGMA integrity_check")).join(u',');
+        all << name + QStringLiteral(": ") +
+                   raw.query(QStringLiteral("PRAGMA integrity_check")).join(u',');
         const QString table = name.section(u'.', 0, 0);
         QStringList columns;
         for (const QString& c :
@@ -171,7 +172,8 @@ private slots:
         addMember(QStringLiteral("Lise"));
         addMember(QStringLiteral("Per"));
         m_dm->NogleTable->Insert();
-        m_dm->NogleTable->FieldByName(QStringLiteral("Nogleord")).SetAsString(QStringLiteral("Ven"));
+        m_dm->NogleTable->FieldByName(QStringLiteral("Nogleord"))
+            .SetAsString(QStringLiteral("Ven"));
         m_dm->NogleTable->Post();
         QVERIFY(m_dm->TelefonTable->Locate(QStringLiteral("Navn"), QStringLiteral("Anna")));
     }

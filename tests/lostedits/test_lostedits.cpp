@@ -1,6 +1,7 @@
 #include "FaultyDisk.h"
 #include "MainWindowFixture.h"
 
+#include "core/backup/DataBackup.h"
 #include "core/data/DM.h"
 #include "core/store/Field.h"
 #include "gui/controls/DBGrid.h"
@@ -163,8 +164,7 @@ class LostEditsTest : public QObject
     {
         TNogleForm& window = m_app->keywordWindow();
         TDBGrid* grid = window.Form().DBGrid1;
-        QTest::mouseClick(window.Form().DBNavigator1->button(TDBNavigator::Insert),
-                          Qt::LeftButton);
+        QTest::mouseClick(window.Form().DBNavigator1->button(TDBNavigator::Insert), Qt::LeftButton);
         if (word.isEmpty())
             return;
         grid->setFocus();
@@ -231,8 +231,7 @@ private slots:
     {
         QVERIFY(closeWithKeywordTyped(QStringLiteral("Nabo")));
         QCOMPARE(m_app->dialogs().texts(), QStringList());
-        QCOMPARE(stored(file("Nogleord.DB"), "SELECT Nogleord FROM Nogleord"),
-                 QStringList{"Nabo"});
+        QCOMPARE(stored(file("Nogleord.DB"), "SELECT Nogleord FROM Nogleord"), QStringList{"Nabo"});
     }
 
     // Tilføj and nothing typed: the window closes without a word and the
@@ -257,8 +256,7 @@ private slots:
         } else {
             if (what == u"contact") {
                 m_app->showPage("TabSheet1");
-                QTest::mouseClick(details().PhoneNav->button(TDBNavigator::Insert),
-                                  Qt::LeftButton);
+                QTest::mouseClick(details().PhoneNav->button(TDBNavigator::Insert), Qt::LeftButton);
             } else {
                 m_app->showPage("TabSheet2");
                 QTest::mouseClick(family().Button1, Qt::LeftButton);
@@ -289,10 +287,11 @@ private slots:
         m_app->showPage("TabSheet1");
         QTest::mouseClick(details().PhoneNav->button(TDBNavigator::Insert), Qt::LeftButton);
         typeInto(details().DBEdit2, QStringLiteral("Anna"));
-        typeInto(details().DBEdit16, cause == u"duplicate" ? QStringLiteral("111") : QStringLiteral("222"));
+        typeInto(details().DBEdit16,
+                 cause == u"duplicate" ? QStringLiteral("111") : QStringLiteral("222"));
         if (cause != u"duplicate")
             disk.failAfter(0, cause == u"full disk" ? FaultyDisk::Failure::Full
-                                                   : FaultyDisk::Failure::IoError);
+                                                    : FaultyDisk::Failure::IoError);
         QVERIFY(!form().close());
         disk.heal();
         QVERIFY(form().isVisible());
@@ -301,18 +300,67 @@ private slots:
         if (cause == u"duplicate")
             QCOMPARE(told, TDM::DuplicateMessage);
         else
-            QVERIFY2(told.contains(QLatin1String("Telefon.DB")) || told.contains(m_app->folder().data()), qPrintable(told));
+            QVERIFY2(told.contains(QLatin1String("Telefon.DB")) ||
+                         told.contains(m_app->folder().data()),
+                     qPrintable(told));
         QCOMPARE(m_app->contacts().State(), DataSetState::Insert);
         QCOMPARE(details().DBEdit2->text(), QStringLiteral("Anna"));
-        QCOMPARE(details().DBEdit16->text(), cause == u"duplicate" ? QStringLiteral("111") : QStringLiteral("222"));
+        QCOMPARE(details().DBEdit16->text(),
+                 cause == u"duplicate" ? QStringLiteral("111") : QStringLiteral("222"));
 
         if (cause == u"duplicate") {
             details().DBEdit16->clear();
             typeInto(details().DBEdit16, QStringLiteral("222"));
         }
         QVERIFY(form().close());
-        QCOMPARE(stored(file("Telefon.DB"), "SELECT Telefon FROM Telefon WHERE Navn = 'Anna' ORDER BY Telefon"),
+        QCOMPARE(stored(file("Telefon.DB"),
+                        "SELECT Telefon FROM Telefon WHERE Navn = 'Anna' ORDER BY Telefon"),
                  (QStringList{"111", "222"}));
+    }
+
+    // Nothing is being typed, and the configuration cannot be written at
+    // close: the window closes all the same, and says what was not saved.
+    void aConfigurationThatCannotBeSavedAtCloseIsTold()
+    {
+        FaultyDisk disk;
+        m_app.reset();
+        init();
+        const QByteArray before = readBytes(file("Config.DB"));
+        disk.failAfter(0, FaultyDisk::Failure::IoError);
+        QVERIFY(form().close());
+        disk.heal();
+        QCOMPARE(m_app->dialogs().messages.size(), 1);
+        QVERIFY2(m_app->dialogs().messages[0].text.contains(QLatin1String("Config.DB")),
+                 qPrintable(m_app->dialogs().messages[0].text));
+        m_app->dm().ConfigTable->RecordCount(); // the program reads on, the write undone
+        QCOMPARE(readBytes(file("Config.DB")), before);
+    }
+
+    // A restore puts other files in place of the open ones: what is typed
+    // after it goes into them, also for the family members, whose own
+    // cursor of the record rules held the file replaced.
+    void familyMembersAddedAfterARestoreAreSaved()
+    {
+        TDM& dm = m_app->dm();
+        dm.TelefonTable->Edit();
+        dm.TelefonTable->FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Anne"));
+        dm.TelefonTable->Post();
+        DataBackup backups(m_app->folder().data(),
+                           m_app->folder().root() + QStringLiteral("/Billeder"));
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString taken = backups.Take(now);
+        addMember(QStringLiteral("Lise"));
+        backups.Restore(
+            taken, now.addSecs(2), [&] { dm.CloseTables(); },
+            [&] {
+                dm.ConfigTable->Open();
+                for (TTable* t : dm.ContactTables())
+                    t->Open();
+            });
+        QCOMPARE(m_app->members().RecordCount(), 1);
+        addMember(QStringLiteral("Ida"));
+        QCOMPARE(stored(file("Familie.db"), "SELECT FamNavn FROM Familie ORDER BY FamNavn"),
+                 (QStringList{"Ida", "Per"}));
     }
 
     // A table file the user made read-only opens, and the first save says
@@ -321,8 +369,9 @@ private slots:
     {
         m_app.reset();
         m_app = std::make_unique<MainWindowFixture>([](const TempDataFolder& folder) {
-            QVERIFY(::chmod(QFile::encodeName(folder.file(QStringLiteral("Telefon.DB"))).constData(),
-                            0400) == 0);
+            QVERIFY(
+                ::chmod(QFile::encodeName(folder.file(QStringLiteral("Telefon.DB"))).constData(),
+                        0400) == 0);
         });
         QCOMPARE(m_app->dialogs().texts(), QStringList());
         QVERIFY(m_app->contacts().Active());

@@ -141,11 +141,25 @@ int xShmUnmap(sqlite3_file* f, int deleteFlag)
     return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
 }
 // Memory mapping would let SQLite write past xWrite: left out (iVersion 2).
-const sqlite3_io_methods Methods = {
-    2,           xClose,          xRead,       xWrite,      xTruncate,
-    xSync,       xFileSize,       xLock,       xUnlock,     xCheckReservedLock,
-    xFileControl, xSectorSize,    xDeviceCharacteristics, xShmMap, xShmLock,
-    xShmBarrier, xShmUnmap,       nullptr,     nullptr};
+const sqlite3_io_methods Methods = {2,
+                                    xClose,
+                                    xRead,
+                                    xWrite,
+                                    xTruncate,
+                                    xSync,
+                                    xFileSize,
+                                    xLock,
+                                    xUnlock,
+                                    xCheckReservedLock,
+                                    xFileControl,
+                                    xSectorSize,
+                                    xDeviceCharacteristics,
+                                    xShmMap,
+                                    xShmLock,
+                                    xShmBarrier,
+                                    xShmUnmap,
+                                    nullptr,
+                                    nullptr};
 
 int xOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags)
 {
@@ -164,7 +178,9 @@ int xOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int
     }
     f->base.pMethods = &Methods;
     Q_UNUSED(vfs);
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (name && (flags & SQLITE_OPEN_CREATE) && ::stat(name, &info) == 0)
         state().made.append({QFile::decodeName(name), int(info.st_mode & 07777)});
     return SQLITE_OK;
@@ -221,28 +237,11 @@ int xCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out)
 
 sqlite3_vfs& faultyVfs()
 {
-    static sqlite3_vfs vfs = {2,
-                              0,
-                              1024,
-                              nullptr,
-                              "kalvindo-faulty",
-                              nullptr,
-                              xOpen,
-                              xDelete,
-                              xAccess,
-                              xFullPathname,
-                              xDlOpen,
-                              xDlError,
-                              xDlSym,
-                              xDlClose,
-                              xRandomness,
-                              xSleep,
-                              xCurrentTime,
-                              xGetLastError,
-                              xCurrentTimeInt64,
-                              nullptr,
-                              nullptr,
-                              nullptr};
+    static sqlite3_vfs vfs = {
+        2,           0,       1024,          nullptr,       "kalvindo-faulty", nullptr, xOpen,
+        xDelete,     xAccess, xFullPathname, xDlOpen,       xDlError,          xDlSym,  xDlClose,
+        xRandomness, xSleep,  xCurrentTime,  xGetLastError, xCurrentTimeInt64, nullptr, nullptr,
+        nullptr};
     return vfs;
 }
 

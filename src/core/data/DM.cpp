@@ -56,6 +56,17 @@ QList<TTable*> TDM::ContactTables() const
     return {RegTable, TelefonTable, PostTable, FamilieTable, FamAllTable, NogleTable};
 }
 
+void TDM::CloseTables()
+{
+    // The details before their masters, so that no detail follows a master
+    // that is gone.
+    const QList<TTable*> tables = ContactTables();
+    for (auto it = tables.rbegin(); it != tables.rend(); ++it)
+        (*it)->Close();
+    m_familyRows->Close();
+    ConfigTable->Close();
+}
+
 // --- record rules ---------------------------------------------------------------
 
 const QString TDM::DuplicateMessage =
@@ -186,9 +197,8 @@ TTable& TDM::FamilyRowsOf(const QString& navn, const QString& telefon)
 {
     if (!m_familyRows->Active())
         m_familyRows->Open();
-    m_familyRows->SetFilter(
-        QStringLiteral("Navn = %1 and Telefon = %2")
-            .arg(FilterText::quoted(navn), FilterText::quoted(telefon)));
+    m_familyRows->SetFilter(QStringLiteral("Navn = %1 and Telefon = %2")
+                                .arg(FilterText::quoted(navn), FilterText::quoted(telefon)));
     m_familyRows->SetFiltered(true);
     return *m_familyRows;
 }

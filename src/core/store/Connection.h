@@ -31,6 +31,8 @@ public:
     qint64 columnInt64(int i) const { return sqlite3_column_int64(m_stmt, i); }
     QString columnText(int i) const;
     int columnCount() const { return sqlite3_column_count(m_stmt); }
+    // Whether it sits on a row (stepped, neither done nor reset).
+    bool busy() const { return sqlite3_stmt_busy(m_stmt) != 0; }
 
 private:
     [[noreturn]] void fail(int rc) const;

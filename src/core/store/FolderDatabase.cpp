@@ -99,6 +99,13 @@ void fail(sqlite3* db, int rc, const QString& path)
     const QString message = QString::fromUtf8(sqlite3_errmsg(db));
     const QString fileName = QFileInfo(path).fileName();
     const int primary = rc & 0xff;
+    // After a failed write SQLite undoes it at the next reading, once no
+    // statement reads any more; until then every reading repeats the error.
+    // Open scans of the cursors are let go (they notice and read again).
+    if ((primary == SQLITE_IOERR || primary == SQLITE_FULL) && sqlite3_get_autocommit(db))
+        for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
+            if (sqlite3_stmt_busy(s))
+                sqlite3_reset(s);
     if (rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_UNIQUE)
         throw EDBEngineError(QStringLiteral("Key violation in %1").arg(fileName),
                              {EDBEngineError::KeyViolation});
@@ -146,9 +153,9 @@ std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, b
                                                      const FirstLook& look)
 {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(openName(firstFile).constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(openName(firstFile).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) {
         const QString why = QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
