@@ -41,11 +41,13 @@ int modeOf(const QString& path)
 }
 
 // What in a folder (itself included) another user could reach: folders
-// other than 0700, files other than 0600.
+// other than 0700, files other than 0600 (links aside).
 QStringList openToOthers(const QString& folder)
 {
     QStringList open;
     const auto check = [&](const QString& path) {
+        if (QFileInfo(path).isSymLink())
+            return; // its own bits mean nothing; what it points to is checked
         const bool isFolder = QFileInfo(path).isDir();
         if (modeOf(path) != (isFolder ? 0700 : 0600))
             open << QStringLiteral("%1 %2").arg(path).arg(modeOf(path), 4, 8, QLatin1Char('0'));
