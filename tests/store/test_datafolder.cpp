@@ -170,7 +170,6 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("missing") << "missing";
-        QTest::newRow("read-only") << "read-only";
         QTest::newRow("corrupt") << "corrupt";
         QTest::newRow("empty") << "empty";
         QTest::newRow("locked") << "locked";
@@ -184,8 +183,6 @@ private slots:
         std::unique_ptr<RawConnection> holder;
         if (kind == u"missing") {
             QVERIFY(QFile::remove(path));
-        } else if (kind == u"read-only") {
-            QVERIFY(::chmod(QFile::encodeName(path).constData(), 0400) == 0);
         } else if (kind == u"corrupt" || kind == u"empty") {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -1,7 +1,9 @@
 #include "MainWindowFixture.h"
 
 #include "core/data/DM.h"
+#include "core/i18n/LanguageSource.h"
 #include "core/util/ProgramFolder.h"
+#include "gui/windows/NogleForm.h"
 #include "gui/windows/PhoneForm.h"
 
 #include <QApplication>
@@ -9,7 +11,8 @@
 #include <QFile>
 #include <QTabWidget>
 
-MainWindowFixture::MainWindowFixture() : m_previousDir(QDir::currentPath())
+MainWindowFixture::MainWindowFixture(const std::function<void(const TempDataFolder&)>& prepare)
+    : m_previousDir(QDir::currentPath())
 {
     for (const char* name : {"English.lng", "Norsk.lng", "Svensk.lng", "Deutsch.lng"})
         QFile::copy(QStringLiteral(KALVINDO_SOURCE_DIR "/resources/lng/") + QLatin1String(name),
@@ -19,6 +22,8 @@ MainWindowFixture::MainWindowFixture() : m_previousDir(QDir::currentPath())
     QFile::copy(testPicture("valid.jpg"), pictures + QStringLiteral("/Ingen.jpg"));
     ProgramFolder::setPath(m_folder.root());
     QDir::setCurrent(m_folder.root());
+    if (prepare)
+        prepare(m_folder);
     m_dm = std::make_unique<TDM>(nullptr, m_folder.data());
     m_form = std::make_unique<TPhoneForm>();
     m_form->SetDataModule(m_dm.get());
@@ -28,10 +33,20 @@ MainWindowFixture::MainWindowFixture() : m_previousDir(QDir::currentPath())
 
 MainWindowFixture::~MainWindowFixture()
 {
+    m_keywords.reset();
     m_form.reset();
     m_dm.reset();
     QDir::setCurrent(m_previousDir);
     ProgramFolder::setPath(QString());
+}
+
+TNogleForm& MainWindowFixture::keywordWindow()
+{
+    if (!m_keywords) {
+        m_keywords = std::make_unique<TNogleForm>(m_dm.get(), m_form->QLanguageSource1());
+        m_form->SetKeywordWindow(m_keywords.get());
+    }
+    return *m_keywords;
 }
 
 TTable& MainWindowFixture::contacts()

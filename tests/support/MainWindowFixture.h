@@ -5,9 +5,11 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class TDM;
+class TNogleForm;
 class TPhoneForm;
 class TTable;
 class QWidget;
@@ -19,7 +21,8 @@ class QWidget;
 class MainWindowFixture
 {
 public:
-    MainWindowFixture();
+    // prepare, when given, sees the data folder before the window opens it.
+    explicit MainWindowFixture(const std::function<void(const TempDataFolder&)>& prepare = {});
     ~MainWindowFixture();
     MainWindowFixture(const MainWindowFixture&) = delete;
     MainWindowFixture& operator=(const MainWindowFixture&) = delete;
@@ -29,6 +32,8 @@ public:
     TTable& contacts();
     TTable& members();
     RecordingDialogs& dialogs() { return m_dialogs; }
+    // The keyword window, made hidden as the program makes it.
+    TNogleForm& keywordWindow();
     const TempDataFolder& folder() const { return m_folder; }
 
     // Brings a tab sheet forward as the user does, so that its page's
@@ -42,4 +47,5 @@ private:
     RecordingDialogs m_dialogs;
     std::unique_ptr<TDM> m_dm;
     std::unique_ptr<TPhoneForm> m_form;
+    std::unique_ptr<TNogleForm> m_keywords;
 };

@@ -7,9 +7,6 @@
 // that no input makes the filter invalid or changes what it compares.
 namespace BirthdayFilter {
 
-// 'text', with every quote inside doubled.
-QString quoted(const QString& text);
-
 // The records whose day of birth lies from firstDay to lastDay (compared as
 // text) in the month.
 QString period(const QString& firstDay, const QString& lastDay, const QString& month);

@@ -2,6 +2,7 @@
 
 #include "core/data/RecordRulesHost.h"
 #include "core/i18n/InCodeText.h"
+#include "core/store/FilterText.h"
 #include "core/util/Dialogs.h"
 #include "core/util/Exception.h"
 
@@ -53,6 +54,17 @@ TTable* TDM::makeTable(const QString& name, const QString& file, TDataSource*& s
 QList<TTable*> TDM::ContactTables() const
 {
     return {RegTable, TelefonTable, PostTable, FamilieTable, FamAllTable, NogleTable};
+}
+
+void TDM::CloseTables()
+{
+    // The details before their masters, so that no detail follows a master
+    // that is gone.
+    const QList<TTable*> tables = ContactTables();
+    for (auto it = tables.rbegin(); it != tables.rend(); ++it)
+        (*it)->Close();
+    m_familyRows->Close();
+    ConfigTable->Close();
 }
 
 // --- record rules ---------------------------------------------------------------
@@ -181,22 +193,12 @@ void TDM::TelefonTableAfterDelete(TTable&)
         m_host->ShowContactPicture();
 }
 
-namespace {
-
-// A text for a filter: quotes doubled, so that any name stays one text.
-QString quotedText(const QString& text)
-{
-    return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
-}
-
-} // namespace
-
 TTable& TDM::FamilyRowsOf(const QString& navn, const QString& telefon)
 {
     if (!m_familyRows->Active())
         m_familyRows->Open();
-    m_familyRows->SetFilter(
-        QStringLiteral("Navn = %1 and Telefon = %2").arg(quotedText(navn), quotedText(telefon)));
+    m_familyRows->SetFilter(QStringLiteral("Navn = %1 and Telefon = %2")
+                                .arg(FilterText::quoted(navn), FilterText::quoted(telefon)));
     m_familyRows->SetFiltered(true);
     return *m_familyRows;
 }

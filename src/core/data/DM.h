@@ -43,6 +43,10 @@ public:
 
     // The tables in the order the main window opens them after the configuration.
     QList<TTable*> ContactTables() const;
+    // Closes every table, the configuration and the module's own cursor on
+    // the family members too, so that no file stays open (a restore
+    // replaces the files).
+    void CloseTables();
 
     // What the rules tell the windows goes to the host; with none (tools,
     // tests) nothing visible happens.

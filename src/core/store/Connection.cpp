@@ -28,14 +28,11 @@ void checkFile(const QString& given, const QString& canonical)
             QStringLiteral("Table file %1 not found in %2").arg(shown, info.absolutePath()));
     if (!info.isFile())
         throw EDatabaseError(QStringLiteral("Table file %1 is not a file").arg(canonical));
-    // A file without any write permission is read-only by intent, also for a
-    // user (root) whom the permission bits would not stop.
-    const auto writeBits =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!info.isReadable() || !info.isWritable() || !(info.permissions() & writeBits))
+    // A read-only file opens for reading: the user sees the contacts, and the
+    // first change is refused with the reason.
+    if (!info.isReadable())
         throw EDatabaseError(
-            QStringLiteral("Table file %1 cannot be written (read-only or no access)")
-                .arg(canonical));
+            QStringLiteral("Table file %1 cannot be read (no access)").arg(canonical));
 }
 
 } // namespace

@@ -31,6 +31,8 @@ public:
     qint64 columnInt64(int i) const { return sqlite3_column_int64(m_stmt, i); }
     QString columnText(int i) const;
     int columnCount() const { return sqlite3_column_count(m_stmt); }
+    // Whether it sits on a row (stepped, neither done nor reset).
+    bool busy() const { return sqlite3_stmt_busy(m_stmt) != 0; }
 
 private:
     [[noreturn]] void fail(int rc) const;
@@ -64,10 +66,11 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing table file for reading and writing; never creates one.
-    // Throws EDatabaseError naming the file when it is missing, read-only,
-    // locked or not a database. With the table's definition, the file is
-    // brought up to date first: an earlier format upgraded, sort keys that
-    // another program left missing or stale made again.
+    // Throws EDatabaseError naming the file when it is missing, unreadable,
+    // locked or not a database. A read-only file opens for reading, and its
+    // first write fails with the reason. With the table's definition, the
+    // file is brought up to date first: an earlier format upgraded, sort keys
+    // that another program left missing or stale made again.
     static std::shared_ptr<Connection> open(const QString& path,
                                             const TableDefinition* table = nullptr);
 

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QUrl>
 #include <QtEndian>
 
 #include <algorithm>
@@ -36,6 +37,25 @@ QHash<QString, std::weak_ptr<FolderDatabase>>& openFolders()
 {
     static QHash<QString, std::weak_ptr<FolderDatabase>> map;
     return map;
+}
+
+// A file without any write permission is read-only by intent, also for a
+// user (root) whom the permission bits would not stop: SQLite is told so.
+bool readOnlyByIntent(const QString& path)
+{
+    const QFileInfo info(path);
+    const auto writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !info.isWritable() || !(info.permissions() & writeBits);
+}
+
+// What SQLite is given to open a file: its path, or for a read-only one a
+// URI that says so (a canonical path never reads as a URI, it starts with /).
+QByteArray openName(const QString& path)
+{
+    if (!readOnlyByIntent(path))
+        return path.toUtf8();
+    return "file:" + QUrl::toPercentEncoding(path, "/") + "?mode=ro";
 }
 
 [[noreturn]] void cannotOpen(const QString& path, const QString& why)
@@ -141,6 +161,13 @@ void fail(sqlite3* db, int rc, const QString& path)
     const QString message = QString::fromUtf8(sqlite3_errmsg(db));
     const QString fileName = QFileInfo(path).fileName();
     const int primary = rc & 0xff;
+    // After a failed write SQLite undoes it at the next reading, once no
+    // statement reads any more; until then every reading repeats the error.
+    // Open scans of the cursors are let go (they notice and read again).
+    if ((primary == SQLITE_IOERR || primary == SQLITE_FULL) && sqlite3_get_autocommit(db))
+        for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
+            if (sqlite3_stmt_busy(s))
+                sqlite3_reset(s);
     if (rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_UNIQUE)
         throw EDBEngineError(QStringLiteral("Key violation in %1").arg(fileName),
                              {EDBEngineError::KeyViolation});
@@ -188,8 +215,9 @@ std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, b
                                                      const FirstLook& look)
 {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(firstFile.toUtf8().constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc =
+        sqlite3_open_v2(openName(firstFile).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) {
         const QString why = QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
@@ -205,8 +233,8 @@ std::shared_ptr<FolderDatabase> FolderDatabase::open(const QString& firstFile, b
 }
 
 // Reading the schema is the first real access: it finds a corrupt or locked
-// file and a read-only one that the permission bits did not reveal. The
-// caller's first look shares that reading: the file is locked and read once.
+// file. The caller's first look shares that reading: the file is locked and
+// read once.
 void FolderDatabase::firstRead(const QString& schema, const QString& path, const FirstLook& look)
 {
     const QByteArray s = quoted(schema).toUtf8();
@@ -220,9 +248,6 @@ void FolderDatabase::firstRead(const QString& schema, const QString& path, const
                                 nullptr, nullptr);
     if (rc != SQLITE_OK)
         cannotOpen(path, SqliteSupport::openFailure(m_db, rc));
-    if (sqlite3_db_readonly(m_db, s.constData()) == 1)
-        throw EDatabaseError(
-            QStringLiteral("Table file %1 cannot be written (read-only)").arg(path));
     const bool wal = inWriteAheadLog(m_db, s);
     // (A file in write-ahead logging keeps pages beside it, in its log.)
     if (const QString damage = wal ? QString() : firstDamage(m_db, s, path); !damage.isEmpty())
@@ -272,7 +297,7 @@ QString FolderDatabase::attach(const QString& path, const FirstLook& look)
     const QByteArray sql = QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(quoted(schema)).toUtf8();
     int rc = sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
     if (rc == SQLITE_OK) {
-        const QByteArray file = path.toUtf8();
+        const QByteArray file = openName(path);
         sqlite3_bind_text(statement, 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
         rc = sqlite3_step(statement);
         rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_finalize(statement);

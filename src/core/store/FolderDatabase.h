@@ -38,7 +38,8 @@ public:
 
     // Attaches a table file (canonical path) and returns the schema it is
     // reached under; the main file is "main". Throws EDatabaseError naming
-    // the file when it is not a database, damaged, locked or read-only.
+    // the file when it is not a database, damaged or locked. A file without
+    // write permission is attached for reading only.
     QString attach(const QString& path, const FirstLook& look = {});
     // The file is no longer used: detached now, or when the transaction that
     // uses it ends (SQLite refuses to detach a file within one).

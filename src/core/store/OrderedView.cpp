@@ -113,6 +113,9 @@ bool OrderedView::ensureRow(int index)
     if (m_stale)
         rebuild();
     while (int(m_rowids.size()) <= index && !m_complete) {
+        // A scan let go after a failed write starts again.
+        if (m_scanAt >= 0 && !m_scan->busy())
+            rebuild();
         if (m_scan->step()) {
             m_rowids.push_back(m_scan->columnInt64(0));
             m_scanAt = int(m_rowids.size()) - 1;
@@ -123,6 +126,11 @@ bool OrderedView::ensureRow(int index)
         }
     }
     return int(m_rowids.size()) > index;
+}
+
+bool OrderedView::scanSitsOn(int index) const
+{
+    return index == m_scanAt && !m_scanFields.empty() && m_scan->busy();
 }
 
 int OrderedView::lastIndex()

@@ -84,7 +84,7 @@ public:
     // the scan sits on the record at a place, so that they can be taken
     // from it without reading the record.
     const std::vector<int>& scanFields() const { return m_scanFields; }
-    bool scanSitsOn(int index) const { return index == m_scanAt && !m_scanFields.empty(); }
+    bool scanSitsOn(int index) const;
     QVariant scanValue(size_t k) const;
 
     quint64 version() const { return m_version; }

@@ -149,12 +149,7 @@ void BackupCommands::RestoreBackup()
 
 void BackupCommands::closeTables()
 {
-    // The details before their masters, so that no detail follows a master
-    // that is gone.
-    const QList<TTable*> tables = m_dm->ContactTables();
-    for (auto it = tables.rbegin(); it != tables.rend(); ++it)
-        (*it)->Close();
-    m_dm->ConfigTable->Close();
+    m_dm->CloseTables();
 }
 
 void BackupCommands::openTables()

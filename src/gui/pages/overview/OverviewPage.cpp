@@ -3,6 +3,7 @@
 #include "core/data/DM.h"
 #include "core/search/EasyFind.h"
 #include "core/search/Matcher.h"
+#include "core/store/FilterText.h"
 #include "core/util/Dialogs.h"
 #include "gui/controls/DBGrid.h"
 #include "gui/controls/DBLookupComboBox.h"
@@ -158,9 +159,7 @@ void TOverviewPage::RadioButton2Click()
 
 QString TOverviewPage::KeywordFilter(const QString& keyword)
 {
-    // A quote in the keyword is doubled, so "Kim's venner" stays one text.
-    return QStringLiteral("Nogleord = '") + QString(keyword).replace(u'\'', QStringLiteral("''")) +
-           u'\'';
+    return QStringLiteral("Nogleord = ") + FilterText::quoted(keyword);
 }
 
 void TOverviewPage::DBLookupComboBox2Click()
