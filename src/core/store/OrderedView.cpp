@@ -18,6 +18,9 @@ constexpr int RowBlock = 32;
 // Prepared statements kept before they are prepared again: one per kind of
 // query and filter, so a detail view following its master prepares nothing.
 constexpr int StatementCacheLimit = 24;
+// Records under a condition that are sorted rather than found by stepping
+// the order's index.
+constexpr int SortedScanLimit = 2000;
 // A count first steps this far: a small view (a contact's family members)
 // is then counted without a query of its own.
 constexpr int CountByStepping = 64;
@@ -132,6 +135,16 @@ void OrderedView::invalidateKeepingCount(int delta)
 
 void OrderedView::rebuild()
 {
+    readFromStart(true);
+}
+
+// changed: the view may hold other records than it was last told of. One
+// read again after invalidate() has changed its version already, so that
+// caches built since then stay good; a count kept through a write of this
+// cursor's is still right.
+void OrderedView::readFromStart(bool changed)
+{
+    const qint64 kept = m_stale && !changed ? m_count : -1;
     m_stale = false;
     QString columns = QStringLiteral("rowid");
     m_scanFields.clear();
@@ -143,8 +156,25 @@ void OrderedView::rebuild()
         }
     }
     reset();
-    m_scan = &select(columns, {}, {}, QStringLiteral(" ORDER BY ") + orderClause());
-    ++m_version;
+    m_count = kept;
+    m_scan = &select(columns, {}, {}, QStringLiteral(" ORDER BY ") + scanOrder());
+    if (changed)
+        ++m_version;
+}
+
+// Under a condition that few records pass (a card list nobody is on, a
+// contact's family members), stepping the order's index would look up every
+// record to find them. Counting first tells: then the records that pass are
+// read by the condition and sorted, which the unary plus on the first term
+// asks of SQLite.
+QString OrderedView::scanOrder()
+{
+    QVariantList params;
+    if (m_condition(params) == QStringLiteral("1"))
+        return orderClause();
+    if (m_count < 0)
+        m_count = firstInt64(select(QStringLiteral("count(*)"), {}, {}, {}), 0);
+    return m_count <= SortedScanLimit ? u'+' + orderClause() : orderClause();
 }
 
 bool OrderedView::ensureRow(int index)
@@ -152,7 +182,7 @@ bool OrderedView::ensureRow(int index)
     if (index < 0)
         return false;
     if (m_stale)
-        rebuild();
+        readFromStart(false);
     while (int(m_rowids.size()) <= index && !m_complete) {
         if (m_scan->step()) {
             m_rowids.push_back(m_scan->columnInt64(0));

@@ -100,6 +100,8 @@ private:
     // The first column of the first row, or none; the query is reset after.
     static qint64 firstInt64(Statement& query, qint64 none);
     void readBlock(int index);
+    QString scanOrder();
+    void readFromStart(bool changed);
     void reset();
 
     Condition m_condition;
