@@ -303,6 +303,7 @@ private slots:
             many.Commit();
         }
         contacts().First();
+        m_app->showPage("TabSheet4"); // each new contact brought the details page forward
         TDBGrid* grid = ui().DBGrid1;
         const int shown =
             grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize() + 1;
