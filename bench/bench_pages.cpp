@@ -6,112 +6,32 @@
 //   (against one memmem over the upper-cased names) and by phone number
 //   (against the statement that finds the first number with the prefix on
 //   the phone index), and a whole keystroke that finds a contact and paints
-//   the grid;
-// - one page down in the overview's grid (against reading the same rows with
-//   one statement), with the records read from the file counted per page;
+//   the grid (against one frame);
+// - one page down in the overview's grid, the model serving every cell the
+//   grid shows (against reading the same rows with one statement), with the
+//   statements run counted per page, and the same painted (against a frame);
 // - the next contact with the family page shown (against the statements that
-//   read the contact and its members).
-#include "BenchNames.h"
-#include "core/data/DM.h"
-#include "core/store/Connection.h"
-#include "core/store/DataFolder.h"
-#include "core/store/Table.h"
-#include "gui/controls/DBGrid.h"
+//   read the contact and its members), and the same painted (against a frame).
 #include "gui/controls/DBGridModel.h"
-#include "gui/windows/PhoneForm.h"
+#include "support/BenchPairs.h"
+#include "support/BenchWindow.h"
 
-#include <QApplication>
 #include <QHeaderView>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QScrollBar>
-#include <QTabWidget>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <stdexcept>
 
 namespace {
 
-constexpr int ContactCount = 100000;
-constexpr int MembersPerTwoContacts = 5; // 250,000 members in all
+constexpr int ContactCount = 100000; // with 250,000 family members
 
-using BenchNames::contactName;
-using BenchNames::contactPhone;
-using BenchNames::FirstNames;
-
-class Raw
-{
-public:
-    explicit Raw(const QString& file)
-    {
-        if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) !=
-            SQLITE_OK)
-            throw std::runtime_error("cannot open " + file.toStdString());
-    }
-    ~Raw() { sqlite3_close_v2(m_db); }
-    sqlite3_stmt* prepare(const char* sql)
-    {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(m_db));
-        return statement;
-    }
-    void exec(const char* sql) { sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
-
-private:
-    sqlite3* m_db = nullptr;
-};
-
-void bindText(sqlite3_stmt* statement, int position, const QByteArray& text)
-{
-    sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-}
-
-// Written as another program would; the program makes the sort keys at open.
-void fillHousehold(const QString& data)
-{
-    {
-        Raw raw(data + QStringLiteral("/Telefon.DB"));
-        raw.exec("BEGIN");
-        sqlite3_stmt* insert = raw.prepare(
-            "INSERT INTO Telefon (Navn, Telefon, Adresse1, Postnr, Bynavn, Land, FKort, JKort, "
-            "Regnr) VALUES (?, ?, 'Vestergade 12', '8000', 'Aarhus C', 'Danmark', 'Nej', 'Nej', "
-            "?)");
-        for (int i = 0; i < ContactCount; ++i) {
-            bindText(insert, 1, contactName(i));
-            bindText(insert, 2, contactPhone(i));
-            sqlite3_bind_int(insert, 3, i + 1);
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        raw.exec("COMMIT");
-    }
-    Raw raw(data + QStringLiteral("/Familie.db"));
-    raw.exec("BEGIN");
-    sqlite3_stmt* insert = raw.prepare(
-        "INSERT INTO Familie (Navn, Telefon, FamNavn, Relation) VALUES (?, ?, ?, 'Barn')");
-    for (int i = 0; i < ContactCount; ++i) {
-        const int members =
-            i % 2 == 0 ? MembersPerTwoContacts / 2 : (MembersPerTwoContacts + 1) / 2;
-        for (int m = 0; m < members; ++m) {
-            bindText(insert, 1, contactName(i));
-            bindText(insert, 2, contactPhone(i));
-            bindText(insert, 3,
-                     QByteArray(FirstNames[(i + m + 5) % 18]) + ' ' + QByteArray::number(m));
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-    }
-    sqlite3_finalize(insert);
-    raw.exec("COMMIT");
-}
+using BenchHousehold::bindText;
+using BenchPairs::record;
+using BenchPairs::Timer;
 
 // Counts the statements the record store runs on its connection: a record
 // read from the file is one run of the statement that reads a row.
@@ -122,47 +42,13 @@ int countStatement(unsigned, void*, void*, void*)
     return 0;
 }
 
-struct Household
-{
-    QTemporaryDir root{QDir::tempPath() + QStringLiteral("/kalvindo-bench-XXXXXX")};
-    QString data = root.filePath(QStringLiteral("Data"));
-    std::unique_ptr<TDM> dm;
-    std::unique_ptr<TPhoneForm> form;
-
-    Household()
-    {
-        DataFolder::createDelivered(
-            data, QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv"));
-        fillHousehold(data);
-        dm = std::make_unique<TDM>(nullptr, data);
-        form = std::make_unique<TPhoneForm>();
-        form->SetDataModule(dm.get());
-        form->ShowMain();
-        form->resize(TPhoneForm::DesignWidth, TPhoneForm::DesignHeight);
-        QApplication::processEvents();
-        sqlite3_trace_v2(dm->TelefonTable->FileConnection()->handle(), SQLITE_TRACE_STMT,
-                         countStatement, nullptr);
-    }
-    // The overview's controls, found by their names as a form localizer finds them.
-    template <typename Control> Control* control(const char* name)
-    {
-        return form->findChild<Control*>(QLatin1String(name));
-    }
-    QLineEdit* find() { return control<QLineEdit>("Find"); }
-    TDBGrid* grid() { return control<TDBGrid>("DBGrid1"); }
-    void show(const char* tabSheet)
-    {
-        form->PageControl1()->setCurrentWidget(form->findChild<QWidget*>(QLatin1String(tabSheet)));
-        QApplication::processEvents();
-    }
-    void sortByNumber(bool byNumber)
-    {
-        control<QRadioButton>(byNumber ? "RadioButton2" : "RadioButton1")->setChecked(true);
-    }
-    Raw raw(const char* file) { return Raw(data + u'/' + QLatin1String(file)); }
-};
+using BenchWindow::Household;
+using BenchWindow::Raw;
 
 Household* g_household = nullptr;
+
+// One frame at 60 Hz: what a step the user sees may take, painting included.
+constexpr double FrameMicroseconds = 16000.0;
 
 // --- one keystroke in the search box, no contact matching ------------------
 
@@ -174,51 +60,57 @@ void Keystroke_Name_MemmemFloor(benchmark::State& state)
         buffer += '\0';
     }
     const QByteArray needle("QQXZ");
+    Timer timer(state);
     for (auto _ : state)
         benchmark::DoNotOptimize(memmem(buffer.constData(), size_t(buffer.size()),
                                         needle.constData(), size_t(needle.size())));
+    record("keystroke.name.memmem", timer.perIteration());
 }
 
 // Typing into the box alternates two keys that match nothing, so that every
 // iteration is a change of the text, as a keystroke is.
-void typeAlternating(benchmark::State& state, const QString& a, const QString& b)
+void typeAlternating(benchmark::State& state, const QString& a, const QString& b, const char* key)
 {
     QLineEdit* find = g_household->find();
     find->setText(a); // the first search after a change reads the names
     bool flip = false;
+    Timer timer(state);
     for (auto _ : state) {
         flip = !flip;
         find->setText(flip ? b : a);
     }
+    record(key, timer.perIteration());
     find->clear();
 }
 
 void Keystroke_Name_Overview(benchmark::State& state)
 {
     g_household->sortByNumber(false);
-    typeAlternating(state, QStringLiteral("qqxz"), QStringLiteral("qqxy"));
+    typeAlternating(state, QStringLiteral("qqxz"), QStringLiteral("qqxy"), "keystroke.name");
 }
 
 void Keystroke_Number_SqliteFloor(benchmark::State& state)
 {
-    Raw raw = g_household->raw("Telefon.DB");
+    auto raw = g_household->raw("Telefon.DB");
     sqlite3_stmt* first =
-        raw.prepare("SELECT rowid FROM Telefon WHERE Telefon >= ?1 AND Telefon < ?1 || 'z' "
-                    "ORDER BY Telefon LIMIT 1");
+        raw->prepare("SELECT rowid FROM Telefon WHERE Telefon >= ?1 AND Telefon < ?1 || 'z' "
+                     "ORDER BY Telefon LIMIT 1");
     bool flip = false;
+    Timer timer(state);
     for (auto _ : state) {
         flip = !flip;
         bindText(first, 1, flip ? "0998" : "0999");
         benchmark::DoNotOptimize(sqlite3_step(first));
         sqlite3_reset(first);
     }
+    record("keystroke.number.sqlite", timer.perIteration());
     sqlite3_finalize(first);
 }
 
 void Keystroke_Number_Overview(benchmark::State& state)
 {
     g_household->sortByNumber(true);
-    typeAlternating(state, QStringLiteral("0999"), QStringLiteral("0998"));
+    typeAlternating(state, QStringLiteral("0999"), QStringLiteral("0998"), "keystroke.number");
     g_household->sortByNumber(false);
 }
 
@@ -226,17 +118,20 @@ void Keystroke_Number_Overview(benchmark::State& state)
 // list, the grid brought to it and painted.
 void Keystroke_Whole_FoundAndPainted(benchmark::State& state)
 {
+    g_household->show("TabSheet4");
     g_household->sortByNumber(false);
     QLineEdit* find = g_household->find();
     QWidget* grid = g_household->grid()->viewport();
     find->setText(QStringLiteral(" 5"));
     grid->repaint();
     bool flip = false;
+    Timer timer(state);
     for (auto _ : state) {
         flip = !flip;
         find->setText(flip ? QStringLiteral("Åse Åberg") : QStringLiteral("Niels Dahl"));
         grid->repaint();
     }
+    record("keystroke.whole", timer.perIteration());
     find->clear();
 }
 
@@ -248,7 +143,19 @@ int shownRows()
     return grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize() + 1;
 }
 
-void PageDown_Grid(benchmark::State& state)
+// Every cell of the rows the grid shows, asked of the model as painting asks.
+void readShownCells(TDBGrid* grid)
+{
+    DBGridModel* model = grid->gridModel();
+    const int top = grid->rowAt(0);
+    const int rows = std::min(shownRows(), model->rowCount() - top);
+    for (int r = top; r < top + rows; ++r)
+        for (int c = 0; c < model->columnCount(); ++c)
+            benchmark::DoNotOptimize(model->data(model->index(r, c), Qt::DisplayRole));
+}
+
+// One page down after another, from the top to the end and again.
+void pageDown(benchmark::State& state, bool painted, const char* key)
 {
     g_household->show("TabSheet4");
     TDBGrid* grid = g_household->grid();
@@ -256,37 +163,51 @@ void PageDown_Grid(benchmark::State& state)
     g_household->dm->TelefonTable->First();
     bar->setValue(0);
     grid->viewport()->repaint();
-    int mostRead = 0;
-    int pages = 0;
+    int mostRun = 0;
+    Timer timer(state);
     for (auto _ : state) {
         if (bar->value() >= bar->maximum()) {
-            state.PauseTiming();
+            timer.pause();
             bar->setValue(0);
             grid->viewport()->repaint();
-            state.ResumeTiming();
+            timer.resume();
         }
         const int before = g_statementsRun;
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        grid->viewport()->repaint();
-        mostRead = std::max(mostRead, g_statementsRun - before);
-        ++pages;
+        if (painted)
+            grid->viewport()->repaint();
+        else
+            readShownCells(grid);
+        mostRun = std::max(mostRun, g_statementsRun - before);
     }
+    record(key, timer.perIteration());
     state.counters["shown_rows"] = shownRows();
-    state.counters["most_read_in_a_page"] = mostRead;
+    state.counters["most_statements_in_a_page"] = mostRun;
     state.counters["model_rows_read"] = grid->gridModel()->RowsRead();
+}
+
+void PageDown_Grid(benchmark::State& state)
+{
+    pageDown(state, false, "pagedown");
+}
+
+void PageDown_GridPainted(benchmark::State& state)
+{
+    pageDown(state, true, "pagedown.painted");
 }
 
 // The same rows read by one statement a page, each page continuing from the
 // keys of the last row of the one before.
 void PageDown_SqliteFloor(benchmark::State& state)
 {
-    Raw raw = g_household->raw("Telefon.DB");
-    sqlite3_stmt* page = raw.prepare(
+    auto raw = g_household->raw("Telefon.DB");
+    sqlite3_stmt* page = raw->prepare(
         "SELECT *, Navn_Sort, Telefon_Sort FROM Telefon WHERE (Navn_Sort, Telefon_Sort) > (?, ?) "
         "ORDER BY Navn_Sort, Telefon_Sort LIMIT ?");
     const int rows = shownRows();
     QByteArray lastName, lastPhone;
     qint64 bytes = 0;
+    Timer timer(state);
     for (auto _ : state) {
         sqlite3_bind_blob(page, 1, lastName.constData(), int(lastName.size()), SQLITE_TRANSIENT);
         sqlite3_bind_blob(page, 2, lastPhone.constData(), int(lastPhone.size()), SQLITE_TRANSIENT);
@@ -306,42 +227,57 @@ void PageDown_SqliteFloor(benchmark::State& state)
         if (read < rows)
             lastName.clear(), lastPhone.clear();
     }
+    record("pagedown.sqlite", timer.perIteration());
     sqlite3_finalize(page);
     benchmark::DoNotOptimize(bytes);
 }
 
 // --- the next contact with the family page shown ----------------------------
 
-void NextContact_FamilyPage(benchmark::State& state)
+void nextContact(benchmark::State& state, bool painted, const char* key)
 {
     g_household->show("TabSheet2");
     TTable& contacts = *g_household->dm->TelefonTable;
     QWidget* page = g_household->form->findChild<QWidget*>(QStringLiteral("TabSheet2"));
     contacts.First();
     page->repaint();
+    Timer timer(state);
     for (auto _ : state) {
         contacts.Next();
-        page->repaint();
+        if (painted)
+            page->repaint();
         if (contacts.Eof()) {
-            state.PauseTiming();
+            timer.pause();
             contacts.First();
-            state.ResumeTiming();
+            timer.resume();
         }
     }
+    record(key, timer.perIteration());
     g_household->show("TabSheet4");
+}
+
+void NextContact_FamilyPage(benchmark::State& state)
+{
+    nextContact(state, false, "next.family");
+}
+
+void NextContact_FamilyPagePainted(benchmark::State& state)
+{
+    nextContact(state, true, "next.family.painted");
 }
 
 void NextContact_SqliteFloor(benchmark::State& state)
 {
-    Raw contactsFile = g_household->raw("Telefon.DB");
-    Raw membersFile = g_household->raw("Familie.db");
-    sqlite3_stmt* next = contactsFile.prepare(
+    auto contactsFile = g_household->raw("Telefon.DB");
+    auto membersFile = g_household->raw("Familie.db");
+    sqlite3_stmt* next = contactsFile->prepare(
         "SELECT *, Navn_Sort, Telefon_Sort FROM Telefon WHERE (Navn_Sort, Telefon_Sort) > (?, ?) "
         "ORDER BY Navn_Sort, Telefon_Sort LIMIT 1");
-    sqlite3_stmt* members = membersFile.prepare(
+    sqlite3_stmt* members = membersFile->prepare(
         "SELECT * FROM Familie WHERE Navn = ? AND Telefon = ? ORDER BY FamNavn_Sort");
     QByteArray lastName, lastPhone;
     qint64 bytes = 0;
+    Timer timer(state);
     for (auto _ : state) {
         sqlite3_bind_blob(next, 1, lastName.constData(), int(lastName.size()), SQLITE_TRANSIENT);
         sqlite3_bind_blob(next, 2, lastPhone.constData(), int(lastPhone.size()), SQLITE_TRANSIENT);
@@ -365,9 +301,23 @@ void NextContact_SqliteFloor(benchmark::State& state)
         sqlite3_reset(members);
         sqlite3_reset(next);
     }
+    record("next.family.sqlite", timer.perIteration());
     sqlite3_finalize(members);
     sqlite3_finalize(next);
     benchmark::DoNotOptimize(bytes);
+}
+
+void definePairs()
+{
+    using BenchPairs::pair;
+    record("frame", FrameMicroseconds);
+    pair("pages.keystroke.name", "keystroke.name", "keystroke.name.memmem", 5);
+    pair("pages.keystroke.number", "keystroke.number", "keystroke.number.sqlite", 3);
+    pair("pages.keystroke.whole", "keystroke.whole", "frame", 1);
+    pair("pages.pagedown", "pagedown", "pagedown.sqlite", 2);
+    pair("pages.pagedown.painted", "pagedown.painted", "frame", 1);
+    pair("pages.next.family", "next.family", "next.family.sqlite", 3);
+    pair("pages.next.family.painted", "next.family.painted", "frame", 1);
 }
 
 } // namespace
@@ -379,8 +329,10 @@ BENCHMARK(Keystroke_Number_Overview)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Keystroke_Whole_FoundAndPainted)->Unit(benchmark::kMillisecond);
 BENCHMARK(PageDown_SqliteFloor)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PageDown_Grid)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PageDown_GridPainted)->Unit(benchmark::kMicrosecond);
 BENCHMARK(NextContact_SqliteFloor)->Unit(benchmark::kMicrosecond);
 BENCHMARK(NextContact_FamilyPage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(NextContact_FamilyPagePainted)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
@@ -388,8 +340,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    Household household;
+    Household household(ContactCount);
+    sqlite3_trace_v2(household.dm->TelefonTable->FileConnection()->handle(), SQLITE_TRACE_STMT,
+                     countStatement, nullptr);
     g_household = &household;
+    definePairs();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     g_household = nullptr;

@@ -48,6 +48,7 @@ private slots:
     void sameAsRecordByRecordWalk_data();
     void sameAsRecordByRecordWalk();
     void cacheFollowsChanges();
+    void cacheReadBetweenKeysFollowsChanges();
     void pendingEditIsPostedFirst();
     void controlsHearOnceAndCursorIsRestored();
     void longValuesAreCut();
@@ -401,6 +402,36 @@ void TestEasyFind::sameAsRecordByRecordWalk()
             m_find->FindNext();
         QCOMPARE(table().CurrentIndex(), expected < 0 ? before : expected);
     }
+}
+
+// Once searched, the texts are read again as soon as the event loop is
+// free after a change: what they give must be the records as they are then.
+void TestEasyFind::cacheReadBetweenKeysFollowsChanges()
+{
+    m_find->SetSearchKey(QStringLiteral("zed"));
+    m_find->FindFirst();
+    addContact(QStringLiteral("Zoe Zed"), QStringLiteral("70000007"));
+    QCoreApplication::processEvents();
+    table().First();
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Zoe Zed")); // posted a moment ago
+
+    table().Edit();
+    table().FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Zoe Zoo"));
+    table().Post();
+    QCoreApplication::processEvents();
+    table().First();
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And")); // renamed: no longer found
+
+    m_find->SetSearchKey(QStringLiteral("zoo"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Zoe Zoo"));
+    table().Delete();
+    QCoreApplication::processEvents();
+    table().First();
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And")); // deleted: not found
 }
 
 void TestEasyFind::cacheFollowsChanges()

@@ -211,6 +211,91 @@ private slots:
         v.invalidate();
         QCOMPARE(v.findIndex(adam), -1);
     }
+
+    // Rows are read a block at a time for the grids; what they give must be
+    // the records as they are after every kind of change the view is told of.
+    void blockReadsFollowChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char* change : {"insert", "delete", "condition", "order"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+
+    void blockReadsFollowChanges()
+    {
+        QFETCH(QString, change);
+        auto table = openTable(m_folder->data(), QStringLiteral("Telefon.DB"));
+        for (int i = 0; i < 80; ++i)
+            addContact(*table, QStringLiteral("Navn %1").arg(i, 2, 10, QLatin1Char('0')),
+                       QString::number(100 + i), {"FKort", i % 3 == 0 ? "Ja" : "Nej"});
+        OrderedView& v = view();
+        QCOMPARE(names(v), column(*table, "Navn")); // every block read once
+        if (change == QLatin1String("insert")) {
+            addContact(*table, QStringLiteral("Navn 40a"), QStringLiteral("999"));
+        } else if (change == QLatin1String("delete")) {
+            table->First();
+            table->MoveBy(40);
+            table->Delete();
+        } else if (change == QLatin1String("condition")) {
+            m_condition = QStringLiteral("FKort = ?");
+            m_params << QStringLiteral("Ja");
+            table->SetFilter(QStringLiteral("FKort = 'Ja'"));
+            table->SetFiltered(true);
+        } else {
+            v.setOrder(Schema::telefon().index(QStringLiteral("IndexTelefon"))->fields);
+            table->SetIndexName(QStringLiteral("IndexTelefon"));
+        }
+        v.invalidate();
+        QCOMPARE(names(v), column(*table, "Navn"));
+        QCOMPARE(v.count(), qint64(column(*table, "Navn").size()));
+    }
+
+    void neighboursWithoutThePlace_data()
+    {
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QString>("fkort");
+        QTest::newRow("name order") << ""
+                                    << "";
+        QTest::newRow("phone order") << "IndexTelefon"
+                                     << "";
+        QTest::newRow("birthday order, with a condition") << "IndexFodsel"
+                                                          << "Ja";
+    }
+
+    void neighboursWithoutThePlace()
+    {
+        QFETCH(QString, index);
+        QFETCH(QString, fkort);
+        if (!fkort.isEmpty()) {
+            m_condition = QStringLiteral("FKort = ?");
+            m_params << fkort;
+        }
+        OrderedView& v = view(index);
+        const int last = v.lastIndex();
+        QVERIFY(last > 0);
+        for (int i = 0; i <= last; ++i) {
+            QCOMPARE(v.hasNeighbour(v.rowidAt(i), false), i > 0);
+            QCOMPARE(v.hasNeighbour(v.rowidAt(i), true), i < last);
+        }
+    }
+
+    // Queries are prepared once per text and kept; many texts in a row
+    // drop the kept ones while the view's scan is still stepping.
+    void manyConditionsEachCountRight()
+    {
+        OrderedView& v = view();
+        for (int round = 0; round < 2; ++round)
+            for (int from = 0; from <= 90; from += 3) {
+                m_condition = QStringLiteral("Telefon >= '%1'").arg(from);
+                v.invalidate();
+                v.ensureRow(0); // the scan stands on its first record while counting
+                int expected = 0;
+                for (const Contact& c : Contacts)
+                    expected += QString::fromLatin1(c.telefon) >= QString::number(from) ? 1 : 0;
+                QCOMPARE(v.count(), qint64(expected));
+                QCOMPARE(names(v).size(), expected);
+            }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOrderedView)

@@ -712,6 +712,66 @@ private slots:
         QCOMPARE(lastField, &t.FieldByName("Adresse1"));
     }
 
+    // The navigator's first and last, asked where the place of the current
+    // record is not known (after a post, a search) and where it is.
+    void firstAndLastWithoutThePlace_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("navn");
+        QTest::addColumn<bool>("first");
+        QTest::addColumn<bool>("last");
+        QTest::newRow("posted first") << "post"
+                                      << "Adam" << true << false;
+        QTest::newRow("posted between") << "post"
+                                        << "Karl" << false << false;
+        QTest::newRow("posted last") << "post"
+                                     << "Åse" << false << true;
+        QTest::newRow("found first") << "locate"
+                                     << "Bent" << true << false;
+        QTest::newRow("found last") << "locate"
+                                    << "Ulla" << false << true;
+        QTest::newRow("stepped to between") << "step"
+                                            << "Hans" << false << false;
+    }
+
+    void firstAndLastWithoutThePlace()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, navn);
+        QFETCH(bool, first);
+        QFETCH(bool, last);
+        auto table = openTable(m_folder->data(), QStringLiteral("Telefon.DB"));
+        for (const char* name : {"Bent", "Hans", "Mona", "Ulla"})
+            addContact(*table, QString::fromUtf8(name), QStringLiteral("1"));
+        if (how == QLatin1String("post"))
+            addContact(*table, navn, QStringLiteral("2"));
+        else if (how == QLatin1String("locate"))
+            QVERIFY(table->Locate(QStringLiteral("Navn"), navn));
+        else
+            table->First(), table->Next();
+        QCOMPARE(table->FieldByName("Navn").AsString(), navn);
+        QCOMPARE(table->IsFirst(), first);
+        QCOMPARE(table->IsLast(), last);
+        const int place = table->CurrentIndex();
+        QCOMPARE(place == 0, first);
+        QCOMPARE(place == table->RecordCount() - 1, last);
+    }
+
+    // A contact being inserted has no family: the family table shows none,
+    // found by the key and not by passing every member.
+    void familyOfAContactBeingInserted()
+    {
+        TDM dm(nullptr, m_folder->data());
+        for (TTable* t : dm.ContactTables())
+            t->Open();
+        addContact(*dm.TelefonTable, "Anna", "1");
+        addContact(*dm.FamilieTable, "Anna", "1", {"FamNavn", "Ole"});
+        dm.TelefonTable->Insert();
+        QVERIFY(dm.FamilieTable->IsEmpty());
+        dm.TelefonTable->Cancel();
+        QCOMPARE(column(*dm.FamilieTable, "FamNavn"), QStringList({"Ole"}));
+    }
+
     void masterDetail()
     {
         TDM dm(nullptr, m_folder->data());

@@ -72,9 +72,12 @@ private:
 
 } // namespace
 
-TEasyFind::TEasyFind(QObject* owner, const QString& name) : QObject(owner)
+TEasyFind::TEasyFind(QObject* owner, const QString& name)
+    : QObject(owner), m_prepare(new QTimer(this))
 {
     setObjectName(name);
+    m_prepare->setSingleShot(true);
+    connect(m_prepare, &QTimer::timeout, this, &TEasyFind::prepare);
 }
 
 TEasyFind::~TEasyFind() = default;
@@ -141,6 +144,30 @@ int TEasyFind::searchFieldIndex(TTable& table) const
 // each keystroke. The walk instead scans the cached texts of the search field
 // in the cursor's order and moves once, to the record found; the outcome is
 // that of testing the records in turn from the start record on.
+void TEasyFind::prepareAfterChanges(TTable& table, int field)
+{
+    m_preparedField = field;
+    if (m_watched == &table)
+        return;
+    if (m_watched)
+        disconnect(m_watched, &TTable::viewChanged, m_prepare, nullptr);
+    m_watched = &table;
+    // A notice: starting a timer throws nothing.
+    connect(&table, &TTable::viewChanged, m_prepare, [this] { m_prepare->start(0); });
+}
+
+void TEasyFind::prepare()
+{
+    TTable* table = m_watched;
+    if (!table || !table->Active() || m_preparedField < 0 || m_preparedField >= table->FieldCount())
+        return;
+    try {
+        m_cache.refresh(*table, m_preparedField, m_caseSensitive);
+    } catch (const Exception&) {
+        m_cache.clear(); // read again, with its error, at the next search
+    }
+}
+
 void TEasyFind::walk()
 {
     // Not found, or ended by an error: the next FindNext cannot continue.
@@ -159,6 +186,7 @@ void TEasyFind::walk()
         // A pending edit is posted or dropped first, as any move would.
         table.CheckBrowseMode();
         m_cache.refresh(table, field, m_caseSensitive);
+        prepareAfterChanges(table, field);
         int found = -1;
         if (m_cache.size() > 0) {
             // From the last record, "next" stays on it, and it is tested again.

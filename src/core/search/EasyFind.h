@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class TTable;
 
@@ -71,6 +72,10 @@ public:
 
 private:
     void walk();
+    // Once searched, the texts are read again soon after every change of the
+    // records, between the user's keys, not at the next key.
+    void prepareAfterChanges(TTable& table, int field);
+    void prepare();
     TTable& dataSet() const;
     int searchFieldIndex(TTable& table) const;
 
@@ -87,4 +92,7 @@ private:
     bool m_findNext = false;
 
     SearchColumnCache m_cache;
+    QPointer<TTable> m_watched; // the table whose changes prepare the cache
+    int m_preparedField = -1;
+    QTimer* m_prepare = nullptr;
 };

@@ -252,7 +252,8 @@ private:
     int m_nodes = 0;
 };
 
-QString nodeSql(const FilterExpression::Node& node, QVariantList& params)
+// negated: the node stands under an odd number of NOTs.
+QString nodeSql(const FilterExpression::Node& node, QVariantList& params, bool negated = false)
 {
     using Kind = FilterExpression::Node::Kind;
     switch (node.kind) {
@@ -262,14 +263,14 @@ QString nodeSql(const FilterExpression::Node& node, QVariantList& params)
         // the parts are turned into SQL one after the other.
         QStringList parts;
         for (const auto& child : node.children)
-            parts << nodeSql(*child, params);
+            parts << nodeSql(*child, params, negated);
         return u'(' +
                parts.join(node.kind == Kind::And ? QStringLiteral(" AND ")
                                                  : QStringLiteral(" OR ")) +
                u')';
     }
     case Kind::Not:
-        return QStringLiteral("(NOT %1)").arg(nodeSql(*node.children[0], params));
+        return QStringLiteral("(NOT %1)").arg(nodeSql(*node.children[0], params, !negated));
     case Kind::Compare:
         break;
     }
@@ -277,7 +278,12 @@ QString nodeSql(const FilterExpression::Node& node, QVariantList& params)
     const QString column = u'"' + node.field->name + u'"';
     // An empty text field and a field never written compare alike.
     const bool isText = node.field->type == FieldType::Text || node.field->type == FieldType::Memo;
-    const QString lhs = isText ? QStringLiteral("ifnull(%1,'')").arg(column) : column;
+    // Where a field never written cannot pass either way (equal to, or
+    // after, a text that is not empty), the field is compared as it is, so
+    // that an index on it finds the records (a birthday month, a card mark).
+    const bool nullFails = !negated && !node.value.toString().isEmpty() &&
+                           (node.op == u"=" || node.op == u">" || node.op == u">=");
+    const QString lhs = isText && !nullFails ? QStringLiteral("ifnull(%1,'')").arg(column) : column;
     return QStringLiteral("%1 %2 ?").arg(lhs, node.op);
 }
 

@@ -2,12 +2,28 @@
 
 #include "core/store/Connection.h"
 
+#include <QScopeGuard>
+
+#include <algorithm>
+
 namespace {
 
 using Schema::quoted;
 
 // Rows kept for grids before the cache is dropped and read again.
 constexpr int RowCacheLimit = 4000;
+// Rows read by one statement when a grid asks for a row not yet read: more
+// than a grid shows, so that a page down is one statement, not one a row.
+constexpr int RowBlock = 32;
+// Prepared statements kept before they are prepared again: one per kind of
+// query and filter, so a detail view following its master prepares nothing.
+constexpr int StatementCacheLimit = 24;
+// Records under a condition that are sorted rather than found by stepping
+// the order's index.
+constexpr int SortedScanLimit = 2000;
+// A count first steps this far: a small view (a contact's family members)
+// is then counted without a query of its own.
+constexpr int CountByStepping = 64;
 
 } // namespace
 
@@ -26,6 +42,13 @@ void OrderedView::open(Connection& connection, const TableDefinition& table)
     m_selectRow = std::make_unique<Statement>(
         connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
                         .arg(columns.join(u','), connection.qualified(table.name)));
+    QStringList block;
+    for (int i = 0; i < RowBlock; ++i)
+        block << QStringLiteral("?");
+    m_selectBlock = std::make_unique<Statement>(
+        connection,
+        QStringLiteral("SELECT rowid,%1 FROM %2 WHERE rowid IN (%3)")
+            .arg(columns.join(u','), connection.qualified(table.name), block.join(u',')));
     reset();
     m_stale = true;
 }
@@ -33,14 +56,18 @@ void OrderedView::open(Connection& connection, const TableDefinition& table)
 void OrderedView::close()
 {
     reset();
+    m_statements.clear();
     m_selectRow.reset();
+    m_selectBlock.reset();
     m_connection = nullptr;
     ++m_version;
 }
 
 void OrderedView::reset()
 {
-    m_scan.reset();
+    if (m_scan)
+        m_scan->reset(); // a statement left stepping would keep the file's read lock
+    m_scan = nullptr;
     m_rowids.clear();
     m_scanAt = -1;
     m_complete = false;
@@ -57,21 +84,38 @@ QString OrderedView::orderClause(bool descending) const
     return columns.join(u',');
 }
 
-std::unique_ptr<Statement> OrderedView::select(const QString& columns, const QString& condition,
-                                               const QVariantList& conditionParams,
-                                               const QString& tail)
+Statement& OrderedView::select(const QString& columns, const QString& condition,
+                               const QVariantList& conditionParams, const QString& tail)
 {
     QVariantList params;
     QString where = m_condition(params);
     if (!condition.isEmpty())
         where = QStringLiteral("(%1) AND (%2)").arg(where, condition);
     params += conditionParams;
-    auto statement = std::make_unique<Statement>(
-        *m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
-                           .arg(columns, m_connection->qualified(m_table->name), where, tail));
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
+                            .arg(columns, m_connection->qualified(m_table->name), where, tail);
+    std::unique_ptr<Statement>& slot = m_statements[sql];
+    if (!slot) {
+        if (m_statements.size() > StatementCacheLimit) {
+            // Dropped all at once but the scan's, which may still be stepping.
+            for (auto it = m_statements.begin(); it != m_statements.end();)
+                it = it->second.get() == m_scan || it->first == sql ? std::next(it)
+                                                                    : m_statements.erase(it);
+        }
+        slot = std::make_unique<Statement>(*m_connection, sql);
+    }
+    Statement& statement = *slot;
+    statement.reset();
     for (int i = 0; i < params.size(); ++i)
-        statement->bind(i + 1, params[i]);
+        statement.bind(i + 1, params[i]);
     return statement;
+}
+
+qint64 OrderedView::firstInt64(Statement& query, qint64 none)
+{
+    const qint64 value = query.step() ? query.columnInt64(0) : none;
+    query.reset();
+    return value;
 }
 
 void OrderedView::invalidate()
@@ -91,6 +135,16 @@ void OrderedView::invalidateKeepingCount(int delta)
 
 void OrderedView::rebuild()
 {
+    readFromStart(true);
+}
+
+// changed: the view may hold other records than it was last told of. One
+// read again after invalidate() has changed its version already, so that
+// caches built since then stay good; a count kept through a write of this
+// cursor's is still right.
+void OrderedView::readFromStart(bool changed)
+{
+    const qint64 kept = m_stale && !changed ? m_count : -1;
     m_stale = false;
     QString columns = QStringLiteral("rowid");
     m_scanFields.clear();
@@ -102,8 +156,25 @@ void OrderedView::rebuild()
         }
     }
     reset();
-    m_scan = select(columns, {}, {}, QStringLiteral(" ORDER BY ") + orderClause());
-    ++m_version;
+    m_count = kept;
+    m_scan = &select(columns, {}, {}, QStringLiteral(" ORDER BY ") + scanOrder());
+    if (changed)
+        ++m_version;
+}
+
+// Under a condition that few records pass (a card list nobody is on, a
+// contact's family members), stepping the order's index would look up every
+// record to find them. Counting first tells: then the records that pass are
+// read by the condition and sorted, which the unary plus on the first term
+// asks of SQLite.
+QString OrderedView::scanOrder()
+{
+    QVariantList params;
+    if (m_condition(params) == QStringLiteral("1"))
+        return orderClause();
+    if (m_count < 0)
+        m_count = firstInt64(select(QStringLiteral("count(*)"), {}, {}, {}), 0);
+    return m_count <= SortedScanLimit ? u'+' + orderClause() : orderClause();
 }
 
 bool OrderedView::ensureRow(int index)
@@ -111,7 +182,7 @@ bool OrderedView::ensureRow(int index)
     if (index < 0)
         return false;
     if (m_stale)
-        rebuild();
+        readFromStart(false);
     while (int(m_rowids.size()) <= index && !m_complete) {
         // A scan let go after a failed write starts again.
         if (m_scanAt >= 0 && !m_scan->busy())
@@ -155,31 +226,43 @@ int OrderedView::findIndex(qint64 rowid)
 
 qint64 OrderedView::count()
 {
-    if (m_count < 0) {
-        auto query = select(QStringLiteral("count(*)"), {}, {}, {});
-        m_count = query->step() ? query->columnInt64(0) : 0;
-    }
-    return m_count;
+    if (m_count < 0 && ensureRow(CountByStepping - 1) && m_count < 0)
+        m_count = firstInt64(select(QStringLiteral("count(*)"), {}, {}, {}), 0);
+    return std::max<qint64>(m_count, 0);
 }
 
 bool OrderedView::passes(qint64 rowid)
 {
-    return select(QStringLiteral("1"), QStringLiteral("rowid = ?"), {QVariant(rowid)}, {})->step();
+    return firstInt64(
+               select(QStringLiteral("1"), QStringLiteral("rowid = ?"), {QVariant(rowid)}, {}),
+               0) == 1;
+}
+
+bool OrderedView::hasNeighbour(qint64 rowid, bool after)
+{
+    const QString keys = (Schema::orderColumns(m_order) << QStringLiteral("rowid")).join(u',');
+    const QString condition = QStringLiteral("(%1) %2 (SELECT %1 FROM %3 WHERE rowid = ?)")
+                                  .arg(keys, after ? QStringLiteral(">") : QStringLiteral("<"),
+                                       m_connection->qualified(m_table->name));
+    return firstInt64(select(QStringLiteral("1"), condition, {QVariant(rowid)},
+                             QStringLiteral(" LIMIT 1")),
+                      0) == 1;
 }
 
 qint64 OrderedView::firstMatch(const QString& condition, const QVariantList& params)
 {
-    auto query = select(QStringLiteral("rowid"), condition, params,
-                        QStringLiteral(" ORDER BY ") + orderClause() + QStringLiteral(" LIMIT 1"));
-    return query->step() ? query->columnInt64(0) : -1;
+    return firstInt64(
+        select(QStringLiteral("rowid"), condition, params,
+               QStringLiteral(" ORDER BY ") + orderClause() + QStringLiteral(" LIMIT 1")),
+        -1);
 }
 
 qint64 OrderedView::lastRowid()
 {
-    auto query =
+    return firstInt64(
         select(QStringLiteral("rowid"), {}, {},
-               QStringLiteral(" ORDER BY ") + orderClause(true) + QStringLiteral(" LIMIT 1"));
-    return query->step() ? query->columnInt64(0) : -1;
+               QStringLiteral(" ORDER BY ") + orderClause(true) + QStringLiteral(" LIMIT 1")),
+        -1);
 }
 
 std::vector<QVariant> OrderedView::readRow(qint64 rowid) const
@@ -201,11 +284,34 @@ QVariant OrderedView::valueAt(int index, int field)
     const qint64 rowid = m_rowids[size_t(index)];
     auto it = m_rowCache.find(rowid);
     if (it == m_rowCache.end()) {
-        if (m_rowCache.size() >= RowCacheLimit)
-            m_rowCache.clear();
-        it = m_rowCache.insert(rowid, readRow(rowid));
+        readBlock(index);
+        it = m_rowCache.find(rowid);
+        if (it == m_rowCache.end()) // gone from the file since the view was read
+            it = m_rowCache.insert(rowid, readRow(rowid));
     }
     return it.value()[size_t(field)];
+}
+
+// The rows of the block of places around index, read by one statement.
+void OrderedView::readBlock(int index)
+{
+    if (m_rowCache.size() + RowBlock > RowCacheLimit)
+        m_rowCache.clear();
+    const int first = index - index % RowBlock;
+    ensureRow(first + RowBlock - 1);
+    const int end = std::min(first + RowBlock, int(m_rowids.size()));
+    m_selectBlock->reset();
+    for (int i = 0; i < RowBlock; ++i)
+        m_selectBlock->bind(i + 1,
+                            first + i < end ? QVariant(m_rowids[size_t(first + i)]) : QVariant());
+    const size_t fields = m_table->fields.size();
+    while (m_selectBlock->step()) {
+        std::vector<QVariant> row(fields);
+        for (size_t f = 0; f < fields; ++f)
+            row[f] = m_selectBlock->column(int(f) + 1);
+        m_rowCache.insert(m_selectBlock->columnInt64(0), std::move(row));
+    }
+    m_selectBlock->reset();
 }
 
 std::vector<QString> OrderedView::column(int field)
@@ -221,11 +327,13 @@ void OrderedView::texts(const std::vector<int>& fields,
     QStringList columns;
     for (int field : fields)
         columns << quoted(m_table->fields[size_t(field)].name);
-    auto query = select(columns.join(u','), {}, {}, QStringLiteral(" ORDER BY ") + orderClause());
+    Statement& query =
+        select(columns.join(u','), {}, {}, QStringLiteral(" ORDER BY ") + orderClause());
+    const auto done = qScopeGuard([&query] { query.reset(); });
     std::vector<QString> values(fields.size());
-    while (query->step()) {
+    while (query.step()) {
         for (size_t i = 0; i < fields.size(); ++i)
-            values[i] = query->columnText(int(i));
+            values[i] = query.columnText(int(i));
         row(values.data());
     }
 }

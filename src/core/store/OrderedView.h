@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -64,6 +65,9 @@ public:
     int findIndex(qint64 rowid);
     qint64 count();
 
+    // Whether a record of the view comes before (or after) the one given in
+    // the order: a look-up on the order's index, without stepping to it.
+    bool hasNeighbour(qint64 rowid, bool after);
     // Whether a record is in the table and passes the condition.
     bool passes(qint64 rowid);
     // The first record in the order that passes the condition and another
@@ -90,8 +94,14 @@ public:
     quint64 version() const { return m_version; }
 
 private:
-    std::unique_ptr<Statement> select(const QString& columns, const QString& condition,
-                                      const QVariantList& params, const QString& tail);
+    // A query on the view's records, prepared once per text and bound anew.
+    Statement& select(const QString& columns, const QString& condition, const QVariantList& params,
+                      const QString& tail);
+    // The first column of the first row, or none; the query is reset after.
+    static qint64 firstInt64(Statement& query, qint64 none);
+    void readBlock(int index);
+    QString scanOrder();
+    void readFromStart(bool changed);
     void reset();
 
     Condition m_condition;
@@ -99,8 +109,10 @@ private:
     const TableDefinition* m_table = nullptr;
     std::vector<IndexField> m_order;
     std::vector<int> m_scanFields;
-    std::unique_ptr<Statement> m_scan;
+    std::map<QString, std::unique_ptr<Statement>> m_statements;
+    Statement* m_scan = nullptr; // one of m_statements
     std::unique_ptr<Statement> m_selectRow;
+    std::unique_ptr<Statement> m_selectBlock; // a block of rows by their rowids
     std::vector<qint64> m_rowids;
     int m_scanAt = -1; // the place the scan statement sits on
     bool m_complete = false;

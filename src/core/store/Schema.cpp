@@ -137,6 +137,11 @@ QString Schema::quoted(const QString& identifier)
 
 int TableDefinition::fieldIndex(const QString& fieldName) const
 {
+    // Nearly every caller writes the name as defined; that is found without
+    // folding the case of every name before it. Controls ask at every move.
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name == fieldName)
+            return int(i);
     for (size_t i = 0; i < fields.size(); ++i)
         if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
             return int(i);

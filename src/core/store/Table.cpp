@@ -255,9 +255,17 @@ QString TTable::whereClause(QVariantList& params) const
         } else {
             // A plain comparison where the value is not empty, so that the
             // link is a look-up in the file's key and not a pass over it.
+            // A key field is never null, so an empty value (a contact being
+            // inserted) is a look-up too, not a pass over every record.
             for (int i = 0; i < m_masterFields.size() && i < m_masterValues.size(); ++i) {
                 const QVariant& value = m_masterValues[i];
                 const bool empty = value.isNull() || value.toString().isEmpty();
+                const bool key = m_definition && m_definition->primaryKey.contains(
+                                                     m_masterFields[i], Qt::CaseInsensitive);
+                if (empty && key) {
+                    parts << QStringLiteral("%1 = ''").arg(quoted(m_masterFields[i]));
+                    continue;
+                }
                 parts << (empty ? QStringLiteral("ifnull(%1,'') = ?") : QStringLiteral("%1 = ?"))
                              .arg(quoted(m_masterFields[i]));
                 params << value;
@@ -502,6 +510,26 @@ bool TTable::IsEmpty()
 {
     requireActive();
     return !m_view.ensureRow(0) && m_state != DataSetState::Insert;
+}
+
+bool TTable::IsFirst()
+{
+    requireActive();
+    if (m_rowid < 0 || IsEmpty())
+        return true;
+    if (m_recNo >= 0)
+        return m_recNo == 0;
+    return !m_view.hasNeighbour(m_rowid, false);
+}
+
+bool TTable::IsLast()
+{
+    requireActive();
+    if (m_rowid < 0 || IsEmpty())
+        return true;
+    if (m_recNo >= 0)
+        return !m_view.ensureRow(m_recNo + 1);
+    return !m_view.hasNeighbour(m_rowid, true);
 }
 
 int TTable::RecordCount()

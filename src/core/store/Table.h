@@ -103,6 +103,10 @@ public:
     bool Bof() const { return m_bof; }
     bool IsEmpty();
     int RecordCount(); // records that pass the filter and the link
+    // Whether the current record is the first (the last) in the order, or
+    // there is none: found without finding its place.
+    bool IsFirst();
+    bool IsLast();
     // 0-based place in the order, -1 if none. The place of a record reached
     // by a search or a post is found only when it is asked for.
     int CurrentIndex() const { return const_cast<TTable*>(this)->resolvedIndex(); }

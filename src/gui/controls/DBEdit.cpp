@@ -20,8 +20,12 @@ TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), FieldBound(this)
 
 void TDBEdit::load()
 {
+    // Most fields hold the same text from one contact to the next (often
+    // none): setting it again would lay the text out again for nothing.
+    const QString value = m_link.FieldText();
     m_loading = true;
-    setText(m_link.FieldText());
+    if (value != text() || isModified())
+        setText(value);
     m_loading = false;
     // The edit takes no more than the field keeps, so nothing typed is cut off unseen.
     const TField* field = m_link.Field();

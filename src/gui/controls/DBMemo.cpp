@@ -23,8 +23,11 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), FieldBound(this)
 
 void TDBMemo::load()
 {
+    // Laying out a memo's text is dear: not again when it stays the same.
+    const QString value = m_link.FieldText();
     m_loading = true;
-    setPlainText(m_link.FieldText());
+    if (value != toPlainText() || document()->isModified())
+        setPlainText(value);
     m_loading = false;
     setReadOnly(!m_link.CanModify());
 }

@@ -78,9 +78,10 @@ void TDBNavigator::updateButtons()
     if (t) {
         const bool editing = t->IsEditing();
         const bool empty = t->IsEmpty();
-        const int index = t->CurrentIndex();
-        const bool first = empty || index <= 0;
-        const bool last = empty || index < 0 || index >= t->RecordCount() - 1;
+        // Neither asks for the record's place: after a post that would step
+        // through the order up to it.
+        const bool first = empty || t->IsFirst();
+        const bool last = empty || t->IsLast();
         enabled = {!first, !first, !last, !last, true, !empty, !editing, editing, editing};
     }
     for (int i = 0; i < ButtonCount; ++i)
