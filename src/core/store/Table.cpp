@@ -379,6 +379,23 @@ int TTable::resolvedIndex()
     return m_recNo;
 }
 
+bool TTable::HasPrior()
+{
+    requireActive();
+    if (m_recNo == PositionUnknown && m_view.passes(m_rowid))
+        return m_view.ensureRow(0) && m_view.rowidAt(0) != m_rowid;
+    return resolvedIndex() > 0;
+}
+
+bool TTable::HasNext()
+{
+    requireActive();
+    if (m_recNo == PositionUnknown && m_view.passes(m_rowid))
+        return m_view.lastRowid() != m_rowid;
+    const int index = resolvedIndex();
+    return index >= 0 && index < RecordCount() - 1;
+}
+
 // After this cursor wrote the current record: the view is read again when
 // it is next needed, and the record stays current where it still passes.
 void TTable::settleAfterWrite(bool inserted)

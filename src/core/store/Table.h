@@ -107,6 +107,12 @@ public:
     // by a search or a post is found only when it is asked for.
     int CurrentIndex() const { return const_cast<TTable*>(this)->resolvedIndex(); }
     void MoveToIndex(int index);
+    // Whether a record of the order comes before / after the current one:
+    // found from the two ends of the order, without stepping through the
+    // records before the current one, so that a control that only enables
+    // its buttons costs the same in any size of table.
+    bool HasPrior();
+    bool HasNext();
 
     // --- editing
     void Edit();

@@ -113,6 +113,13 @@ void TDBGrid::syncToCursor()
 {
     if (m_syncing)
         return;
+    // A grid on a page in the back follows the cursor when it is shown:
+    // finding the record's row may mean reading the order up to it.
+    if (!isVisible()) {
+        m_syncWhenShown = true;
+        return;
+    }
+    m_syncWhenShown = false;
     const int row = m_model->CurrentRow();
     m_syncing = true;
     if (row < 0 || row >= m_model->rowCount()) {
@@ -245,6 +252,13 @@ void TDBGrid::askDelete()
                                         QStringLiteral("Slet denne post?"), Ok | Cancel) == Ok)
             table()->Delete();
     })();
+}
+
+void TDBGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    if (m_syncWhenShown)
+        syncToCursor();
 }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event)

@@ -78,10 +78,9 @@ void TDBNavigator::updateButtons()
     if (t) {
         const bool editing = t->IsEditing();
         const bool empty = t->IsEmpty();
-        const int index = t->CurrentIndex();
-        const bool first = empty || index <= 0;
-        const bool last = empty || index < 0 || index >= t->RecordCount() - 1;
-        enabled = {!first, !first, !last, !last, true, !empty, !editing, editing, editing};
+        const bool prior = !empty && t->HasPrior();
+        const bool next = !empty && t->HasNext();
+        enabled = {prior, prior, next, next, true, !empty, !editing, editing, editing};
     }
     for (int i = 0; i < ButtonCount; ++i)
         m_buttons[size_t(i)]->setEnabled(enabled[size_t(i)]);
