@@ -184,6 +184,65 @@ private slots:
                  QStringList{QStringLiteral("1")});
     }
 
+    void unchangedPicturesShareOneFolder()
+    {
+        DataBackup b = backup();
+        const QString first = b.Take(Now);
+        const QString second = b.Take(Now.addSecs(1));
+        const QString third = b.Take(Now.addSecs(2));
+        const auto pictures = [](const QString& folder) {
+            return QFileInfo(QDir(folder).filePath(QStringLiteral("Billeder")));
+        };
+        QVERIFY(!pictures(first).isSymLink());
+        QVERIFY(pictures(second).isSymLink());
+        // Each shares the folder that holds the files, never a link to a link.
+        QCOMPARE(pictures(third).symLinkTarget(), pictures(first).absoluteFilePath());
+        QCOMPARE(fileContents(third + QStringLiteral("/Billeder/1.jpg")),
+                 QByteArray("anna's picture"));
+
+        writeFile(picture(QStringLiteral("1.jpg")), "a new picture");
+        const QString fourth = b.Take(Now.addSecs(3));
+        QVERIFY(!pictures(fourth).isSymLink());
+        QCOMPARE(fileContents(fourth + QStringLiteral("/Billeder/1.jpg")),
+                 QByteArray("a new picture"));
+        QCOMPARE(fileContents(third + QStringLiteral("/Billeder/1.jpg")),
+                 QByteArray("anna's picture"));
+    }
+
+    void thinningKeepsThePicturesOfTheBackupsThatStay()
+    {
+        DataBackup b = backup();
+        // Twelve backups of the same pictures: the two oldest go, and with
+        // them the folder all the others share.
+        for (int i = 0; i < 12; ++i)
+            b.Take(Now.addSecs(i - 11));
+        b.Thin(Now);
+        const auto left = b.List(false);
+        QCOMPARE(int(left.size()), 10);
+        for (const auto& kept : left)
+            QVERIFY2(fileContents(kept.folder + QStringLiteral("/Billeder/1.jpg")) ==
+                         "anna's picture",
+                     qPrintable(kept.folder));
+        QVERIFY(!QFileInfo(left.back().folder + QStringLiteral("/Billeder")).isSymLink());
+
+        writeFile(picture(QStringLiteral("1.jpg")), "another picture");
+        b.Restore(
+            left.front().folder, Now.addSecs(60), [&] { m_telefon->Close(); }, [&] { reopen(); });
+        QCOMPARE(fileContents(picture(QStringLiteral("1.jpg"))), QByteArray("anna's picture"));
+    }
+
+    void aChangedPictureAloneCallsForABackup()
+    {
+        DataBackup b = backup();
+        QVERIFY(!b.TakeIfChanged(Now).isEmpty());
+        QVERIFY(b.TakeIfChanged(Now.addSecs(3600)).isEmpty());
+        writeFile(picture(QStringLiteral("2.jpg")), "bo's picture");
+        const QString taken = b.TakeIfChanged(Now.addSecs(7200));
+        QVERIFY(!taken.isEmpty());
+        QCOMPARE(fileContents(taken + QStringLiteral("/Billeder/2.jpg")),
+                 QByteArray("bo's picture"));
+    }
+
     void unchangedDataTakesNoNewBackup()
     {
         DataBackup b = backup();

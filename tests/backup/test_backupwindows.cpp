@@ -94,6 +94,11 @@ private slots:
         QCOMPARE(backupFolders(), QStringList{QStringLiteral("2026-12-09_100000")});
         QCOMPARE(m_dialogs->messages.size(), 1);
         QVERIFY(m_dialogs->messages[0].text.contains(QStringLiteral("2026-12-09_100000")));
+        QCOMPARE(contacts().State(), DataSetState::Browse);
+        RawConnection backup(m_folder->data() +
+                             QStringLiteral("/Backup/2026-12-09_100000/Telefon.DB"));
+        QCOMPARE(backup.query(QStringLiteral("SELECT Adresse1 FROM Telefon")),
+                 QStringList{QStringLiteral("Vej 1")});
     }
 
     void restoreBringsBackTheContactsAndTheProgramGoesOn()

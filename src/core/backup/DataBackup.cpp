@@ -7,17 +7,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopeGuard>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <sqlite3.h>
+#include <strings.h>
 #include <unistd.h>
 #include <utility>
 
@@ -28,6 +29,8 @@ const QString PictureSubfolder = QStringLiteral("Billeder");
 // What the table files were when the backup was taken: tells whether a
 // later backup would hold anything new.
 const QString SourceFile = QStringLiteral("source.txt");
+// The numbered pictures when the backup was taken, by name and inode.
+const QString PicturesFile = QStringLiteral("pictures.txt");
 const QString RestoreOld = QStringLiteral(".restore-old");
 const QString RestoreNew = QStringLiteral(".restore-new");
 
@@ -202,6 +205,49 @@ QString soundness(const QString& path)
     return hasTable ? QString() : QStringLiteral("no table");
 }
 
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void writeText(const QString& path, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        throw Exception(BackupText::cannotCreate(path, file.errorString()));
+    file.close();
+    file.setPermissions(UserOnlyFile);
+}
+
+// The backup whose picture folder a backup shares, when its Billeder is a
+// link "../<backup>/Billeder"; else empty.
+QString sharedOwner(const QString& backupFolder)
+{
+    char target[4096];
+    const QByteArray link = QFile::encodeName(QDir(backupFolder).filePath(PictureSubfolder));
+    const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
+    if (n <= 0)
+        return {};
+    const QStringList parts = QFile::decodeName(QByteArray(target, int(n))).split(u'/');
+    if (parts.size() != 3 || parts[0] != QLatin1String("..") || parts[2] != PictureSubfolder)
+        return {};
+    return parts[1];
+}
+
+// Points a backup's Billeder at another backup's picture folder; a link made
+// beside it and renamed over it, so that the backup is never without one.
+bool pointPicturesAt(const QString& backupFolder, const QString& owner)
+{
+    const QByteArray target =
+        QFile::encodeName(QStringLiteral("../") + owner + u'/' + PictureSubfolder);
+    const QByteArray link = QFile::encodeName(QDir(backupFolder).filePath(PictureSubfolder));
+    const QByteArray fresh = link + ".new";
+    ::unlink(fresh.constData());
+    return ::symlink(target.constData(), fresh.constData()) == 0 &&
+           ::rename(fresh.constData(), link.constData()) == 0;
+}
+
 } // namespace
 
 DataBackup::DataBackup(QString dataFolder, QString pictureFolder, QStringList unwatched)
@@ -226,13 +272,44 @@ QStringList DataBackup::tableFiles() const
 
 QStringList DataBackup::pictureFiles(const QString& folder) const
 {
-    static const QRegularExpression numbered(QStringLiteral("^[0-9]+\\.jpg$"),
-                                             QRegularExpression::CaseInsensitiveOption);
     QStringList files;
-    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name))
-        if (numbered.match(name).hasMatch())
-            files << name;
+    for (const auto& [name, inode] : pictures(folder))
+        files << name;
     return files;
+}
+
+// Read from the folder itself, with no look at each file: at a close with
+// thousands of pictures this is the whole cost of finding them unchanged.
+std::vector<std::pair<QString, quint64>> DataBackup::pictures(const QString& folder)
+{
+    // A number and ".jpg" in any case: the pictures the program names after
+    // its contacts, not the placeholder nor a file of the user's.
+    const auto numbered = [](const char* name) {
+        const size_t length = std::strlen(name);
+        if (length < 5 || strcasecmp(name + length - 4, ".jpg") != 0)
+            return false;
+        return std::all_of(name, name + length - 4, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    std::vector<std::pair<QString, quint64>> found;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return found;
+    while (const dirent* entry = ::readdir(dir))
+        if ((entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) && numbered(entry->d_name))
+            found.emplace_back(QString::fromLatin1(entry->d_name), quint64(entry->d_ino));
+    ::closedir(dir);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// Pictures are replaced by a new file, never written into (the backups hold
+// links to them), so a picture with the name and inode it had is unchanged.
+QString DataBackup::pictureManifest() const
+{
+    QString text;
+    for (const auto& [name, inode] : pictures(m_pictureFolder))
+        text += name + u' ' + QString::number(inode) + u'\n';
+    return text;
 }
 
 QString DataBackup::fingerprintLine(const QString& name) const
@@ -297,19 +374,8 @@ QString DataBackup::Take(const QDateTime& now)
             QFile::setPermissions(target, UserOnlyFile);
         }
     }
-    const QStringList pictures = pictureFiles(m_pictureFolder);
-    if (!pictures.isEmpty()) {
-        const QString pictureTarget = QDir(partial).filePath(PictureSubfolder);
-        makeFolder(pictureTarget);
-        for (const QString& picture : pictures)
-            linkOrCopy(QDir(m_pictureFolder).filePath(picture),
-                       QDir(pictureTarget).filePath(picture));
-    }
-    QFile sourceFile(QDir(partial).filePath(SourceFile));
-    if (!sourceFile.open(QIODevice::WriteOnly) || sourceFile.write(source.toUtf8()) < 0)
-        throw Exception(BackupText::cannotCreate(partial, sourceFile.errorString()));
-    sourceFile.close();
-    sourceFile.setPermissions(UserOnlyFile);
+    takePictures(partial, newest);
+    writeText(QDir(partial).filePath(SourceFile), source);
 
     const QString done = QDir(root).filePath(name);
     rename(partial, done);
@@ -317,12 +383,36 @@ QString DataBackup::Take(const QDateTime& now)
     return done;
 }
 
+// The numbered pictures go with every backup, as links to them; when they
+// are the same as in the newest backup, its picture folder is shared, which
+// costs one link instead of one a picture.
+void DataBackup::takePictures(const QString& partial, const QString& newest) const
+{
+    const QString manifest = pictureManifest();
+    if (!manifest.isEmpty()) {
+        QString owner;
+        if (!newest.isEmpty() && readText(QDir(newest).filePath(PicturesFile)) == manifest) {
+            owner = sharedOwner(newest);
+            if (owner.isEmpty() && QFileInfo(QDir(newest).filePath(PictureSubfolder)).isDir())
+                owner = QFileInfo(newest).fileName();
+        }
+        if (owner.isEmpty() || !pointPicturesAt(partial, owner)) {
+            const QString target = QDir(partial).filePath(PictureSubfolder);
+            makeFolder(target);
+            for (const QString& picture : pictureFiles(m_pictureFolder))
+                linkOrCopy(QDir(m_pictureFolder).filePath(picture), QDir(target).filePath(picture));
+        }
+    }
+    writeText(QDir(partial).filePath(PicturesFile), manifest);
+}
+
 QString DataBackup::TakeIfChanged(const QDateTime& now)
 {
     const auto backups = List(false);
     if (!backups.empty()) {
-        QFile last(QDir(backups.front().folder).filePath(SourceFile));
-        if (last.open(QIODevice::ReadOnly) && QString::fromUtf8(last.readAll()) == fingerprint())
+        const QDir last(backups.front().folder);
+        if (readText(last.filePath(SourceFile)) == fingerprint() &&
+            readText(last.filePath(PicturesFile)) == pictureManifest())
             return {};
     }
     const QString taken = Take(now);
@@ -369,9 +459,38 @@ void DataBackup::Thin(const QDateTime& now)
     for (const auto& b : backups)
         taken.push_back(b.taken);
     const auto kept = Kept(taken, now);
+    std::vector<BackupInfo> staying, leaving;
     for (const auto& b : backups)
-        if (std::find(kept.begin(), kept.end(), b.taken) == kept.end())
-            removeFolder(b.folder);
+        (std::find(kept.begin(), kept.end(), b.taken) != kept.end() ? staying : leaving)
+            .push_back(b);
+    for (const auto& b : leaving) {
+        handOverPictures(b.folder, staying);
+        removeFolder(b.folder);
+    }
+}
+
+// A backup that goes may hold the picture folder that later ones share: it
+// moves to the oldest of them that stays, and the others point there.
+void DataBackup::handOverPictures(const QString& leaving, const std::vector<BackupInfo>& staying)
+{
+    const QString own = QDir(leaving).filePath(PictureSubfolder);
+    const QFileInfo info(own);
+    if (!info.isDir() || info.isSymLink())
+        return;
+    const QString name = QFileInfo(leaving).fileName();
+    QStringList sharing;
+    for (auto it = staying.rbegin(); it != staying.rend(); ++it)
+        if (sharedOwner(it->folder) == name)
+            sharing << it->folder;
+    if (sharing.isEmpty())
+        return;
+    const QString heir = sharing.takeFirst();
+    for (const QString& other : sharing)
+        if (!pointPicturesAt(other, QFileInfo(heir).fileName()))
+            throw Exception(BackupText::cannotCopy(own, QString::fromLocal8Bit(strerror(errno))));
+    const QString place = QDir(heir).filePath(PictureSubfolder);
+    ::unlink(QFile::encodeName(place).constData());
+    rename(own, place);
 }
 
 void DataBackup::Check(const QString& backupFolder) const

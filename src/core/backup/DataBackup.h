@@ -5,11 +5,13 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 // One backup of the data folder: a folder Backup/yyyy-MM-dd_HHmmss beside
 // the table files, holding a consistent copy of every table file and, in
-// Billeder/, the contacts' numbered pictures.
+// Billeder/, the contacts' numbered pictures (hard links to them; when they
+// are the same as in the backup before, Billeder is a link to that one's).
 struct BackupInfo
 {
     QString folder;
@@ -64,6 +66,10 @@ public:
 private:
     QStringList tableFiles() const;
     QStringList pictureFiles(const QString& folder) const;
+    static std::vector<std::pair<QString, quint64>> pictures(const QString& folder);
+    QString pictureManifest() const;
+    void takePictures(const QString& partial, const QString& newest) const;
+    void handOverPictures(const QString& leaving, const std::vector<BackupInfo>& staying);
     // The size and time of a table file, empty for an unwatched one.
     QString fingerprintLine(const QString& name) const;
     QString fingerprint() const;

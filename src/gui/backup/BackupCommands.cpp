@@ -106,6 +106,8 @@ void BackupCommands::BackupNow()
     auto b = backups();
     if (!b)
         return;
+    // What the user typed is saved now, and so goes into the backup.
+    postPendingEdits(*m_dm);
     const QString taken = b->Take(Now());
     b->Thin(Now());
     Dialogs::instance().message(MessageKind::Information, backupDone(taken), Ok);
