@@ -4,6 +4,7 @@
 #include "core/data/DM.h"
 #include "core/i18n/LanguageSource.h"
 #include "core/store/Connection.h"
+#include "gui/controls/DBNavigator.h"
 #include "gui/windows/PhoneForm.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QWindow>
 #include <QtTest>
 #include <cstring>
@@ -199,6 +201,10 @@ private slots:
 
         QCOMPARE(run.dm.TelefonTable->FieldByName(QStringLiteral("Navn")).AsString(), lastName);
         QCOMPARE(run.dm.CountText(), QStringLiteral("Viste registreringer: %1").arg(Contacts));
+        // The last contact: the navigator goes back, not on.
+        const auto buttons = run.form.findChild<TDBNavigator*>()->findChildren<QToolButton*>();
+        QVERIFY(buttons.at(1)->isEnabled());
+        QVERIFY(!buttons.at(2)->isEnabled());
         // Where it stands is known when asked for, and the moves go on from there.
         QCOMPARE(run.dm.TelefonTable->CurrentIndex(), Contacts - 1);
         run.dm.TelefonTable->Prior();

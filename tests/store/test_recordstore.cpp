@@ -244,55 +244,6 @@ private slots:
         QCOMPARE(t.FieldByName("Navn").AsString(), QStringLiteral("Bent"));
     }
 
-    // Whether there is a record before and after the current one, reached
-    // by a move (its place known) or by a search (its place not yet known),
-    // with a filter that leaves some records out.
-    void neighboursOfTheCurrentRecord_data()
-    {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("locate");
-        QTest::addColumn<bool>("byMove");
-        QTest::addColumn<bool>("prior");
-        QTest::addColumn<bool>("next");
-        QTest::newRow("first, moved") << ""
-                                      << "Anna" << true << false << true;
-        QTest::newRow("first, found") << ""
-                                      << "Anna" << false << false << true;
-        QTest::newRow("middle, moved") << ""
-                                       << "Bent" << true << true << true;
-        QTest::newRow("middle, found") << ""
-                                       << "Bent" << false << true << true;
-        QTest::newRow("last, moved") << ""
-                                     << "Dora" << true << true << false;
-        QTest::newRow("last, found") << ""
-                                     << "Dora" << false << true << false;
-        QTest::newRow("last passing, found") << "Navn <= 'Carl'"
-                                             << "Carl" << false << true << false;
-        QTest::newRow("only passing, found") << "Navn = 'Bent'"
-                                             << "Bent" << false << false << false;
-    }
-    void neighboursOfTheCurrentRecord()
-    {
-        QFETCH(QString, filter);
-        QFETCH(QString, locate);
-        QFETCH(bool, byMove);
-        QFETCH(bool, prior);
-        QFETCH(bool, next);
-        TTable& t = contacts({"Carl", "Anna", "Dora", "Bent"});
-        if (!filter.isEmpty()) {
-            t.SetFilter(filter);
-            t.SetFiltered(true);
-        }
-        if (byMove)
-            for (t.First(); t.FieldByName("Navn").AsString() != locate; t.Next())
-                ;
-        else
-            QVERIFY(t.Locate(QStringLiteral("Navn"), locate));
-        QCOMPARE(t.HasPrior(), prior);
-        QCOMPARE(t.HasNext(), next);
-        QCOMPARE(t.FieldByName("Navn").AsString(), locate);
-    }
-
     void emptyTable()
     {
         TTable& t = contacts();

@@ -379,23 +379,6 @@ int TTable::resolvedIndex()
     return m_recNo;
 }
 
-bool TTable::HasPrior()
-{
-    requireActive();
-    if (m_recNo == PositionUnknown && m_view.passes(m_rowid))
-        return m_view.ensureRow(0) && m_view.rowidAt(0) != m_rowid;
-    return resolvedIndex() > 0;
-}
-
-bool TTable::HasNext()
-{
-    requireActive();
-    if (m_recNo == PositionUnknown && m_view.passes(m_rowid))
-        return m_view.lastRowid() != m_rowid;
-    const int index = resolvedIndex();
-    return index >= 0 && index < RecordCount() - 1;
-}
-
 // After this cursor wrote the current record: the view is read again when
 // it is next needed, and the record stays current where it still passes.
 void TTable::settleAfterWrite(bool inserted)
@@ -519,6 +502,33 @@ bool TTable::IsEmpty()
 {
     requireActive();
     return !m_view.ensureRow(0) && m_state != DataSetState::Insert;
+}
+
+// From the two ends of the order: a record reached by a search is not
+// stepped to, whatever its place.
+bool TTable::IsFirst()
+{
+    requireActive();
+    if (m_rowid < 0 || IsEmpty())
+        return true;
+    if (m_recNo >= 0)
+        return m_recNo == 0;
+    if (m_recNo == PositionUnknown && m_view.passes(m_rowid))
+        return m_view.ensureRow(0) && m_view.rowidAt(0) == m_rowid;
+    return resolvedIndex() <= 0;
+}
+
+bool TTable::IsLast()
+{
+    requireActive();
+    if (m_rowid < 0 || IsEmpty())
+        return true;
+    if (m_recNo >= 0)
+        return !m_view.ensureRow(m_recNo + 1);
+    if (m_recNo == PositionUnknown && m_view.passes(m_rowid))
+        return m_view.lastRowid() == m_rowid;
+    const int index = resolvedIndex();
+    return index < 0 || !m_view.ensureRow(index + 1);
 }
 
 int TTable::RecordCount()

@@ -103,16 +103,14 @@ public:
     bool Bof() const { return m_bof; }
     bool IsEmpty();
     int RecordCount(); // records that pass the filter and the link
+    // Whether the current record is the first (the last) in the order, or
+    // there is none: found without finding its place.
+    bool IsFirst();
+    bool IsLast();
     // 0-based place in the order, -1 if none. The place of a record reached
     // by a search or a post is found only when it is asked for.
     int CurrentIndex() const { return const_cast<TTable*>(this)->resolvedIndex(); }
     void MoveToIndex(int index);
-    // Whether a record of the order comes before / after the current one:
-    // found from the two ends of the order, without stepping through the
-    // records before the current one, so that a control that only enables
-    // its buttons costs the same in any size of table.
-    bool HasPrior();
-    bool HasNext();
 
     // --- editing
     void Edit();

@@ -113,13 +113,13 @@ void TDBGrid::syncToCursor()
 {
     if (m_syncing)
         return;
-    // A grid on a page in the back follows the cursor when it is shown:
-    // finding the record's row may mean reading the order up to it.
-    if (!isVisible()) {
-        m_syncWhenShown = true;
+    // A grid on a page not shown follows the cursor when it is shown: the
+    // place of a record just posted is found by stepping the order to it.
+    if (!isVisibleTo(window())) {
+        m_syncPending = true;
         return;
     }
-    m_syncWhenShown = false;
+    m_syncPending = false;
     const int row = m_model->CurrentRow();
     m_syncing = true;
     if (row < 0 || row >= m_model->rowCount()) {
@@ -137,6 +137,13 @@ void TDBGrid::syncToCursor()
         scrollTo(target);
     }
     m_syncing = false;
+}
+
+void TDBGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    if (m_syncPending)
+        syncToCursor();
 }
 
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
@@ -252,13 +259,6 @@ void TDBGrid::askDelete()
                                         QStringLiteral("Slet denne post?"), Ok | Cancel) == Ok)
             table()->Delete();
     })();
-}
-
-void TDBGrid::showEvent(QShowEvent* event)
-{
-    QTableView::showEvent(event);
-    if (m_syncWhenShown)
-        syncToCursor();
 }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event)

@@ -44,8 +44,8 @@ signals:
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
@@ -65,5 +65,5 @@ private:
     CallbackLink m_cursorLink; // the current row follows the cursor
     bool m_readOnly = false;
     bool m_syncing = false;
-    bool m_syncWhenShown = false;
+    bool m_syncPending = false; // the cursor moved while the grid was hidden
 };

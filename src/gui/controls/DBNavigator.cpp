@@ -78,9 +78,11 @@ void TDBNavigator::updateButtons()
     if (t) {
         const bool editing = t->IsEditing();
         const bool empty = t->IsEmpty();
-        const bool prior = !empty && t->HasPrior();
-        const bool next = !empty && t->HasNext();
-        enabled = {prior, prior, next, next, true, !empty, !editing, editing, editing};
+        // Neither asks for the record's place: after a post that would step
+        // through the order up to it.
+        const bool first = empty || t->IsFirst();
+        const bool last = empty || t->IsLast();
+        enabled = {!first, !first, !last, !last, true, !empty, !editing, editing, editing};
     }
     for (int i = 0; i < ButtonCount; ++i)
         m_buttons[size_t(i)]->setEnabled(enabled[size_t(i)]);
