@@ -10,6 +10,7 @@
 #include "core/report/PhoneListLayout.h"
 #include "core/store/DataFolder.h"
 #include "core/store/Table.h"
+#include "support/BenchReport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -104,12 +105,14 @@ void Reminder_Program(benchmark::State& state)
 {
     const auto table = openContacts(*g_reminder);
     qint64 fired = 0;
+    const BenchReport::LoopClock clock;
     for (auto _ : state) {
         state.PauseTiming();
         table->SetFiltered(false);
         state.ResumeTiming();
         fired += BirthdayReminder::due(*table, Today, -1).size();
     }
+    BenchReport::ours("cards_reminder_at_startup", clock.ms(state.iterations()), "ms", 2);
     state.counters["fired"] = double(fired) / double(state.iterations());
 }
 BENCHMARK(Reminder_Program)->Unit(benchmark::kMillisecond);
@@ -120,6 +123,7 @@ void Reminder_Sqlite(benchmark::State& state)
     sqlite3_open_v2(g_reminder->file().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     const QByteArray today = Today.toString(Qt::ISODate).toLatin1();
     qint64 fired = 0;
+    const BenchReport::LoopClock clock;
     for (auto _ : state) {
         sqlite3_stmt* query = nullptr;
         sqlite3_prepare_v2(
@@ -135,6 +139,7 @@ void Reminder_Sqlite(benchmark::State& state)
         }
         sqlite3_finalize(query);
     }
+    BenchReport::base("cards_reminder_at_startup", clock.ms(state.iterations()));
     sqlite3_close_v2(db);
     state.counters["fired"] = double(fired) / double(state.iterations());
 }
@@ -148,8 +153,10 @@ void PhoneList_Layout(benchmark::State& state)
     TListReportForm report(*table);
     report.SetReportTitle(QStringLiteral("Telefonliste"));
     size_t pages = 0;
+    const BenchReport::LoopClock clock;
     for (auto _ : state)
         pages += report.Document().pages.size();
+    BenchReport::ours("cards_phone_list_layout", clock.ms(state.iterations()), "ms", 2);
     state.counters["pages"] = double(pages) / double(state.iterations());
 }
 BENCHMARK(PhoneList_Layout)->Unit(benchmark::kMillisecond);
@@ -161,12 +168,14 @@ void PhoneList_ReadFields(benchmark::State& state)
     for (const char* name : PhoneListLayout::Fields)
         fields.push_back(table->FieldByName(QLatin1String(name)).Index());
     qint64 chars = 0;
+    const BenchReport::LoopClock clock;
     for (auto _ : state) {
         table->TextsInOrder(fields, [&chars](const QString* values) {
             for (int i = 0; i < 7; ++i)
                 chars += values[i].size();
         });
     }
+    BenchReport::base("cards_phone_list_layout", clock.ms(state.iterations()));
     benchmark::DoNotOptimize(chars);
 }
 BENCHMARK(PhoneList_ReadFields)->Unit(benchmark::kMillisecond);

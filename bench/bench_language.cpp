@@ -8,6 +8,7 @@
 #include "gui/controls/ComponentModel.h"
 #include "gui/i18n/FormLocalizer.h"
 #include "gui/windows/PhoneForm.h"
+#include "support/BenchReport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,6 +135,7 @@ void SwitchAgainstDirectWrites(benchmark::State& state)
     state.counters["switch_us"] = us(switching);
     state.counters["direct_us"] = us(direct);
     state.counters["ratio"] = us(switching) / us(direct);
+    BenchReport::figure("language_switch", us(switching), us(direct), "us", 3);
 }
 BENCHMARK(SwitchAgainstDirectWrites)->Unit(benchmark::kMicrosecond);
 

@@ -7,6 +7,7 @@
 #include "core/data/DM.h"
 #include "gui/layout/FormResizer.h"
 #include "gui/windows/PhoneForm.h"
+#include "support/BenchReport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -190,6 +191,7 @@ void ResizeAllAgainstDirectWrites(benchmark::State& state)
     state.counters["ratio"] = us(scaling) / us(direct);
     state.counters["resize_allocs"] = double(scalingAllocs) / n;
     state.counters["direct_allocs"] = double(directAllocs) / n;
+    BenchReport::figure("resize_all", us(scaling), us(direct), "us", 2);
 }
 BENCHMARK(ResizeAllAgainstDirectWrites)->Unit(benchmark::kMicrosecond);
 

@@ -1,21 +1,28 @@
 // Start-up to the first paint of the main window, the whole process from its
 // start, against a minimal Qt program with a window of six tab pages, the two
-// started in turn in the same run. A plugin loaded through Qt's environment
-// reports the first paint of either program and ends it, so the program
-// measured is the delivered one, in a copy of its program folder.
+// started in turn in the same run; and the peak resident memory of both with
+// the overview page brought forward. A plugin loaded through Qt's environment
+// reports the first paint of either program with its peak memory and ends
+// it, so the program measured is the delivered one, in a copy of its program
+// folder, on the delivered data folder and on made-up books of 1,000, 10,000
+// and 100,000 contacts (made once and kept in the build's bench/books).
 //
 // Run it with a display (xvfb-run -a bench/bench_startup); without one both
 // programs paint offscreen. KALVINDO_BENCH_PROGRAM_DIR names another build's
 // program folder to measure instead of this build's.
-#include <benchmark/benchmark.h>
+#include "bookgen/BookGenerator.h"
+#include "support/BenchReport.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
-#include <cerrno>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -29,35 +36,64 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The tab page of the main window that shows the overview grid.
+constexpr int OverviewPage = 4;
+
 struct Program
 {
     std::string path;
     std::string folder; // working directory
 };
 
-std::vector<std::string> childEnvironment()
+struct Painted
+{
+    double seconds = -1; // negative: no paint reported within a minute
+    double peakKb = 0;
+};
+
+std::vector<std::string> childEnvironment(int page)
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string entry(*e);
         if (entry.rfind("QT_QPA_GENERIC_PLUGINS=", 0) != 0 &&
-            entry.rfind("QT_PLUGIN_PATH=", 0) != 0)
+            entry.rfind("QT_PLUGIN_PATH=", 0) != 0 &&
+            entry.rfind("KALVINDO_FIRSTPAINT_PAGE=", 0) != 0)
             env.push_back(entry);
     }
     env.push_back("QT_QPA_GENERIC_PLUGINS=firstpaint");
     env.push_back("QT_PLUGIN_PATH=" KALVINDO_BENCH_PLUGINS);
+    if (page >= 0)
+        env.push_back("KALVINDO_FIRSTPAINT_PAGE=" + std::to_string(page));
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
         env.push_back("QT_QPA_PLATFORM=offscreen");
     return env;
 }
 
-// Seconds from starting the program to its report of the first paint; a
-// negative value when it did not report within ten seconds.
-double startToFirstPaint(const Program& program)
+// Reads the plugin's line "painted <kB>" within a minute of the start: on a
+// machine shared by many builds a start can take some seconds.
+bool readReport(int fd, std::string& line)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    char c = 0;
+    while (line.empty() || line.back() != '\n') {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&ready, 1, int(left.count())) != 1 || read(fd, &c, 1) != 1)
+            return false;
+        line += c;
+    }
+    return true;
+}
+
+// Starts a program and waits for its report of the first paint (with page
+// >= 0: of that tab page, brought forward after the first paint).
+Painted startToFirstPaint(const Program& program, int page = -1)
 {
     int out[2];
     if (pipe(out) != 0)
-        return -1;
+        return {};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
@@ -65,7 +101,7 @@ double startToFirstPaint(const Program& program)
     posix_spawn_file_actions_addclose(&actions, out[1]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addchdir_np(&actions, program.folder.c_str());
-    static std::vector<std::string> env = childEnvironment();
+    std::vector<std::string> env = childEnvironment(page);
     std::vector<char*> envp;
     for (std::string& e : env)
         envp.push_back(e.data());
@@ -78,37 +114,66 @@ double startToFirstPaint(const Program& program)
     const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
-    double seconds = -1;
+    Painted painted;
     if (spawned == 0) {
-        pollfd ready{out[0], POLLIN, 0};
-        char c = 0;
-        if (poll(&ready, 1, 10000) == 1 && read(out[0], &c, 1) == 1)
-            seconds =
+        std::string line;
+        if (readReport(out[0], line)) {
+            painted.seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            painted.peakKb = std::atof(line.c_str() + line.find(' ') + 1);
+        }
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
     close(out[0]);
-    return seconds;
+    return painted;
 }
 
-// A copy of the program folder, so that no run can touch the build's data.
-const std::string& programFolder()
+fs::path scratch()
 {
-    static const std::string folder = [] {
-        const fs::path copy =
-            fs::temp_directory_path() / ("kalvindo-startup-" + std::to_string(getpid()));
-        fs::remove_all(copy);
-        // Another build's program folder may be measured in its place.
-        const char* other = std::getenv("KALVINDO_BENCH_PROGRAM_DIR");
-        fs::copy(other ? other : KALVINDO_PROGRAM_DIR, copy, fs::copy_options::recursive);
-        std::atexit([] {
-            fs::remove_all(fs::temp_directory_path() /
-                           ("kalvindo-startup-" + std::to_string(getpid())));
-        });
-        return copy.string();
-    }();
-    return folder;
+    return fs::temp_directory_path() / ("kalvindo-startup-" + std::to_string(getpid()));
+}
+
+// A made-up book of the given size, made once: its Data and Billeder folders.
+fs::path book(int contacts)
+{
+    const fs::path made = fs::path(KALVINDO_BENCH_BOOKS) / std::to_string(contacts);
+    if (fs::exists(made / "Data"))
+        return made;
+    const fs::path making = made.string() + ".making";
+    fs::remove_all(making);
+    BookGen::Options options;
+    options.contacts = contacts;
+    options.pictureFolder = QString::fromStdString((making / "Billeder").string());
+    BookGen::make(QString::fromStdString((making / "Data").string()),
+                  QStringLiteral(KALVINDO_SOURCE_DIR "/resources/data/postnumre.csv"), options);
+    fs::rename(making, made);
+    return made;
+}
+
+// A copy of the program folder, so that no run can touch the build's data;
+// with a made-up book for its data folder when contacts > 0.
+const std::string& programFolder(int contacts)
+{
+    static std::map<int, std::string> folders;
+    if (auto it = folders.find(contacts); it != folders.end())
+        return it->second;
+    if (folders.empty())
+        std::atexit([] { fs::remove_all(scratch()); });
+    const fs::path copy = scratch() / std::to_string(contacts);
+    fs::remove_all(copy);
+    fs::create_directories(copy.parent_path());
+    // Another build's program folder may be measured in its place.
+    const char* other = std::getenv("KALVINDO_BENCH_PROGRAM_DIR");
+    fs::copy(other ? other : KALVINDO_PROGRAM_DIR, copy, fs::copy_options::recursive);
+    if (contacts > 0) {
+        const fs::path made = book(contacts);
+        fs::remove_all(copy / "Data");
+        fs::copy(made / "Data", copy / "Data", fs::copy_options::recursive);
+        fs::copy(made / "Billeder", copy / "Billeder",
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
+    return folders[contacts] = copy.string();
 }
 
 double median(std::vector<double> values)
@@ -117,31 +182,93 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+std::string sizeName(int contacts)
+{
+    return contacts > 0 ? std::to_string(contacts) : "delivered";
+}
+
 void StartupToFirstPaint(benchmark::State& state)
 {
-    const Program kalvindo{programFolder() + "/kalvindo", programFolder()};
-    const Program minimal{KALVINDO_BENCH_MINIMAL, programFolder()};
+    const int contacts = int(state.range(0));
+    const Program kalvindo{programFolder(contacts) + "/kalvindo", programFolder(contacts)};
+    const Program minimal{KALVINDO_BENCH_MINIMAL, programFolder(contacts)};
     std::vector<double> program, floor;
     for (auto _ : state) {
-        const double f = startToFirstPaint(minimal);
-        const double p = startToFirstPaint(kalvindo);
-        if (f < 0 || p < 0) {
-            state.SkipWithError("a program did not paint within ten seconds");
+        const Painted f = startToFirstPaint(minimal);
+        const Painted p = startToFirstPaint(kalvindo);
+        if (f.seconds < 0 || p.seconds < 0) {
+            state.SkipWithError("a program did not paint within a minute");
             return;
         }
-        floor.push_back(f);
-        program.push_back(p);
-        state.SetIterationTime(p);
+        floor.push_back(f.seconds);
+        program.push_back(p.seconds);
+        state.SetIterationTime(p.seconds);
     }
     state.counters["kalvindo_ms"] = median(program) * 1000;
     state.counters["minimal_ms"] = median(floor) * 1000;
     state.counters["ratio"] = median(program) / median(floor);
+    BenchReport::figure("startup_" + sizeName(contacts), median(program) * 1000,
+                        median(floor) * 1000, "ms", 2);
     const bool xdg = std::system("command -v xdg-mime >/dev/null 2>&1") == 0;
     state.SetLabel(xdg ? "xdg-utils installed" : "without xdg-utils");
 }
 
+// The peak resident memory with the overview shown, against the minimal
+// program's with the same tab page shown plus the size of the contact table
+// file: what a program that held the file in memory once would need.
+void PeakMemoryWithOverview(benchmark::State& state)
+{
+    const int contacts = int(state.range(0));
+    const Program kalvindo{programFolder(contacts) + "/kalvindo", programFolder(contacts)};
+    const Program minimal{KALVINDO_BENCH_MINIMAL, programFolder(contacts)};
+    const double fileMb =
+        double(fs::file_size(fs::path(programFolder(contacts)) / "Data" / "Telefon.DB")) /
+        (1024.0 * 1024.0);
+    std::vector<double> program, floor;
+    for (auto _ : state) {
+        const Painted f = startToFirstPaint(minimal, OverviewPage);
+        const Painted p = startToFirstPaint(kalvindo, OverviewPage);
+        if (f.seconds < 0 || p.seconds < 0 || f.peakKb <= 0 || p.peakKb <= 0) {
+            state.SkipWithError("a program did not report its memory within a minute");
+            return;
+        }
+        floor.push_back(f.peakKb / 1024.0);
+        program.push_back(p.peakKb / 1024.0);
+        state.SetIterationTime(p.seconds);
+    }
+    state.counters["kalvindo_MB"] = median(program);
+    state.counters["minimal_MB"] = median(floor);
+    state.counters["file_MB"] = fileMb;
+    BenchReport::figure("memory_" + sizeName(contacts), median(program), median(floor) + fileMb,
+                        "MB", 1.5);
+}
+
 } // namespace
 
-BENCHMARK(StartupToFirstPaint)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(StartupToFirstPaint)
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(15)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(PeakMemoryWithOverview)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    // The books are made through the record store, which wants an application.
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -9,8 +9,11 @@
 // measured in the same run; the lines are printed after the Google Benchmark
 // output, when the program ends, and appended to the file named by
 // KALVINDO_BENCH_REPORT when that is set (bench/run sets it).
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -76,5 +79,60 @@ inline void figure(const std::string& name, double ours, double base, const std:
         }
     figures().push_back(Figure{name, ours, base, unit, target});
 }
+
+// For a pair measured by two benchmark functions, each gives its side; the
+// figure is recorded once both sides are in (a run filtered to one of them
+// reports nothing).
+struct Pending
+{
+    double ours = -1;
+    double base = -1;
+    std::string unit;
+    double target = 0;
+};
+
+inline std::map<std::string, Pending>& pending()
+{
+    static std::map<std::string, Pending> all;
+    return all;
+}
+
+inline void completeIfBoth(const std::string& name)
+{
+    const Pending& p = pending()[name];
+    if (p.ours >= 0 && p.base >= 0)
+        figure(name, p.ours, p.base, p.unit, p.target);
+}
+
+inline void ours(const std::string& name, double value, const std::string& unit, double target)
+{
+    Pending& p = pending()[name];
+    p.ours = value;
+    p.unit = unit;
+    p.target = target;
+    completeIfBoth(name);
+}
+
+inline void base(const std::string& name, double value)
+{
+    pending()[name].base = value;
+    completeIfBoth(name);
+}
+
+// The wall time of a benchmark's loop from its making, per iteration, in
+// milliseconds or microseconds.
+class LoopClock
+{
+public:
+    double ms(std::int64_t iterations) const { return elapsed() * 1e3 / double(iterations); }
+    double us(std::int64_t iterations) const { return elapsed() * 1e6 / double(iterations); }
+
+private:
+    double elapsed() const
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
 
 } // namespace BenchReport

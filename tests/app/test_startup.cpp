@@ -1,7 +1,10 @@
 #include "RecordingDialogs.h"
 #include "TestSupport.h"
+#include "bookgen/BookGenerator.h"
 #include "core/data/DM.h"
 #include "core/i18n/LanguageSource.h"
+#include "core/store/Connection.h"
+#include "gui/controls/DBNavigator.h"
 #include "gui/windows/PhoneForm.h"
 
 #include <QAction>
@@ -10,8 +13,11 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QWindow>
 #include <QtTest>
+#include <cstring>
+#include <sqlite3.h>
 
 namespace {
 
@@ -73,6 +79,19 @@ struct Run
         return dm.TelefonTable->FieldByName(QStringLiteral("Telefon")).AsString();
     }
 };
+
+// The rows the contact and family tables hand out in an order, whatever
+// statement reads them: what grows with the book when it is stepped through.
+// (The birthday reminder reads the contacts marked for a card, in no order.)
+int g_tableRows = 0;
+int countTableRows(unsigned type, void*, void* statement, void*)
+{
+    const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(statement));
+    if (type == SQLITE_TRACE_ROW && sql && std::strstr(sql, "ORDER BY") &&
+        (std::strstr(sql, "\"Telefon\"") || std::strstr(sql, "\"Familie\"")))
+        ++g_tableRows;
+    return 0;
+}
 
 QSize screenSize()
 {
@@ -144,6 +163,52 @@ private slots:
         Run again(m_folder->data());
         QCOMPARE(again.form.OuterSize(), size);
         QCOMPARE(again.currentPhone(), QStringLiteral("222"));
+    }
+
+    // A large book opens on what the window shows: the first page, the
+    // counts and the stored contact are read, not every contact on the way
+    // to it, even when it is the last one in the order.
+    void largeBookStartsWithoutReadingEveryContact()
+    {
+        constexpr int Contacts = 2000;
+        BookGen::Options book;
+        book.contacts = Contacts;
+        BookGen::fill(m_folder->data(), book);
+        QString lastName, lastPhone;
+        {
+            TDM dm(nullptr, m_folder->data());
+            dm.TelefonTable->Open();
+            dm.TelefonTable->Last();
+            lastName = dm.TelefonTable->FieldByName(QStringLiteral("Navn")).AsString();
+            lastPhone = dm.TelefonTable->FieldByName(QStringLiteral("Telefon")).AsString();
+        }
+        writeConfig(m_folder->data(), -1, lastPhone, 600, 1024);
+
+        // A cursor of the test's own holds the folder's connection open, so
+        // that its statements can be traced from the first one the window runs.
+        TTable watch;
+        watch.SetDatabaseName(m_folder->data());
+        watch.SetTableName(QStringLiteral("Postnr.DB"));
+        watch.Open();
+        sqlite3* db = watch.FileConnection()->handle();
+        g_tableRows = 0;
+        sqlite3_trace_v2(db, SQLITE_TRACE_ROW, countTableRows, nullptr);
+        const auto untrace = qScopeGuard([db] { sqlite3_trace_v2(db, 0, nullptr, nullptr); });
+        Run run(m_folder->data());
+        QTest::qWait(50); // what the window does once it is shown
+        sqlite3_trace_v2(db, 0, nullptr, nullptr);
+        QVERIFY2(g_tableRows < Contacts / 20, qPrintable(QString::number(g_tableRows)));
+
+        QCOMPARE(run.dm.TelefonTable->FieldByName(QStringLiteral("Navn")).AsString(), lastName);
+        QCOMPARE(run.dm.CountText(), QStringLiteral("Viste registreringer: %1").arg(Contacts));
+        // The last contact: the navigator goes back, not on.
+        const auto buttons = run.form.findChild<TDBNavigator*>()->findChildren<QToolButton*>();
+        QVERIFY(buttons.at(1)->isEnabled());
+        QVERIFY(!buttons.at(2)->isEnabled());
+        // Where it stands is known when asked for, and the moves go on from there.
+        QCOMPARE(run.dm.TelefonTable->CurrentIndex(), Contacts - 1);
+        run.dm.TelefonTable->Prior();
+        QCOMPARE(run.dm.TelefonTable->CurrentIndex(), Contacts - 2);
     }
 
     void storedContactThatIsGoneLeavesTheFirstCurrent()
