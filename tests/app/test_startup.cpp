@@ -197,7 +197,8 @@ private slots:
         Run run(m_folder->data());
         QTest::qWait(50); // what the window does once it is shown
         sqlite3_trace_v2(db, 0, nullptr, nullptr);
-        QVERIFY2(g_tableRows < Contacts / 20, qPrintable(QString::number(g_tableRows)));
+        // The views read their rows in blocks of 32: a few blocks, not the book.
+        QVERIFY2(g_tableRows < Contacts / 8, qPrintable(QString::number(g_tableRows)));
 
         QCOMPARE(run.dm.TelefonTable->FieldByName(QStringLiteral("Navn")).AsString(), lastName);
         QCOMPARE(run.dm.CountText(), QStringLiteral("Viste registreringer: %1").arg(Contacts));

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -16,18 +17,26 @@
 
 namespace {
 
+// A splash goes away by itself (and is deleted then): a box shown over it
+// would go with it, so a box never takes a splash as its parent.
 QWidget* activeParent()
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
-    return QApplication::activeWindow();
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->windowType() == Qt::SplashScreen)
+        return nullptr;
+    return active;
 }
 
 } // namespace
 
 MessageButton QtDialogs::message(MessageKind kind, const QString& text, MessageButtons buttons)
 {
-    QMessageBox box(activeParent());
+    // On the heap, watched: a parent window deleted while the box is open
+    // deletes the box with it, which must not take a box on the stack.
+    QPointer<QMessageBox> owned = new QMessageBox(activeParent());
+    QMessageBox& box = *owned;
     box.setWindowTitle(QApplication::applicationDisplayName());
     box.setText(text);
     switch (kind) {
@@ -58,6 +67,7 @@ MessageButton QtDialogs::message(MessageKind kind, const QString& text, MessageB
             standard |= qt;
     box.setStandardButtons(standard ? standard : QMessageBox::Ok);
     const int answer = box.exec();
+    delete owned.data();
     for (const auto& [ours, qt] : map)
         if (answer == qt)
             return ours;
