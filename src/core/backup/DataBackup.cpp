@@ -351,9 +351,7 @@ QString DataBackup::Take(const QDateTime& now)
     QStringList newestSource;
     if (const auto backups = List(false); !backups.empty()) {
         newest = backups.front().folder;
-        QFile last(QDir(newest).filePath(SourceFile));
-        if (last.open(QIODevice::ReadOnly))
-            newestSource = QString::fromUtf8(last.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        newestSource = readText(QDir(newest).filePath(SourceFile)).split(u'\n', Qt::SkipEmptyParts);
     }
     const QStringList files = tableFiles();
     QStringList paths;
