@@ -108,9 +108,10 @@ BENCHMARK(SetTextsDirectly)->Unit(benchmark::kMicrosecond);
 
 // Both, interleaved in one loop, so that a machine whose speed wanders
 // (shared, throttled) weighs on them alike; the ratio is the figure to read.
+// Both are work on the main thread alone, so its CPU time is what is timed.
 void SwitchAgainstDirectWrites(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
+    using Clock = BenchReport::ThreadCpuClock;
     Fixture& f = fixture();
     Clock::duration switching{};
     Clock::duration direct{};

@@ -161,9 +161,10 @@ BENCHMARK(SetBoundsAndFontsDirectly)->Unit(benchmark::kMicrosecond);
 
 // Both, interleaved in one loop, so that a machine whose speed wanders
 // (shared, throttled) weighs on them alike; the ratio is the figure to read.
+// Both are work on the main thread alone, so its CPU time is what is timed.
 void ResizeAllAgainstDirectWrites(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
+    using Clock = BenchReport::ThreadCpuClock;
     Fixture& f = fixture();
     Clock::duration scaling{}, direct{};
     long long scalingAllocs = 0, directAllocs = 0;

@@ -438,6 +438,16 @@ void TestControls::gridRowsTitlesAndColumns()
     QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("222"));
     QCOMPARE(some->columnWidth(0), 101);
     QVERIFY(some->columnWidth(1) > 0);
+    // A new title, as a language switch sets it, shows in the header without
+    // the grid being read again; setting the same title again does nothing.
+    QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+    QSignalSpy headers(model, &QAbstractItemModel::headerDataChanged);
+    some->Columns()->Items(1)->SetTitle(QStringLiteral("Birthday"));
+    some->Columns()->Items(1)->SetTitle(QStringLiteral("Birthday"));
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Birthday"));
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(headers.count(), 1);
+    QCOMPARE(some->columnWidth(0), 101);
     m_f->contacts.Last();
     m_f->contacts.Delete();
     QCOMPARE(model->rowCount(), 1);

@@ -48,7 +48,8 @@ private slots:
         QTest::newRow("Telefon") << "Telefon.DB"
                                  << "Telefon" << 36 << 2 << "Navn,Telefon"
                                  << QStringList{"Telefon_IndexFodsel", "Telefon_IndexTelefon",
-                                                "Telefon_Order", "Telefon_SortPending"}
+                                                "Telefon_Order", "Telefon_Reminders",
+                                                "Telefon_SortPending"}
                                  << 0;
         QTest::newRow("Familie") << "Familie.db"
                                  << "Familie" << 9 << 3 << "Navn,Telefon,FamNavn"

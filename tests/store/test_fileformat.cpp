@@ -294,6 +294,7 @@ private slots:
         QTest::newRow("no version") << "DROP TABLE SortKeys";
         QTest::newRow("index dropped") << "DROP INDEX Telefon_Order";
         QTest::newRow("pending index dropped") << "DROP INDEX Telefon_SortPending";
+        QTest::newRow("reminder index dropped") << "DROP INDEX Telefon_Reminders";
         QTest::newRow("index made another way")
             << "DROP INDEX Telefon_Order; CREATE INDEX Telefon_Order ON Telefon (Navn)";
     }
@@ -314,9 +315,55 @@ private slots:
                                  .arg(DanishOrder::version().locale, DanishOrder::version().icu,
                                       DanishOrder::version().collator)});
         QCOMPARE(raw.query("SELECT count(*) FROM sqlite_master WHERE name IN ('Telefon_Order', "
-                           "'Telefon_IndexTelefon', 'Telefon_IndexFodsel', 'Telefon_SortPending')"),
-                 QStringList{"4"});
+                           "'Telefon_IndexTelefon', 'Telefon_IndexFodsel', 'Telefon_SortPending', "
+                           "'Telefon_Reminders')"),
+                 QStringList{"5"});
         QCOMPARE(raw.query("SELECT Navn FROM Telefon ORDER BY Navn_Sort"), DanishOrderOfNames);
+    }
+
+    // Keys made by this very library are current without a collator being
+    // asked; any other library, locale or a missing version is not.
+    void storedOrderVersions_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("icu");
+        QTest::addColumn<QString>("collator");
+        QTest::addColumn<bool>("current");
+        const DanishOrder::Version here = DanishOrder::version();
+        QTest::newRow("made here") << here.locale << here.icu << here.collator << true;
+        QTest::newRow("another library") << here.locale << "60.2" << here.collator << false;
+        QTest::newRow("another locale") << "sv_SE" << here.icu << here.collator << false;
+        QTest::newRow("no collation version") << here.locale << here.icu << "" << false;
+    }
+
+    void storedOrderVersions()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, icu);
+        QFETCH(QString, collator);
+        QFETCH(bool, current);
+        QCOMPARE(DanishOrder::isCurrent({locale, icu, collator}), current);
+    }
+
+    // The birthday reminders at start-up read the marked contacts from their
+    // own index, not the whole file.
+    void remindersReadTheirIndexOnly()
+    {
+        writeWithTheProgram();
+        RawConnection raw(m_folder->file("Telefon.DB"));
+        sqlite3_stmt* plan = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(raw.handle(),
+                                    "EXPLAIN QUERY PLAN SELECT Reminder, Fodselsdag, Navn, Telefon "
+                                    "FROM Telefon WHERE FKort = 'Ja'",
+                                    -1, &plan, nullptr),
+                 SQLITE_OK);
+        QString details;
+        while (sqlite3_step(plan) == SQLITE_ROW)
+            details +=
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(plan, 3)));
+        sqlite3_finalize(plan);
+        QVERIFY2(details.contains(QStringLiteral("COVERING INDEX Telefon_Reminders")),
+                 qPrintable(details));
     }
 
     void earlierFormatIsUpgraded()

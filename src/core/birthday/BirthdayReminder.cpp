@@ -70,16 +70,16 @@ QList<Reminder> due(TTable& contacts, QDate today, int languageIndex)
 {
     contacts.SetFilter(BirthdayFilter::BirthdayCards);
     contacts.SetFiltered(true);
-    // The marked contacts are read in the file's own order, which one scan
-    // of the file gives; only the few that fire are then put into name order,
-    // the table's order at start-up. Reading every marked contact in name
-    // order would look each one up through the name index.
+    // The marked contacts are read from the index that holds just them and
+    // these columns (its condition is the constant below, which lets SQLite
+    // use it); only the few that fire are then put into name order, the
+    // table's order at start-up. Reading every marked contact in name order
+    // would look each one up through the name index.
     Connection& connection = *contacts.FileConnection();
     Statement query(connection,
                     QStringLiteral("SELECT Reminder, Fodselsdag, Navn, Telefon FROM %1 WHERE "
-                                   "FKort = ?1")
+                                   "FKort = 'Ja'")
                         .arg(connection.qualified(contacts.Definition()->name)));
-    query.bind(1, QStringLiteral("Ja"));
     QList<Reminder> reminders;
     while (query.step()) {
         // The birthday comes as stored, "yyyy-MM-dd".

@@ -17,24 +17,33 @@ public:
     QString FieldName() const { return m_fieldName; }
     void SetFieldName(const QString& name)
     {
+        if (name == m_fieldName)
+            return;
         m_fieldName = name;
         emit changed();
     }
     QString Title() const { return m_title.isEmpty() ? m_fieldName : m_title; }
+    // A new title changes no field and no width: a language switch sets every
+    // column's, and the grid then only repaints its header.
     void SetTitle(const QString& title)
     {
+        if (title == m_title)
+            return;
         m_title = title;
-        emit changed();
+        emit titleChanged();
     }
     int Width() const { return m_width; } // pixels; 0 for the field's default width
     void SetWidth(int width)
     {
+        if (width == m_width)
+            return;
         m_width = width;
         emit changed();
     }
 
 signals:
-    void changed();
+    void changed(); // the field or the width
+    void titleChanged();
 
 private:
     QString m_fieldName;
@@ -57,13 +66,16 @@ public:
         c->SetTitle(title);
         c->SetWidth(width);
         connect(c, &TColumn::changed, this, &TDBGridColumns::changed);
+        const int column = Count();
+        connect(c, &TColumn::titleChanged, this, [this, column] { emit titleChanged(column); });
         m_items.push_back(c);
         emit changed();
         return c;
     }
 
 signals:
-    void changed();
+    void changed(); // columns added, or a column's field or width
+    void titleChanged(int column);
 
 private:
     std::vector<TColumn*> m_items;

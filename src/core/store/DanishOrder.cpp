@@ -34,14 +34,22 @@ CollatorPtr openCollator(bool ignoreCase)
     return U_FAILURE(status) ? nullptr : std::move(collator);
 }
 
+// Each opened when first needed: the collation rules take about a megabyte
+// each, and a session that only reads and searches needs neither.
 const UCollator& collator(bool ignoreCase)
 {
+    const auto checked = [](const CollatorPtr& c) -> const UCollator& {
+        if (!c)
+            throw EDatabaseError(
+                QStringLiteral("The Danish collation of the ICU library is missing"));
+        return *c;
+    };
+    if (ignoreCase) {
+        static const CollatorPtr caseInsensitive = openCollator(true);
+        return checked(caseInsensitive);
+    }
     static const CollatorPtr caseSensitive = openCollator(false);
-    static const CollatorPtr caseInsensitive = openCollator(true);
-    const CollatorPtr& c = ignoreCase ? caseInsensitive : caseSensitive;
-    if (!c)
-        throw EDatabaseError(QStringLiteral("The Danish collation of the ICU library is missing"));
-    return *c;
+    return checked(caseSensitive);
 }
 
 const UChar* chars(QStringView text)
@@ -54,6 +62,13 @@ QString versionText(const UVersionInfo info)
     char text[U_MAX_VERSION_STRING_LENGTH] = {};
     u_versionToString(info, text);
     return QString::fromLatin1(text);
+}
+
+QString libraryVersion()
+{
+    UVersionInfo icu;
+    u_getVersion(icu);
+    return versionText(icu);
 }
 
 } // namespace
@@ -84,11 +99,18 @@ int compare(QStringView a, QStringView b, bool ignoreCase)
 
 Version version()
 {
-    UVersionInfo icu;
-    u_getVersion(icu);
     UVersionInfo own;
     ucol_getVersion(&collator(false), own);
-    return {QString::fromLatin1(Locale), versionText(icu), versionText(own)};
+    return {QString::fromLatin1(Locale), libraryVersion(), versionText(own)};
+}
+
+bool isCurrent(const Version& stored)
+{
+    // The collation's version follows from the library's version and the
+    // rules it ships: keys this very library version made need no collator
+    // to tell, and a start that only reads opens none.
+    return stored.locale == QLatin1String(Locale) && stored.icu == libraryVersion() &&
+           !stored.collator.isEmpty();
 }
 
 } // namespace DanishOrder

@@ -28,5 +28,8 @@ struct Version
     bool operator==(const Version&) const = default;
 };
 Version version();
+// Whether sort keys made under the stored version are keys of this order,
+// told without opening a collator where the library version tells it.
+bool isCurrent(const Version& stored);
 
 } // namespace DanishOrder

@@ -50,6 +50,13 @@ TableDefinition makeTelefon()
                  {QStringLiteral("IndexTelefon"), {key("Telefon"), key("Navn", Da)}},
                  {QStringLiteral("IndexFodsel"),
                   {key("Md"), key("Dg"), key("Navn", Da), key("Telefon", Da)}}};
+    // The birthday reminders at every start read the contacts marked for a
+    // birthday card, a quarter of the book at most, and not the whole file.
+    t.coveringIndexes = {
+        {QStringLiteral("Reminders"),
+         {QStringLiteral("Reminder"), QStringLiteral("Fodselsdag"), QStringLiteral("Navn"),
+          QStringLiteral("Telefon"), QStringLiteral("FKort")},
+         QStringLiteral("\"FKort\" = 'Ja'")}};
     return t;
 }
 
@@ -217,6 +224,12 @@ std::vector<StoredIndex> TableDefinition::storedIndexes() const
         if (!idx.fields.empty())
             add(idx.name.isEmpty() ? QStringLiteral("Order") : idx.name,
                 Schema::orderColumns(idx.fields).join(u", "), QString());
+    for (const auto& covering : coveringIndexes) {
+        QStringList columns;
+        for (const QString& column : covering.columns)
+            columns << quoted(column);
+        add(covering.name, columns.join(u", "), QStringLiteral(" WHERE ") + covering.condition);
+    }
     // Nearly always empty: it lets the program find the rows another program
     // wrote without reading the table.
     const auto sorted = sortedFields();

@@ -58,6 +58,15 @@ struct TableDefinition
     std::vector<FieldDefinition> fields;
     QStringList primaryKey;               // unique, compared exactly
     std::vector<IndexDefinition> indexes; // the first has an empty name: the primary order
+    // An index that holds, for the few rows one query asks for, every column
+    // that query reads: the query then reads the index instead of the table.
+    struct CoveringIndex
+    {
+        QString name;
+        QStringList columns;
+        QString condition; // SQL on the table's columns, with constants only
+    };
+    std::vector<CoveringIndex> coveringIndexes;
 
     int fieldIndex(const QString& fieldName) const;               // case-insensitive, -1 if absent
     const IndexDefinition* index(const QString& indexName) const; // case-insensitive

@@ -145,7 +145,8 @@ std::optional<Inspection> quickLook(sqlite3* db, const QString& schema,
     const DanishOrder::Version version{query.columnText(0), query.columnText(1),
                                        query.columnText(2)};
     const Inspection found{SortKeys::State::Current, query.columnInt64(3) != 0};
-    if (version != currentVersion() || query.columnText(4) != expected.join(u'\n') || query.step())
+    if (!DanishOrder::isCurrent(version) || query.columnText(4) != expected.join(u'\n') ||
+        query.step())
         return std::nullopt;
     return found;
 }
@@ -187,7 +188,7 @@ Inspection inspectFile(sqlite3* db, const QString& schema, const TableDefinition
     const DanishOrder::Version stored{query.columnText(0), query.columnText(1),
                                       query.columnText(2)};
     const bool pending = query.columnInt64(3) != 0;
-    if (stored != currentVersion() || query.step())
+    if (!DanishOrder::isCurrent(stored) || query.step())
         return {State::Outdated};
     return {State::Current, pending};
 }

@@ -60,6 +60,7 @@ TDBGrid::TDBGrid(QWidget* parent)
     SetReadOnly(false);
     connect(&m_columns, &TDBGridColumns::changed, this,
             [this] { m_model->SetColumns(&m_columns); });
+    connect(&m_columns, &TDBGridColumns::titleChanged, m_model, &DBGridModel::ColumnTitleChanged);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         applyColumnWidths();
         syncToCursor();

@@ -48,6 +48,15 @@ void DBGridModel::SetColumns(const TDBGridColumns* columns)
     reload();
 }
 
+void DBGridModel::ColumnTitleChanged(int column)
+{
+    if (!m_columnSpec || column < 0 || column >= m_columnSpec->Count() ||
+        size_t(column) >= m_columns.size())
+        return;
+    m_columns[size_t(column)].title = m_columnSpec->Items(column)->Title();
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
 void DBGridModel::SetAppending(bool appending)
 {
     if (appending == m_appending)

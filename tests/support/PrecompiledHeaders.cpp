@@ -1,0 +1,2 @@
+// The translation unit that makes the test programs' precompiled header; it
+// has nothing of its own.
