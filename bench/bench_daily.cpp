@@ -15,10 +15,10 @@
 // operations may not grow (target 2); for the others the cost per contact
 // may not grow either (target 1.5: a scan is linear, the margin is for the
 // caches a larger file no longer fits in).
+#include "core/store/SortKeys.h"
 #include "gui/controls/DBGridModel.h"
 #include "gui/controls/DBLookupComboBox.h"
 #include "gui/controls/DBNavigator.h"
-#include "core/store/SortKeys.h"
 #include "gui/pages/overview/OverviewPage.h"
 #include "support/BenchPairs.h"
 #include "support/BenchWindow.h"
@@ -279,8 +279,9 @@ QByteArray contactInsert(const Connection& file)
 {
     QStringList names{QStringLiteral("Navn"),  QStringLiteral("Telefon"), QStringLiteral("FKort"),
                       QStringLiteral("JKort"), QStringLiteral("Land"),    QStringLiteral("Regnr")};
-    QStringList values{QStringLiteral("?1"),    QStringLiteral("?2"),       QStringLiteral("'Nej'"),
-                       QStringLiteral("'Nej'"), QStringLiteral("'Danmark'"), QStringLiteral("?3")};
+    QStringList values{QStringLiteral("?1"),        QStringLiteral("?2"),
+                       QStringLiteral("'Nej'"),     QStringLiteral("'Nej'"),
+                       QStringLiteral("'Danmark'"), QStringLiteral("?3")};
     for (const IndexField& f : Schema::telefon().sortedFields()) {
         const QString value = f.field == u"Navn" ? QStringLiteral("?1") : QStringLiteral("?2");
         names << Schema::sortKeyColumn(f.field) << Schema::sortSourceColumn(f.field);
@@ -306,8 +307,9 @@ void Post_SqliteFloor(benchmark::State& state)
             throw std::runtime_error(sqlite3_errmsg(db));
         return statement;
     };
-    sqlite3_stmt* number = prepare(
-        QStringLiteral("INSERT INTO %1 (Regnr) VALUES (?)").arg(numbers.qualified("Regnr")).toUtf8());
+    sqlite3_stmt* number = prepare(QStringLiteral("INSERT INTO %1 (Regnr) VALUES (?)")
+                                       .arg(numbers.qualified("Regnr"))
+                                       .toUtf8());
     sqlite3_stmt* contact = prepare(contactInsert(*h.dm->TelefonTable->FileConnection()));
     timed(state, "post.sqlite", [&](bool) {
         ++g_posted;

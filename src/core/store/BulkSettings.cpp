@@ -15,9 +15,9 @@ constexpr qint64 TempStoreMemory = 2;
 bool readPragma(sqlite3* db, const QByteArray& pragma, qint64& value)
 {
     sqlite3_stmt* statement = nullptr;
-    const bool read = sqlite3_prepare_v2(db, "PRAGMA " + pragma, -1, &statement, nullptr) ==
-                          SQLITE_OK &&
-                      sqlite3_step(statement) == SQLITE_ROW;
+    const bool read =
+        sqlite3_prepare_v2(db, "PRAGMA " + pragma, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW;
     if (read)
         value = sqlite3_column_int64(statement, 0);
     sqlite3_finalize(statement);

@@ -57,6 +57,7 @@ void OrderedView::close()
 {
     reset();
     m_statements.clear();
+    m_walksWholeOrder.clear();
     m_selectRow.reset();
     m_selectBlock.reset();
     m_connection = nullptr;
@@ -157,7 +158,7 @@ void OrderedView::readFromStart(bool changed)
     }
     reset();
     m_count = kept;
-    m_scan = &select(columns, {}, {}, QStringLiteral(" ORDER BY ") + scanOrder());
+    m_scan = &select(columns, {}, {}, QStringLiteral(" ORDER BY ") + scanOrder(columns));
     if (changed)
         ++m_version;
 }
@@ -166,15 +167,40 @@ void OrderedView::readFromStart(bool changed)
 // contact's family members), stepping the order's index would look up every
 // record to find them. Counting first tells: then the records that pass are
 // read by the condition and sorted, which the unary plus on the first term
-// asks of SQLite.
-QString OrderedView::scanOrder()
+// asks of SQLite. Where the order's index itself finds them (a birthday
+// month in birthday order), it is stepped: the first page of them is read
+// without reading and sorting all.
+QString OrderedView::scanOrder(const QString& columns)
 {
     QVariantList params;
-    if (m_condition(params) == QStringLiteral("1"))
+    const QString condition = m_condition(params);
+    if (condition == QStringLiteral("1"))
         return orderClause();
     if (m_count < 0)
         m_count = firstInt64(select(QStringLiteral("count(*)"), {}, {}, {}), 0);
-    return m_count <= SortedScanLimit ? u'+' + orderClause() : orderClause();
+    if (m_count > SortedScanLimit)
+        return orderClause();
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+            .arg(columns, m_connection->qualified(m_table->name), condition, orderClause());
+    return walksWholeOrder(sql) ? u'+' + orderClause() : orderClause();
+}
+
+// Whether SQLite reads a query by stepping through every record in the
+// order's index; asked once for each text of a query.
+bool OrderedView::walksWholeOrder(const QString& sql)
+{
+    auto known = m_walksWholeOrder.constFind(sql);
+    if (known != m_walksWholeOrder.constEnd())
+        return known.value();
+    if (m_walksWholeOrder.size() > StatementCacheLimit)
+        m_walksWholeOrder.clear();
+    Statement plan(*m_connection, QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+    bool walks = false;
+    while (plan.step())
+        walks = walks || plan.columnText(3).startsWith(QStringLiteral("SCAN"));
+    m_walksWholeOrder.insert(sql, walks);
+    return walks;
 }
 
 bool OrderedView::ensureRow(int index)

@@ -100,7 +100,8 @@ private:
     // The first column of the first row, or none; the query is reset after.
     static qint64 firstInt64(Statement& query, qint64 none);
     void readBlock(int index);
-    QString scanOrder();
+    QString scanOrder(const QString& columns);
+    bool walksWholeOrder(const QString& sql);
     void readFromStart(bool changed);
     void reset();
 
@@ -120,4 +121,5 @@ private:
     qint64 m_count = -1;
     quint64 m_version = 0;
     QHash<qint64, std::vector<QVariant>> m_rowCache;
+    QHash<QString, bool> m_walksWholeOrder; // by the text of a query
 };
