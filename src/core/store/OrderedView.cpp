@@ -308,14 +308,28 @@ QVariant OrderedView::valueAt(int index, int field)
     if (!ensureRow(index))
         return {};
     const qint64 rowid = m_rowids[size_t(index)];
-    auto it = m_rowCache.find(rowid);
-    if (it == m_rowCache.end()) {
+    auto it = m_rowCache.constFind(rowid);
+    if (it == m_rowCache.constEnd()) {
         readBlock(index);
-        it = m_rowCache.find(rowid);
-        if (it == m_rowCache.end()) // gone from the file since the view was read
-            it = m_rowCache.insert(rowid, readRow(rowid));
+        it = m_rowCache.constFind(rowid);
+        if (it == m_rowCache.constEnd()) // gone from the file since the view was read
+            return {};
     }
-    return it.value()[size_t(field)];
+    return it.value().value(size_t(field));
+}
+
+QVariant OrderedView::CachedRow::value(size_t field) const
+{
+    const int begin = field == 0 ? 0 : ends[field - 1];
+    const QByteArrayView text = QByteArrayView(texts).sliced(begin, ends[field] - begin);
+    switch (types[qsizetype(field)]) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QVariant(text.toLongLong());
+    default:
+        return QString::fromUtf8(text);
+    }
 }
 
 // The rows of the block of places around index, read by one statement.
@@ -330,11 +344,16 @@ void OrderedView::readBlock(int index)
     for (int i = 0; i < RowBlock; ++i)
         m_selectBlock->bind(i + 1,
                             first + i < end ? QVariant(m_rowids[size_t(first + i)]) : QVariant());
-    const size_t fields = m_table->fields.size();
+    const int fields = int(m_table->fields.size());
     while (m_selectBlock->step()) {
-        std::vector<QVariant> row(fields);
-        for (size_t f = 0; f < fields; ++f)
-            row[f] = m_selectBlock->column(int(f) + 1);
+        CachedRow row;
+        row.ends.reserve(size_t(fields));
+        row.types.reserve(fields);
+        for (int f = 1; f <= fields; ++f) {
+            row.types += char(m_selectBlock->columnType(f));
+            row.texts += m_selectBlock->columnUtf8(f);
+            row.ends.push_back(int(row.texts.size()));
+        }
         m_rowCache.insert(m_selectBlock->columnInt64(0), std::move(row));
     }
     m_selectBlock->reset();

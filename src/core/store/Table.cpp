@@ -834,6 +834,19 @@ void TTable::SetIndexName(const QString& name)
     const IndexDefinition* index = def ? def->index(name) : nullptr;
     if (def && !index)
         throw EDatabaseError(QStringLiteral("Index %1 not found").arg(name));
+    // The order in force already (a second birthday search): nothing changes.
+    const auto inForce = [&] {
+        const std::vector<IndexField>& order = m_view.order();
+        return std::equal(order.begin(), order.end(), index->fields.begin(), index->fields.end(),
+                          [](const IndexField& a, const IndexField& b) {
+                              return a.field == b.field && a.collation == b.collation;
+                          });
+    };
+    if (Active() && index && m_indexFieldNames.isEmpty() && inForce()) {
+        CheckBrowseMode();
+        m_indexName = name;
+        return;
+    }
     m_indexName = name;
     m_indexFieldNames.clear();
     if (!Active()) {
