@@ -312,8 +312,11 @@ QVariant OrderedView::valueAt(int index, int field)
     if (it == m_rowCache.constEnd()) {
         readBlock(index);
         it = m_rowCache.constFind(rowid);
-        if (it == m_rowCache.constEnd()) // gone from the file since the view was read
-            return {};
+        if (it == m_rowCache.constEnd()) { // gone from the file since the view was read
+            const size_t fields = m_table->fields.size();
+            it = m_rowCache.insert(rowid, {QByteArray(), std::vector<int>(fields, 0),
+                                           QByteArray(qsizetype(fields), char(SQLITE_NULL))});
+        }
     }
     return it.value().value(size_t(field));
 }
