@@ -153,6 +153,42 @@ private slots:
         contacts().Next(); // nothing left to tell
     }
 
+    // A filter, its flag and an order changed as one are told once, after the
+    // last of them, also when one of them is refused; the viewChanged notice
+    // comes once too.
+    void changesAsOneAreToldOnce_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("a birthday period") << QStringLiteral("Md = '04'") << false;
+        QTest::newRow("a filter text refused") << QStringLiteral("Md = '04") << true;
+    }
+    void changesAsOneAreToldOnce()
+    {
+        QFETCH(QString, filter);
+        QFETCH(bool, refused);
+        contacts().SetFilter(QStringLiteral("Navn = 'Bo'"));
+        contacts().SetFiltered(true);
+        RecordingLink link;
+        link.LinkTo(m_source.get());
+        QSignalSpy notices(&contacts(), &TTable::viewChanged);
+        const auto change = [&] {
+            contacts().ChangeAsOne([&] {
+                contacts().SetIndexName(QStringLiteral("IndexFodsel"));
+                contacts().SetFilter(filter);
+                contacts().SetFiltered(true);
+            });
+        };
+        if (refused)
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, change());
+        else
+            change();
+        QCOMPARE(link.told, (QStringList{QStringLiteral("view"), QStringLiteral("moved")}));
+        QCOMPARE(notices.count(), 1);
+        QVERIFY(!contacts().ControlsDisabled());
+        QCOMPARE(contacts().IndexName(), QStringLiteral("IndexFodsel"));
+    }
+
     void aDetailThatCannotBeSavedReachesTheMastersMove()
     {
         TDM dm(nullptr, m_folder->data());

@@ -6,8 +6,11 @@
 
 #include "core/store/Connection.h"
 #include "core/store/OrderedView.h"
+#include "core/store/Transaction.h"
 
 #include <QTest>
+
+#include <cstring>
 
 namespace {
 
@@ -23,6 +26,97 @@ const Contact Contacts[] = {{"Århus", "40", "Ja", "03"}, {"bo", "20", "Nej", "0
                             {"Ærø", "10", "Ja", "12"},   {"Aabenraa", "50", "Nej", "03"},
                             {"Adam", "30", "Ja", "07"},  {"Zealand", "60", "Nej", "01"},
                             {"Øster", "70", "Ja", "02"}, {"anders", "80", "Nej", "11"}};
+
+// The work SQLite does for the statements of one connection from the moment
+// the watch is made: how often a count is asked, and, for the statements
+// that are no count, the rows they give, the sorts and full-scan steps and
+// the steps of their programs.
+class StatementWatch
+{
+public:
+    explicit StatementWatch(sqlite3* db) : m_db(db)
+    {
+        for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
+            for (int counter : Counters)
+                sqlite3_stmt_status(s, counter, 1);
+        sqlite3_trace_v2(db, SQLITE_TRACE_STMT | SQLITE_TRACE_ROW, traced, this);
+    }
+    ~StatementWatch() { sqlite3_trace_v2(m_db, 0, nullptr, nullptr); }
+    StatementWatch(const StatementWatch&) = delete;
+    StatementWatch& operator=(const StatementWatch&) = delete;
+
+    int counts = 0;
+    int rows = 0;
+    // Summed over the statements that are no count.
+    int total(int counter) const
+    {
+        int sum = 0;
+        for (sqlite3_stmt* s = sqlite3_next_stmt(m_db, nullptr); s; s = sqlite3_next_stmt(m_db, s))
+            if (!isCount(s))
+                sum += sqlite3_stmt_status(s, counter, 0);
+        return sum;
+    }
+
+private:
+    static constexpr int Counters[] = {SQLITE_STMTSTATUS_SORT, SQLITE_STMTSTATUS_FULLSCAN_STEP,
+                                       SQLITE_STMTSTATUS_VM_STEP};
+    static bool isCount(sqlite3_stmt* s) { return std::strstr(sqlite3_sql(s), "count(*)"); }
+    static int traced(unsigned type, void* self, void* statement, void*)
+    {
+        auto& watch = *static_cast<StatementWatch*>(self);
+        const bool count = isCount(static_cast<sqlite3_stmt*>(statement));
+        if (type == SQLITE_TRACE_STMT && count)
+            ++watch.counts;
+        if (type == SQLITE_TRACE_ROW && !count)
+            ++watch.rows;
+        return 0;
+    }
+    sqlite3* m_db;
+};
+
+// What a birthday search in a book of 400 contacts costs SQLite, with some
+// of them in the period searched: the search, its count, the first and
+// last of it told, and a grid's page of its records read.
+struct SearchCost
+{
+    int counts, rows, sorts, scanSteps, steps;
+};
+
+SearchCost birthdaySearch(int inPeriod)
+{
+    TempDataFolder folder;
+    auto table = openTable(folder.data(), QStringLiteral("Telefon.DB"));
+    {
+        Transaction transaction(*table);
+        for (int i = 0; i < 400; ++i) {
+            const QString day = QStringLiteral("%1").arg(i % 15 + 1, 2, 10, QLatin1Char('0'));
+            addContact(*table, QStringLiteral("Kontakt %1").arg(i), QString::number(i),
+                       {QStringLiteral("Dg"), day, QStringLiteral("Md"),
+                        i < inPeriod ? QStringLiteral("04") : QStringLiteral("05")});
+        }
+        transaction.Commit();
+    }
+    const auto search = [&](const char* month) {
+        table->ChangeAsOne([&] {
+            table->SetFilter(QStringLiteral("Dg >= '01' and Dg <= '15' and Md = '%1'")
+                                 .arg(QLatin1String(month)));
+            table->SetFiltered(true);
+            table->SetIndexName(QStringLiteral("IndexFodsel"));
+        });
+    };
+    // The first search from the name order finds the record it keeps
+    // current in that order; the next ones are in birthday order already.
+    search("05");
+    StatementWatch watch(table->FileConnection()->handle());
+    search("04");
+    if (table->RecordCount() != inPeriod || !table->IsFirst() || table->IsLast())
+        return {};
+    for (int row = 0; row < 24; ++row)
+        for (int field = 0; field < 10; ++field)
+            table->ValueAt(row, field);
+    return {watch.counts, watch.rows, watch.total(SQLITE_STMTSTATUS_SORT),
+            watch.total(SQLITE_STMTSTATUS_FULLSCAN_STEP), watch.total(SQLITE_STMTSTATUS_VM_STEP)};
+}
 
 } // namespace
 
@@ -277,6 +371,24 @@ private slots:
             QCOMPARE(v.hasNeighbour(v.rowidAt(i), false), i > 0);
             QCOMPARE(v.hasNeighbour(v.rowidAt(i), true), i < last);
         }
+    }
+
+    // A search reads what a grid's page shows and counts once; the order's
+    // index finds the records and gives their order, so that nothing but
+    // the count grows with the records the search finds.
+    void aSearchReadsItsFirstPageAndItsCountOnly()
+    {
+        const SearchCost few = birthdaySearch(40);
+        const SearchCost many = birthdaySearch(360);
+        for (const SearchCost& cost : {few, many}) {
+            QCOMPARE(cost.counts, 1);
+            QCOMPARE(cost.sorts, 0);
+            QCOMPARE(cost.scanSteps, 0);
+            QVERIFY2(cost.rows > 0 && cost.rows <= 2 * 32, qPrintable(QString::number(cost.rows)));
+        }
+        QCOMPARE(many.rows, few.rows);
+        QVERIFY2(many.steps < few.steps * 3 / 2,
+                 qPrintable(QStringLiteral("%1 against %2").arg(many.steps).arg(few.steps)));
     }
 
     // Queries are prepared once per text and kept; many texts in a row

@@ -5,7 +5,9 @@
 #include "StoreTestHelpers.h"
 #include "TestSupport.h"
 
+#include "core/store/Connection.h"
 #include "core/store/Transaction.h"
+#include "core/vcard/BulkTransaction.h"
 
 #include <QTest>
 
@@ -62,6 +64,21 @@ int crashingDelete(sqlite3_vfs*, const char* name, int syncDir)
         ::_exit(0);
     return rc;
 }
+
+// The one value of a pragma read on a connection.
+struct RawQuery
+{
+    sqlite3_stmt* statement = nullptr;
+    RawQuery(sqlite3* db, const QByteArray& sql)
+    {
+        sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr);
+    }
+    ~RawQuery() { sqlite3_finalize(statement); }
+    qint64 value()
+    {
+        return sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    }
+};
 
 } // namespace
 
@@ -150,6 +167,44 @@ private slots:
         outer.Commit();
         QCOMPARE(stored(*m_folder), QStringLiteral("Anna||"));
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, outer.Commit());
+    }
+
+    // Many posts as one unit keep the journals of their savepoints in memory,
+    // with room in the cache for the pages they write; the connection has
+    // its own settings again once the unit is over, committed or not.
+    void bulkWorkKeepsItsJournalsInMemory_data()
+    {
+        QTest::addColumn<bool>("commit");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("committed") << true << QStringLiteral("Anna||");
+        QTest::newRow("rolled back") << false << QStringLiteral("||");
+    }
+    void bulkWorkKeepsItsJournalsInMemory()
+    {
+        QFETCH(bool, commit);
+        QFETCH(QString, expected);
+        Tables tables(m_folder->data());
+        const Connection& file = *tables.telefon->FileConnection();
+        const auto settings = [&] {
+            RawQuery store(file.handle(), "PRAGMA temp_store");
+            RawQuery cache(file.handle(),
+                           "PRAGMA " + Schema::quoted(file.schema()).toUtf8() + ".cache_size");
+            return std::pair(store.value(), cache.value());
+        };
+        const auto before = settings();
+        {
+            BulkTransaction bulk(m_folder->data(), {QStringLiteral("Telefon.DB")});
+            const auto during = settings();
+            QCOMPARE(during.first, qint64(2)); // memory
+            QVERIFY(during.second < -100000);
+            addContact(*tables.telefon, QStringLiteral("Anna"), QStringLiteral("1"));
+            if (commit) {
+                bulk.commit();
+                QCOMPARE(settings(), before);
+            }
+        }
+        QCOMPARE(settings(), before);
+        QCOMPARE(stored(*m_folder), expected);
     }
 
     void closedTableHasNoTransaction()

@@ -1,6 +1,7 @@
 #include "bookgen/BookGenerator.h"
 
 #include "core/data/DM.h"
+#include "core/store/BulkSettings.h"
 #include "core/store/Connection.h"
 #include "core/store/DataFolder.h"
 #include "core/store/Transaction.h"
@@ -15,7 +16,6 @@
 #include <cstdio>
 #include <iterator>
 #include <jpeglib.h>
-#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -340,14 +340,7 @@ Summary fill(const QString& dataFolder, const Options& options, const Progress& 
     // it is written once, at the commit, instead of spilling to disk while
     // the indexes grow. Every post within it is a savepoint, whose journal
     // is kept in memory too.
-    sqlite3* db = dm.TelefonTable->FileConnection()->handle();
-    sqlite3_exec(db, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
-    for (TTable* t : {dm.RegTable, dm.TelefonTable, dm.FamAllTable, dm.NogleTable}) {
-        const QByteArray pragma = "PRAGMA " +
-                                  Schema::quoted(t->FileConnection()->schema()).toUtf8() +
-                                  ".cache_size = -1048576";
-        sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
-    }
+    const BulkSettings bulk(dm.TelefonTable->FileConnection()->folder());
     Writer writer(dm, options);
     {
         // One transaction for the whole book: one sync at the end instead of

@@ -30,6 +30,13 @@ public:
     QVariant column(int i) const;
     qint64 columnInt64(int i) const { return sqlite3_column_int64(m_stmt, i); }
     QString columnText(int i) const;
+    int columnType(int i) const { return sqlite3_column_type(m_stmt, i); }
+    // The column's text as SQLite holds it, valid until the next step.
+    QByteArrayView columnUtf8(int i) const
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+        return {text, text ? sqlite3_column_bytes(m_stmt, i) : 0};
+    }
     int columnCount() const { return sqlite3_column_count(m_stmt); }
     // Whether it sits on a row (stepped, neither done nor reset).
     bool busy() const { return sqlite3_stmt_busy(m_stmt) != 0; }

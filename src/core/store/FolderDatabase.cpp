@@ -347,6 +347,15 @@ QString FolderDatabase::pathOf(const QString& schema) const
     return m_folder;
 }
 
+QStringList FolderDatabase::schemas() const
+{
+    QStringList names;
+    for (const auto& a : m_attached)
+        if (!a.released)
+            names << a.schema;
+    return names;
+}
+
 void FolderDatabase::exec(const QString& sql, const QString& file)
 {
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);

@@ -45,6 +45,8 @@ public:
     // uses it ends (SQLite refuses to detach a file within one).
     void release(const QString& schema);
     QString pathOf(const QString& schema) const;
+    // The schemas of the files in use, the main file's first.
+    QStringList schemas() const;
 
     // Runs SQL without results; throws EDBEngineError naming the file.
     void exec(const QString& sql, const QString& file);

@@ -57,6 +57,7 @@ void OrderedView::close()
 {
     reset();
     m_statements.clear();
+    m_walksWholeOrder.clear();
     m_selectRow.reset();
     m_selectBlock.reset();
     m_connection = nullptr;
@@ -157,7 +158,7 @@ void OrderedView::readFromStart(bool changed)
     }
     reset();
     m_count = kept;
-    m_scan = &select(columns, {}, {}, QStringLiteral(" ORDER BY ") + scanOrder());
+    m_scan = &select(columns, {}, {}, QStringLiteral(" ORDER BY ") + scanOrder(columns));
     if (changed)
         ++m_version;
 }
@@ -166,15 +167,40 @@ void OrderedView::readFromStart(bool changed)
 // contact's family members), stepping the order's index would look up every
 // record to find them. Counting first tells: then the records that pass are
 // read by the condition and sorted, which the unary plus on the first term
-// asks of SQLite.
-QString OrderedView::scanOrder()
+// asks of SQLite. Where the order's index itself finds them (a birthday
+// month in birthday order), it is stepped: the first page of them is read
+// without reading and sorting all.
+QString OrderedView::scanOrder(const QString& columns)
 {
     QVariantList params;
-    if (m_condition(params) == QStringLiteral("1"))
+    const QString condition = m_condition(params);
+    if (condition == QStringLiteral("1"))
         return orderClause();
     if (m_count < 0)
         m_count = firstInt64(select(QStringLiteral("count(*)"), {}, {}, {}), 0);
-    return m_count <= SortedScanLimit ? u'+' + orderClause() : orderClause();
+    if (m_count > SortedScanLimit)
+        return orderClause();
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+            .arg(columns, m_connection->qualified(m_table->name), condition, orderClause());
+    return walksWholeOrder(sql) ? u'+' + orderClause() : orderClause();
+}
+
+// Whether SQLite reads a query by stepping through every record in the
+// order's index; asked once for each text of a query.
+bool OrderedView::walksWholeOrder(const QString& sql)
+{
+    auto known = m_walksWholeOrder.constFind(sql);
+    if (known != m_walksWholeOrder.constEnd())
+        return known.value();
+    if (m_walksWholeOrder.size() > StatementCacheLimit)
+        m_walksWholeOrder.clear();
+    Statement plan(*m_connection, QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+    bool walks = false;
+    while (plan.step())
+        walks = walks || plan.columnText(3).startsWith(QStringLiteral("SCAN"));
+    m_walksWholeOrder.insert(sql, walks);
+    return walks;
 }
 
 bool OrderedView::ensureRow(int index)
@@ -282,14 +308,31 @@ QVariant OrderedView::valueAt(int index, int field)
     if (!ensureRow(index))
         return {};
     const qint64 rowid = m_rowids[size_t(index)];
-    auto it = m_rowCache.find(rowid);
-    if (it == m_rowCache.end()) {
+    auto it = m_rowCache.constFind(rowid);
+    if (it == m_rowCache.constEnd()) {
         readBlock(index);
-        it = m_rowCache.find(rowid);
-        if (it == m_rowCache.end()) // gone from the file since the view was read
-            it = m_rowCache.insert(rowid, readRow(rowid));
+        it = m_rowCache.constFind(rowid);
+        if (it == m_rowCache.constEnd()) { // gone from the file since the view was read
+            const size_t fields = m_table->fields.size();
+            it = m_rowCache.insert(rowid, {QByteArray(), std::vector<int>(fields, 0),
+                                           QByteArray(qsizetype(fields), char(SQLITE_NULL))});
+        }
     }
-    return it.value()[size_t(field)];
+    return it.value().value(size_t(field));
+}
+
+QVariant OrderedView::CachedRow::value(size_t field) const
+{
+    const int begin = field == 0 ? 0 : ends[field - 1];
+    const QByteArrayView text = QByteArrayView(texts).sliced(begin, ends[field] - begin);
+    switch (types[qsizetype(field)]) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QVariant(text.toLongLong());
+    default:
+        return QString::fromUtf8(text);
+    }
 }
 
 // The rows of the block of places around index, read by one statement.
@@ -304,11 +347,16 @@ void OrderedView::readBlock(int index)
     for (int i = 0; i < RowBlock; ++i)
         m_selectBlock->bind(i + 1,
                             first + i < end ? QVariant(m_rowids[size_t(first + i)]) : QVariant());
-    const size_t fields = m_table->fields.size();
+    const int fields = int(m_table->fields.size());
     while (m_selectBlock->step()) {
-        std::vector<QVariant> row(fields);
-        for (size_t f = 0; f < fields; ++f)
-            row[f] = m_selectBlock->column(int(f) + 1);
+        CachedRow row;
+        row.ends.reserve(size_t(fields));
+        row.types.reserve(fields);
+        for (int f = 1; f <= fields; ++f) {
+            row.types += char(m_selectBlock->columnType(f));
+            row.texts += m_selectBlock->columnUtf8(f);
+            row.ends.push_back(int(row.texts.size()));
+        }
         m_rowCache.insert(m_selectBlock->columnInt64(0), std::move(row));
     }
     m_selectBlock->reset();

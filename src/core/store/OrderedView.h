@@ -100,7 +100,8 @@ private:
     // The first column of the first row, or none; the query is reset after.
     static qint64 firstInt64(Statement& query, qint64 none);
     void readBlock(int index);
-    QString scanOrder();
+    QString scanOrder(const QString& columns);
+    bool walksWholeOrder(const QString& sql);
     void readFromStart(bool changed);
     void reset();
 
@@ -119,5 +120,15 @@ private:
     bool m_stale = false;
     qint64 m_count = -1;
     quint64 m_version = 0;
-    QHash<qint64, std::vector<QVariant>> m_rowCache;
+    // A record read for a grid: its stored texts in one buffer, made values
+    // only when a cell asks, as a grid shows few of the fields it reads.
+    struct CachedRow
+    {
+        QByteArray texts;
+        std::vector<int> ends; // where each field's text ends in texts
+        QByteArray types;      // each field's SQLite type
+        QVariant value(size_t field) const;
+    };
+    QHash<qint64, CachedRow> m_rowCache;
+    QHash<QString, bool> m_walksWholeOrder; // by the text of a query
 };

@@ -6,6 +6,7 @@
 #include "core/store/DataSource.h"
 #include "core/store/SortKeys.h"
 #include "core/store/Transaction.h"
+#include "core/util/RestoreOnError.h"
 #include "core/util/TellEach.h"
 
 #include <QDate>
@@ -512,6 +513,10 @@ bool TTable::IsEmpty()
     return !m_view.ensureRow(0) && m_state != DataSetState::Insert;
 }
 
+// A record of unknown place (reached by a search, kept through a change of
+// order) that is in the view is first or last when it is the view's first
+// or last record, which the order's index gives at once; a look-up of its
+// neighbours compares every record of the view before it.
 bool TTable::IsFirst()
 {
     requireActive();
@@ -519,7 +524,9 @@ bool TTable::IsFirst()
         return true;
     if (m_recNo >= 0)
         return m_recNo == 0;
-    return !m_view.hasNeighbour(m_rowid, false);
+    if (m_view.ensureRow(0) && m_view.rowidAt(0) == m_rowid)
+        return true;
+    return !m_view.passes(m_rowid) && !m_view.hasNeighbour(m_rowid, false);
 }
 
 bool TTable::IsLast()
@@ -529,6 +536,8 @@ bool TTable::IsLast()
         return true;
     if (m_recNo >= 0)
         return !m_view.ensureRow(m_recNo + 1);
+    if (m_view.passes(m_rowid))
+        return m_view.lastRowid() == m_rowid;
     return !m_view.hasNeighbour(m_rowid, true);
 }
 
@@ -825,6 +834,19 @@ void TTable::SetIndexName(const QString& name)
     const IndexDefinition* index = def ? def->index(name) : nullptr;
     if (def && !index)
         throw EDatabaseError(QStringLiteral("Index %1 not found").arg(name));
+    // The order in force already (a second birthday search): nothing changes.
+    const auto inForce = [&] {
+        const std::vector<IndexField>& order = m_view.order();
+        return std::equal(order.begin(), order.end(), index->fields.begin(), index->fields.end(),
+                          [](const IndexField& a, const IndexField& b) {
+                              return a.field == b.field && a.collation == b.collation;
+                          });
+    };
+    if (Active() && index && m_indexFieldNames.isEmpty() && inForce()) {
+        CheckBrowseMode();
+        m_indexName = name;
+        return;
+    }
     m_indexName = name;
     m_indexFieldNames.clear();
     if (!Active()) {
@@ -834,9 +856,11 @@ void TTable::SetIndexName(const QString& name)
     }
     CheckBrowseMode();
     m_view.setOrder(index->fields);
-    // Same records, another order: the current one stays, its place is
-    // found when needed.
-    invalidateView();
+    // Same records, another order: their count and the current one stay,
+    // its place is found when needed.
+    m_view.invalidateKeepingCount(0);
+    if (m_rowid >= 0)
+        m_recNo = PositionUnknown;
     m_fallbackIndex = 0;
     notifyViewChanged();
     notifyDataChange(nullptr);
@@ -937,8 +961,20 @@ void TTable::GotoBookmark(const TBookmark& bookmark)
 
 void TTable::EnableControls()
 {
-    if (m_disableCount > 0 && --m_disableCount == 0)
-        notifyDataChange(nullptr);
+    if (m_disableCount == 0 || --m_disableCount > 0)
+        return;
+    if (std::exchange(m_viewChangeHeld, false))
+        notifyViewChanged();
+    notifyDataChange(nullptr);
+}
+
+void TTable::ChangeAsOne(const std::function<void()>& changes)
+{
+    DisableControls();
+    auto enable = restoreOnError([this] { EnableControls(); });
+    changes();
+    enable.dismiss();
+    EnableControls();
 }
 
 // --- reading without moving ---------------------------------------------------
@@ -1029,6 +1065,10 @@ std::exception_ptr TTable::tellOtherCursors()
 
 void TTable::notifyViewChanged()
 {
+    if (m_disableCount > 0) {
+        m_viewChangeHeld = true;
+        return;
+    }
     Listeners::tellEach(
         m_sources, [](TDataSource& s) { s.notifyViewChange(); }, [this] { emit viewChanged(); });
 }

@@ -143,10 +143,14 @@ public:
     bool BookmarkValid(const TBookmark& bookmark);
 
     // While disabled, the data sources tell their controls nothing; enabling
-    // again sends one data change.
+    // again tells them once of the view, if it changed, and of the record.
     void DisableControls() { ++m_disableCount; }
     void EnableControls();
     bool ControlsDisabled() const { return m_disableCount > 0; }
+    // Runs changes of the filter, the order and the position as one: the
+    // controls read the view and the record once, when the changes are
+    // done, also when one of them throws.
+    void ChangeAsOne(const std::function<void()>& changes);
 
     // --- reading without moving (grids, search)
     QVariant ValueAt(int index, int field);        // raw stored value
@@ -268,5 +272,6 @@ private:
 
     std::vector<TDataSource*> m_sources;
     int m_disableCount = 0;
+    bool m_viewChangeHeld = false; // a view change not yet told, while disabled
     bool m_writing = false;
 };

@@ -13,8 +13,10 @@ BulkTransaction::BulkTransaction(const QString& dataFolder, const QStringList& t
         connection->holdNotices();
         m_connections.push_back(std::move(connection));
     }
-    if (!m_connections.empty())
+    if (!m_connections.empty()) {
+        m_settings.emplace(m_connections.front()->folder());
         m_transaction.emplace(*m_connections.front());
+    }
     undo.dismiss();
 }
 
@@ -25,6 +27,7 @@ BulkTransaction::~BulkTransaction()
     try {
         if (m_transaction)
             m_transaction->Rollback();
+        m_settings.reset();
         release();
     } catch (...) {
     }
@@ -36,6 +39,7 @@ void BulkTransaction::commit()
     const auto tellAnyway = restoreOnError([this] { release(); });
     if (m_transaction)
         m_transaction->Commit();
+    m_settings.reset();
     release();
 }
 

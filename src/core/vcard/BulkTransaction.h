@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/BulkSettings.h"
 #include "core/store/Transaction.h"
 
 #include <QString>
@@ -14,7 +15,8 @@ class Connection;
 // Many posts to several table files of one data folder made one unit: the
 // folder's transaction, so that they are on disk together or not at all.
 // Cursors on the same files elsewhere in the program hear of the change once,
-// when it is over, instead of at every post.
+// when it is over, instead of at every post. While it lasts, the folder's
+// connection keeps the journals of the posts' savepoints in memory.
 class BulkTransaction
 {
 public:
@@ -30,5 +32,7 @@ private:
     void release();
 
     std::vector<std::shared_ptr<Connection>> m_connections;
+    // Outlives the transaction: restored once it is over.
+    std::optional<BulkSettings> m_settings;
     std::optional<Transaction> m_transaction;
 };

@@ -164,10 +164,13 @@ void TBirthdaysPage::Search(const SearchBoxes& boxes, TTable& table, int languag
         say(MonthMessage, languageIndex);
         boxes.month->setFocus(Qt::OtherFocusReason);
     }
-    table.SetFilter(
-        BirthdayFilter::period(boxes.firstDay->text(), boxes.lastDay->text(), boxes.month->text()));
-    table.SetFiltered(true);
-    table.SetIndexName(BirthdayFilter::BirthdayIndex);
+    const QString filter =
+        BirthdayFilter::period(boxes.firstDay->text(), boxes.lastDay->text(), boxes.month->text());
+    table.ChangeAsOne([&] {
+        table.SetFilter(filter);
+        table.SetFiltered(true);
+        table.SetIndexName(BirthdayFilter::BirthdayIndex);
+    });
 }
 
 void TBirthdaysPage::SpeedButton13Click()
@@ -201,8 +204,10 @@ void TBirthdaysPage::ShowCardList(const InCodeTexts& title, const QString& filte
     m_ui->Label33->setText(inCodeText(title));
     m_ui->DBGrid2->setFocus(Qt::OtherFocusReason);
     TTable& contacts = *m_dm->TelefonTable;
-    contacts.SetFilter(filter);
-    contacts.SetFiltered(true);
+    contacts.ChangeAsOne([&] {
+        contacts.SetFilter(filter);
+        contacts.SetFiltered(true);
+    });
 }
 
 void TBirthdaysPage::SpeedButton2Click()
