@@ -3,6 +3,8 @@
 // that does the same (a scan of the names in memory, the SQLite statements):
 // - a keystroke search on the details page (Enter in its box) and on the
 //   overview (every key), against memmem over the upper-cased names;
+// - the first search after a post at 100,000 contacts, and the read of the
+//   names between the keys that spares it, against one frame;
 // - a keyword filter, a birthday period search, a card list and "Vis alle",
 //   each with the grid's shown cells read, against counting the records
 //   that pass and reading the first page of them;
@@ -125,6 +127,60 @@ void Search_Overview(benchmark::State& state)
         find->setText(flip ? QStringLiteral("qqxz") : QStringLiteral("qqxy"));
     });
     find->clear();
+}
+
+// One frame at 60 Hz: what a step the user sees may take.
+constexpr double FrameMicroseconds = 16000;
+
+// A contact inserted and posted on the details page, as a user does it.
+void postContact(Household& h, const QString& name)
+{
+    auto* navigator = h.control<TDBNavigator>("PhoneNav");
+    navigator->button(TDBNavigator::Insert)->click();
+    h.control<QLineEdit>("DBEdit2")->setText(name);
+    h.control<QLineEdit>("DBEdit16")->setText(name.right(8));
+    navigator->button(TDBNavigator::Post)->click();
+}
+
+int g_searchPosts = 0;
+
+// The first search after a post, before the event loop has run: it reads the
+// names again and builds their index on the keystroke's path.
+void Search_FirstAfterPost(benchmark::State& state)
+{
+    Household& h = household(state);
+    h.show("TabSheet1");
+    QLineEdit* box = h.control<QLineEdit>("Edit8");
+    box->setText(QStringLiteral("qqxw"));
+    Timer timer(state);
+    for (auto _ : state) {
+        timer.pause();
+        postContact(h, QStringLiteral("Søgning Efter Post %1").arg(90000000 + ++g_searchPosts));
+        timer.resume();
+        pressEnter(box);
+    }
+    record("search.first", state, timer);
+    box->clear();
+}
+
+// The same read done where it is done after a post: from the zero-delay timer
+// when the event loop is next free, between the user's keys.
+void Search_RebuildAfterPost(benchmark::State& state)
+{
+    Household& h = household(state);
+    h.show("TabSheet1");
+    QLineEdit* box = h.control<QLineEdit>("Edit8");
+    box->setText(QStringLiteral("qqxw"));
+    pressEnter(box);
+    Timer timer(state);
+    for (auto _ : state) {
+        timer.pause();
+        postContact(h, QStringLiteral("Søgning Efter Post %1").arg(90000000 + ++g_searchPosts));
+        timer.resume();
+        QCoreApplication::processEvents();
+    }
+    record("search.rebuild", state, timer);
+    box->clear();
 }
 
 // --- filters: the records that pass, and the first page of them -----------------
@@ -400,6 +456,11 @@ void definePairs()
         pair(name + ".growth", std::string(o.name) + '.' + largest + per,
              std::string(o.name) + '.' + smallest + per, o.oneAtATime ? 2 : 1.5);
     }
+    // After a change the names are read again, once, within one frame.
+    BenchPairs::record("frame", FrameMicroseconds);
+    for (const char* operation : {"search.first", "search.rebuild"})
+        pair(std::string("daily.") + operation + '.' + largest,
+             std::string(operation) + '.' + largest, "frame", 1);
 }
 
 } // namespace
@@ -410,6 +471,8 @@ void definePairs()
 DAILY(Search_MemmemFloor);
 DAILY(Search_Details);
 DAILY(Search_Overview);
+BENCHMARK(Search_FirstAfterPost)->Arg(Sizes[2])->Unit(benchmark::kMillisecond);
+BENCHMARK(Search_RebuildAfterPost)->Arg(Sizes[2])->Unit(benchmark::kMillisecond);
 DAILY(Keyword_SqliteFloor);
 DAILY(Keyword_Overview);
 DAILY(Birthdays_SqliteFloor);

@@ -162,10 +162,16 @@ void TEasyFind::prepare()
     if (!table || !table->Active() || m_preparedField < 0 || m_preparedField >= table->FieldCount())
         return;
     try {
-        m_cache.refresh(*table, m_preparedField, m_caseSensitive);
+        useCache(*table, m_preparedField);
     } catch (const Exception&) {
-        m_cache.clear(); // read again, with its error, at the next search
+        m_cache->clear(); // read again, with its error, at the next search
     }
+}
+
+void TEasyFind::useCache(TTable& table, int field)
+{
+    m_cache = SearchColumnCache::shared(table, field, m_caseSensitive);
+    m_cache->refresh(table, field, m_caseSensitive);
 }
 
 void TEasyFind::walk()
@@ -185,17 +191,17 @@ void TEasyFind::walk()
         WalkScope scope(table);
         // A pending edit is posted or dropped first, as any move would.
         table.CheckBrowseMode();
-        m_cache.refresh(table, field, m_caseSensitive);
+        useCache(table, field);
         prepareAfterChanges(table, field);
         int found = -1;
-        if (m_cache.size() > 0) {
+        if (m_cache->size() > 0) {
             // From the last record, "next" stays on it, and it is tested again.
             const int current = table.CurrentIndex();
             const int start =
-                m_findNext && current >= 0 ? std::min(current + 1, m_cache.size() - 1) : 0;
+                m_findNext && current >= 0 ? std::min(current + 1, m_cache->size() - 1) : 0;
             const QString searchText =
                 m_caseSensitive ? m_searchKey : Matcher::upperCase(m_searchKey);
-            found = m_cache.find(start, searchText, m_allowWildcards);
+            found = m_cache->find(start, searchText, m_allowWildcards);
         }
         if (found >= 0)
             table.MoveToIndex(found);

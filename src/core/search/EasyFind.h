@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
 class TTable;
 
 class EDBSearchError : public Exception
@@ -91,7 +93,9 @@ private:
     QString m_lastSearchField; // ASCII upper-cased
     bool m_findNext = false;
 
-    SearchColumnCache m_cache;
+    void useCache(TTable& table, int field);
+
+    std::shared_ptr<SearchColumnCache> m_cache;
     QPointer<TTable> m_watched; // the table whose changes prepare the cache
     int m_preparedField = -1;
     QTimer* m_prepare = nullptr;
