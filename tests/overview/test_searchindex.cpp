@@ -50,6 +50,7 @@ struct Caches
         scanned.assign(list, type, caseSensitive);
         SearchColumnCache::setIndexedFrom(0);
         indexed.assign(list, type, caseSensitive);
+        indexed.buildIndex();
     }
 };
 
@@ -70,7 +71,7 @@ private slots:
     void requiredLiteral_data();
     void requiredLiteral();
     void everyMatchHoldsRequiredLiteral();
-    void smallCachesKeepNoIndex();
+    void indexBuiltOnlyForLargeCaches();
 
 private:
     void compareAllStarts(const QStringList& values, FieldType type, const QString& needle,
@@ -323,15 +324,21 @@ void TestSearchIndex::everyMatchHoldsRequiredLiteral()
     QVERIFY(matches > 1000);
 }
 
-void TestSearchIndex::smallCachesKeepNoIndex()
+void TestSearchIndex::indexBuiltOnlyForLargeCaches()
 {
     SearchColumnCache cache;
     cache.assign(std::vector<QString>(100, QStringLiteral("Hans Hansen")), FieldType::Text, false);
+    QVERIFY(!cache.indexPending());
+    cache.buildIndex();
     QVERIFY(!cache.isIndexed());
     cache.assign(std::vector<QString>(size_t(SearchColumnCache::indexedFrom()),
                                       QStringLiteral("Hans Hansen")),
                  FieldType::Text, false);
+    QVERIFY(cache.indexPending());
+    QCOMPARE(cache.find(10, QStringLiteral("HANSEN"), false), 10); // scanned meanwhile
+    cache.buildIndex();
     QVERIFY(cache.isIndexed());
+    QVERIFY(!cache.indexPending());
     QCOMPARE(cache.find(10, QStringLiteral("HANSEN"), false), 10);
 }
 

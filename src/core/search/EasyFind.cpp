@@ -147,6 +147,8 @@ int TEasyFind::searchFieldIndex(TTable& table) const
 void TEasyFind::prepareAfterChanges(TTable& table, int field)
 {
     m_preparedField = field;
+    if (m_cache->indexPending())
+        m_prepare->start(0);
     if (m_watched == &table)
         return;
     if (m_watched)
@@ -161,11 +163,17 @@ void TEasyFind::prepare()
     TTable* table = m_watched;
     if (!table || !table->Active() || m_preparedField < 0 || m_preparedField >= table->FieldCount())
         return;
+    // One step per turn of the event loop: the texts, then their index.
     try {
-        useCache(*table, m_preparedField);
+        if (m_cache->isCurrent(*table, m_preparedField, m_caseSensitive))
+            m_cache->buildIndex();
+        else
+            useCache(*table, m_preparedField);
     } catch (const Exception&) {
         m_cache->clear(); // read again, with its error, at the next search
     }
+    if (m_cache->indexPending())
+        m_prepare->start(0);
 }
 
 void TEasyFind::useCache(TTable& table, int field)

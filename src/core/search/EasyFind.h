@@ -75,7 +75,8 @@ public:
 private:
     void walk();
     // Once searched, the texts are read again soon after every change of the
-    // records, between the user's keys, not at the next key.
+    // records, between the user's keys, not at the next key; their index is
+    // built in a turn of its own after that.
     void prepareAfterChanges(TTable& table, int field);
     void prepare();
     TTable& dataSet() const;

@@ -91,12 +91,18 @@ void SearchColumnCache::clear()
     m_buffer.resize(0);
     m_offsets.assign(1, 0);
     m_index.clear();
+    m_indexPending = false;
+}
+
+bool SearchColumnCache::isCurrent(const TTable& table, int field, bool caseSensitive) const
+{
+    return m_table == &table && m_version == table.ViewVersion() && m_field == field &&
+           m_caseSensitive == caseSensitive;
 }
 
 void SearchColumnCache::refresh(TTable& table, int field, bool caseSensitive)
 {
-    if (m_table == &table && m_version == table.ViewVersion() && m_field == field &&
-        m_caseSensitive == caseSensitive)
+    if (isCurrent(table, field, caseSensitive))
         return;
     clear();
     const FieldType type = table.Fields(field).DataType();
@@ -132,8 +138,14 @@ void SearchColumnCache::prepare(bool caseSensitive)
     if (!caseSensitive)
         m_buffer = Matcher::upperCase(std::move(m_buffer));
     m_caseSensitive = caseSensitive;
-    if (size() >= g_indexedFrom)
+    m_indexPending = size() >= g_indexedFrom;
+}
+
+void SearchColumnCache::buildIndex()
+{
+    if (m_indexPending)
         m_index.build(m_buffer, m_offsets);
+    m_indexPending = false;
 }
 
 size_t SearchColumnCache::memoryBytes() const

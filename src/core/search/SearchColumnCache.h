@@ -21,7 +21,9 @@ class TTable;
 // From a few thousand records on, a trigram index answers searches for
 // literals of three or more characters, so that a search which matches
 // nothing does not grow with the book; shorter ones scan, as they match early
-// in a large book anyway. Both give the same record.
+// in a large book anyway. Both give the same record. The index is built apart
+// from the read (buildIndex), so that neither keeps the window waiting for
+// both: until it is built, a search scans.
 class SearchColumnCache
 {
 public:
@@ -38,6 +40,7 @@ public:
 
     // Makes the cache hold the field's texts for the table as it is now.
     void refresh(TTable& table, int field, bool caseSensitive);
+    bool isCurrent(const TTable& table, int field, bool caseSensitive) const;
     // Holds the given values, cut and prepared as refresh prepares a field's.
     void assign(const std::vector<QString>& values, FieldType type, bool caseSensitive);
     void clear();
@@ -49,6 +52,9 @@ public:
     static void setIndexedFrom(int records);
     static int indexedFrom();
     bool isIndexed() const { return !m_index.isEmpty(); }
+    // Whether the texts read last want an index not yet built.
+    bool indexPending() const { return m_indexPending; }
+    void buildIndex();
     size_t memoryBytes() const;
 
     int size() const { return int(m_offsets.size()) - 1; }
@@ -81,4 +87,5 @@ private:
     QString m_buffer;
     std::vector<qsizetype> m_offsets{0}; // start of each text, then the end
     TrigramIndex m_index;
+    bool m_indexPending = false;
 };
