@@ -204,9 +204,10 @@ void TEasyFind::walk()
         int found = -1;
         if (m_cache->size() > 0) {
             // From the last record, "next" stays on it, and it is tested again.
-            const int current = table.CurrentIndex();
-            const int start =
-                m_findNext && current >= 0 ? std::min(current + 1, m_cache->size() - 1) : 0;
+            // Only "next" asks where the cursor is: after a post that steps the
+            // order up to the record posted.
+            const int current = m_findNext ? table.CurrentIndex() : -1;
+            const int start = current >= 0 ? std::min(current + 1, m_cache->size() - 1) : 0;
             const QString searchText =
                 m_caseSensitive ? m_searchKey : Matcher::upperCase(m_searchKey);
             found = m_cache->find(start, searchText, m_allowWildcards);
