@@ -38,6 +38,15 @@ int referencePrefix(const QStringList& values, FieldType type, int from, const Q
     return -1;
 }
 
+// Up to maxLength characters drawn from letters.
+QString randomString(QRandomGenerator& random, const QString& letters, int maxLength)
+{
+    QString text;
+    for (int i = int(random.bounded(maxLength + 1)); i > 0; --i)
+        text += letters[random.bounded(letters.size())];
+    return text;
+}
+
 // A cache of the values, with or without its index.
 struct Caches
 {
@@ -235,12 +244,7 @@ void TestSearchIndex::manyTextsSameAsScan()
     QFETCH(bool, wildcards);
     QRandomGenerator random(1234);
     const QString letters = QStringLiteral("abAB øØ_%");
-    const auto randomText = [&](int maxLength) {
-        QString text;
-        for (int i = int(random.bounded(maxLength + 1)); i > 0; --i)
-            text += letters[random.bounded(letters.size())];
-        return text;
-    };
+    const auto randomText = [&](int maxLength) { return randomString(random, letters, maxLength); };
     QStringList values;
     for (int i = 0; i < 5000; ++i)
         values << randomText(12);
@@ -300,12 +304,7 @@ void TestSearchIndex::everyMatchHoldsRequiredLiteral()
 {
     QRandomGenerator random(99);
     const QString letters = QStringLiteral("abc%*_");
-    const auto randomText = [&](int maxLength) {
-        QString text;
-        for (int i = int(random.bounded(maxLength + 1)); i > 0; --i)
-            text += letters[random.bounded(letters.size())];
-        return text;
-    };
+    const auto randomText = [&](int maxLength) { return randomString(random, letters, maxLength); };
     const QString multis[] = {QStringLiteral("%"), QStringLiteral("**"), QStringLiteral("a*"),
                               QStringLiteral("*_")};
     int matches = 0;
