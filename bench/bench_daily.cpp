@@ -3,6 +3,10 @@
 // that does the same (a scan of the names in memory, the SQLite statements):
 // - a keystroke search on the details page (Enter in its box) and on the
 //   overview (every key), against memmem over the upper-cased names;
+// - at 100,000 contacts, against one frame: the first search after a post,
+//   the longest turn of the event loop between the post and the key (where
+//   the names are read again, and in another turn indexed), and the search
+//   of a key that comes before that turn;
 // - a keyword filter, a birthday period search, a card list and "Vis alle",
 //   each with the grid's shown cells read, against counting the records
 //   that pass and reading the first page of them;
@@ -31,6 +35,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstring>
 #include <map>
 
@@ -126,6 +131,81 @@ void Search_Overview(benchmark::State& state)
         find->setText(flip ? QStringLiteral("qqxz") : QStringLiteral("qqxy"));
     });
     find->clear();
+}
+
+// One frame at 60 Hz: what a step the user sees may take.
+constexpr double FrameMicroseconds = 16000;
+
+// A contact inserted and posted on the details page, as a user does it.
+void postContact(Household& h, const QString& name)
+{
+    auto* navigator = h.control<TDBNavigator>("PhoneNav");
+    navigator->button(TDBNavigator::Insert)->click();
+    h.control<QLineEdit>("DBEdit2")->setText(name);
+    h.control<QLineEdit>("DBEdit16")->setText(name.right(8));
+    navigator->button(TDBNavigator::Post)->click();
+}
+
+int g_searchPosts = 0;
+
+void postForSearch(Household& h)
+{
+    postContact(h, QStringLiteral("Søgning Efter Post %1").arg(90000000 + ++g_searchPosts));
+}
+
+// The event loop's turns after a post, as between two keys: the names are
+// read again in one, indexed in the next. The longest turn in microseconds.
+double settle()
+{
+    double longest = 0;
+    for (int turn = 0; turn < 3; ++turn) {
+        const auto start = std::chrono::steady_clock::now();
+        QCoreApplication::processEvents();
+        longest = std::max(longest, std::chrono::duration<double, std::micro>(
+                                        std::chrono::steady_clock::now() - start)
+                                        .count());
+    }
+    return longest;
+}
+
+// The first search after a post, on the details page: Enter in its box,
+// after the event loop's turns or before them (the key then reads the names
+// itself and scans them).
+void searchAfterPost(benchmark::State& state, bool turnsFirst)
+{
+    Household& h = household(state);
+    h.show("TabSheet1");
+    QLineEdit* box = h.control<QLineEdit>("Edit8");
+    box->setText(QStringLiteral("qqxw"));
+    pressEnter(box);
+    Timer timer(state);
+    double longestTurn = 0;
+    for (auto _ : state) {
+        timer.pause();
+        postForSearch(h);
+        if (turnsFirst)
+            longestTurn += settle();
+        timer.resume();
+        pressEnter(box);
+    }
+    if (turnsFirst) {
+        record("search.first", state, timer);
+        BenchPairs::record(key("search.turn", state), longestTurn / double(state.iterations()));
+    } else {
+        record("search.unread", state, timer);
+    }
+    box->clear();
+    settle();
+}
+
+void Search_FirstAfterPost(benchmark::State& state)
+{
+    searchAfterPost(state, true);
+}
+
+void Search_KeyBeforeRead(benchmark::State& state)
+{
+    searchAfterPost(state, false);
 }
 
 // --- filters: the records that pass, and the first page of them -----------------
@@ -444,6 +524,12 @@ void definePairs()
         pair(name + ".growth", std::string(o.name) + '.' + largest + per,
              std::string(o.name) + '.' + smallest + per, o.oneAtATime ? 2 : 1.5);
     }
+    // After a post: the key, the wait between the post and the key, and a key
+    // that comes first, each within one frame.
+    BenchPairs::record("frame", FrameMicroseconds);
+    for (const char* operation : {"search.first", "search.turn", "search.unread"})
+        pair(std::string("daily.") + operation + '.' + largest,
+             std::string(operation) + '.' + largest, "frame", 1);
 }
 
 } // namespace
@@ -454,6 +540,8 @@ void definePairs()
 DAILY(Search_MemmemFloor);
 DAILY(Search_Details);
 DAILY(Search_Overview);
+BENCHMARK(Search_FirstAfterPost)->Arg(Sizes[2])->Unit(benchmark::kMillisecond);
+BENCHMARK(Search_KeyBeforeRead)->Arg(Sizes[2])->Unit(benchmark::kMillisecond);
 DAILY(Keyword_SqliteFloor);
 DAILY(Keyword_Overview);
 DAILY(Birthdays_SqliteFloor);

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QTest>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -26,6 +27,21 @@ const Contact Contacts[] = {
     {"Carl Jensen", "10000003", "Familie"}, {"Dorthe Andersen", "40000004", "Venner"},
     {"Øjvind Ørsted", "50000005", ""},      {"Åse Åberg", "60000006", "Familie"},
 };
+
+// The cases that search the cached texts run on a scanned cache and on an
+// indexed one.
+void addCacheKinds()
+{
+    QTest::addColumn<bool>("indexed");
+    QTest::newRow("scanned") << false;
+    QTest::newRow("indexed") << true;
+}
+
+void useCacheKind()
+{
+    QFETCH(bool, indexed);
+    SearchColumnCache::setIndexedFrom(indexed ? 0 : std::numeric_limits<int>::max());
+}
 
 } // namespace
 
@@ -47,11 +63,15 @@ private slots:
     void emptyTable();
     void sameAsRecordByRecordWalk_data();
     void sameAsRecordByRecordWalk();
+    void cacheFollowsChanges_data() { addCacheKinds(); }
     void cacheFollowsChanges();
+    void cacheReadBetweenKeysFollowsChanges_data() { addCacheKinds(); }
     void cacheReadBetweenKeysFollowsChanges();
     void pendingEditIsPostedFirst();
     void controlsHearOnceAndCursorIsRestored();
+    void longValuesAreCut_data() { addCacheKinds(); }
     void longValuesAreCut();
+    void memoEndingInLineBreak_data() { addCacheKinds(); }
     void memoEndingInLineBreak();
     void searchKeyIsCutAt255();
     void missingOrClosedDataSet();
@@ -86,6 +106,7 @@ void TestEasyFind::init()
 
 void TestEasyFind::cleanup()
 {
+    SearchColumnCache::setIndexedFrom(SearchColumnCache::DefaultIndexedFrom);
     m_find.reset();
     m_dm.reset();
     m_folder.reset();
@@ -338,40 +359,44 @@ void TestEasyFind::sameAsRecordByRecordWalk_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("caseSensitive");
     QTest::addColumn<bool>("wildcards");
+    QTest::addColumn<bool>("indexed");
 
-    QTest::newRow("plain") << ""
-                           << "Navn"
-                           << "an" << false << false;
-    QTest::newRow("plain, case-sensitive") << ""
-                                           << "Navn"
-                                           << "An" << true << false;
-    QTest::newRow("plain danish") << "IndexTelefon"
-                                  << "Navn" << QStringLiteral("ø") << false << false;
-    QTest::newRow("phone field") << "IndexTelefon"
-                                 << "Telefon"
-                                 << "000" << false << false;
-    QTest::newRow("suffix") << ""
-                            << "Navn"
-                            << "%sen" << false << true;
-    QTest::newRow("prefix, case-sensitive") << "IndexTelefon"
-                                            << "Navn"
-                                            << "A%" << true << true;
-    QTest::newRow("single") << ""
-                            << "Navn"
-                            << "_j%" << false << true;
-    QTest::newRow("everything") << "IndexTelefon"
-                                << "Navn"
-                                << "%" << false << true;
-    QTest::newRow("empty pattern") << ""
-                                   << "Nogleord"
-                                   << "" << false << true;
-    QTest::newRow("keyword field") << ""
-                                   << "Nogleord"
-                                   << "familie" << false << false;
+    struct Case
+    {
+        const char* tag;
+        const char* index;
+        const char* field;
+        QString key;
+        bool caseSensitive;
+        bool wildcards;
+    };
+    const Case cases[] = {
+        {"plain", "", "Navn", "an", false, false},
+        {"plain, case-sensitive", "", "Navn", "An", true, false},
+        {"plain danish", "IndexTelefon", "Navn", QStringLiteral("ø"), false, false},
+        {"phone field", "IndexTelefon", "Telefon", "000", false, false},
+        {"suffix", "", "Navn", "%sen", false, true},
+        {"prefix, case-sensitive", "IndexTelefon", "Navn", "A%", true, true},
+        {"single", "", "Navn", "_j%", false, true},
+        {"everything", "IndexTelefon", "Navn", "%", false, true},
+        {"empty pattern", "", "Nogleord", "", false, true},
+        {"keyword field", "", "Nogleord", "familie", false, false},
+        {"longer", "", "Navn", "ders", false, false},
+        {"longer, case-sensitive", "IndexTelefon", "Navn", "Jensen", true, false},
+        {"two literals", "", "Navn", "%an%sen", false, true},
+        {"danish literal", "", "Navn", QStringLiteral("ørs%"), false, true},
+    };
+    for (const bool indexed : {false, true})
+        for (const Case& c : cases)
+            QTest::addRow("%s%s", c.tag, indexed ? ", indexed" : "")
+                << QString::fromLatin1(c.index) << QString::fromLatin1(c.field) << c.key
+                << c.caseSensitive << c.wildcards << indexed;
 }
 
 void TestEasyFind::sameAsRecordByRecordWalk()
 {
+    useCacheKind();
+    QFETCH(bool, indexed);
     QFETCH(QString, index);
     QFETCH(QString, field);
     QFETCH(QString, key);
@@ -396,6 +421,13 @@ void TestEasyFind::sameAsRecordByRecordWalk()
         if (current >= 0)
             m_find->FindFirst();
         table().MoveToIndex(before);
+        // The texts are read, and then indexed, between the keys.
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        if (current >= 0 && indexed)
+            QVERIFY(SearchColumnCache::shared(table(), table().FieldByName(field).Index(),
+                                              caseSensitive)
+                        ->isIndexed());
         if (current < 0)
             m_find->FindFirst();
         else
@@ -408,6 +440,7 @@ void TestEasyFind::sameAsRecordByRecordWalk()
 // free after a change: what they give must be the records as they are then.
 void TestEasyFind::cacheReadBetweenKeysFollowsChanges()
 {
+    useCacheKind();
     m_find->SetSearchKey(QStringLiteral("zed"));
     m_find->FindFirst();
     addContact(QStringLiteral("Zoe Zed"), QStringLiteral("70000007"));
@@ -436,6 +469,7 @@ void TestEasyFind::cacheReadBetweenKeysFollowsChanges()
 
 void TestEasyFind::cacheFollowsChanges()
 {
+    useCacheKind();
     table().First();
     m_find->SetSearchKey(QStringLiteral("zed"));
     m_find->FindFirst();
@@ -520,6 +554,7 @@ void TestEasyFind::controlsHearOnceAndCursorIsRestored()
 
 void TestEasyFind::longValuesAreCut()
 {
+    useCacheKind();
     // A plain field is searched in its first 255 characters only.
     addContact(QString(250, u'x') + QStringLiteral("early"), QStringLiteral("1"));
     addContact(QString(260, u'y') + QStringLiteral("late"), QStringLiteral("2"));
@@ -547,6 +582,7 @@ void TestEasyFind::longValuesAreCut()
 
 void TestEasyFind::memoEndingInLineBreak()
 {
+    useCacheKind();
     addContact(QStringLiteral("Memo Person"), QStringLiteral("5"), {}, QStringLiteral("abc\r\n"));
     m_find->SetSearchField(QStringLiteral("Notater"));
     m_find->SetAllowWildcards(true);

@@ -147,6 +147,8 @@ int TEasyFind::searchFieldIndex(TTable& table) const
 void TEasyFind::prepareAfterChanges(TTable& table, int field)
 {
     m_preparedField = field;
+    if (m_cache->indexPending())
+        m_prepare->start(0);
     if (m_watched == &table)
         return;
     if (m_watched)
@@ -161,11 +163,23 @@ void TEasyFind::prepare()
     TTable* table = m_watched;
     if (!table || !table->Active() || m_preparedField < 0 || m_preparedField >= table->FieldCount())
         return;
+    // One step per turn of the event loop: the texts, then their index.
     try {
-        m_cache.refresh(*table, m_preparedField, m_caseSensitive);
+        if (m_cache->isCurrent(*table, m_preparedField, m_caseSensitive))
+            m_cache->buildIndex();
+        else
+            useCache(*table, m_preparedField);
     } catch (const Exception&) {
-        m_cache.clear(); // read again, with its error, at the next search
+        m_cache->clear(); // read again, with its error, at the next search
     }
+    if (m_cache->indexPending())
+        m_prepare->start(0);
+}
+
+void TEasyFind::useCache(TTable& table, int field)
+{
+    m_cache = SearchColumnCache::shared(table, field, m_caseSensitive);
+    m_cache->refresh(table, field, m_caseSensitive);
 }
 
 void TEasyFind::walk()
@@ -185,17 +199,18 @@ void TEasyFind::walk()
         WalkScope scope(table);
         // A pending edit is posted or dropped first, as any move would.
         table.CheckBrowseMode();
-        m_cache.refresh(table, field, m_caseSensitive);
+        useCache(table, field);
         prepareAfterChanges(table, field);
         int found = -1;
-        if (m_cache.size() > 0) {
+        if (m_cache->size() > 0) {
             // From the last record, "next" stays on it, and it is tested again.
-            const int current = table.CurrentIndex();
-            const int start =
-                m_findNext && current >= 0 ? std::min(current + 1, m_cache.size() - 1) : 0;
+            // Only "next" asks where the cursor is: after a post that steps the
+            // order up to the record posted.
+            const int current = m_findNext ? table.CurrentIndex() : -1;
+            const int start = current >= 0 ? std::min(current + 1, m_cache->size() - 1) : 0;
             const QString searchText =
                 m_caseSensitive ? m_searchKey : Matcher::upperCase(m_searchKey);
-            found = m_cache.find(start, searchText, m_allowWildcards);
+            found = m_cache->find(start, searchText, m_allowWildcards);
         }
         if (found >= 0)
             table.MoveToIndex(found);

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
 class TTable;
 
 class EDBSearchError : public Exception
@@ -73,7 +75,8 @@ public:
 private:
     void walk();
     // Once searched, the texts are read again soon after every change of the
-    // records, between the user's keys, not at the next key.
+    // records, between the user's keys, not at the next key; their index is
+    // built in a turn of its own after that.
     void prepareAfterChanges(TTable& table, int field);
     void prepare();
     TTable& dataSet() const;
@@ -91,7 +94,9 @@ private:
     QString m_lastSearchField; // ASCII upper-cased
     bool m_findNext = false;
 
-    SearchColumnCache m_cache;
+    void useCache(TTable& table, int field);
+
+    std::shared_ptr<SearchColumnCache> m_cache;
     QPointer<TTable> m_watched; // the table whose changes prepare the cache
     int m_preparedField = -1;
     QTimer* m_prepare = nullptr;

@@ -1,6 +1,7 @@
 #include "core/search/Matcher.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -59,9 +60,9 @@ QChar singleCharWildcard()
     return g_singleCharWildcard;
 }
 
-QString upperCase(const QString& text)
+QString upperCase(QString text)
 {
-    QString result = text;
+    QString result = std::move(text);
     if (result.isEmpty())
         return result;
     char16_t* d = reinterpret_cast<char16_t*>(result.data());
@@ -139,6 +140,26 @@ bool matchPattern(QStringView text, QStringView pattern)
         text = text.sliced(at + literal.size());
         pattern = rest.sliced(wildcard);
     }
+}
+
+QStringView requiredLiteral(QStringView pattern)
+{
+    const QStringView multi(g_multiCharWildcard);
+    // Every unit inside any occurrence of the multi-character wildcard, even
+    // overlapping ones, and every single-character wildcard is cut out.
+    std::vector<bool> wild(size_t(pattern.size()), false);
+    for (qsizetype at = pattern.indexOf(multi); at >= 0; at = pattern.indexOf(multi, at + 1))
+        std::fill_n(wild.begin() + at, multi.size(), true);
+    QStringView longest;
+    qsizetype begin = 0;
+    for (qsizetype at = 0; at <= pattern.size(); ++at) {
+        if (at < pattern.size() && !wild[size_t(at)] && pattern[at] != g_singleCharWildcard)
+            continue;
+        if (at - begin > longest.size())
+            longest = pattern.sliced(begin, at - begin);
+        begin = at + 1;
+    }
+    return longest;
 }
 
 bool matchPrepared(QStringView text, QStringView searchText, bool wildcards)

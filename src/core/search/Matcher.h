@@ -26,7 +26,8 @@ QChar singleCharWildcard();
 // every position in it: the single-character wildcard still stands for one
 // character, and a cached upper-cased text lines up with the stored one.
 // Letters whose capital is more than one character (ß, ŉ, ...) stay as they are.
-QString upperCase(const QString& text);
+// A text handed over by move is upper-cased in its own memory.
+QString upperCase(QString text);
 
 // The match as a search asks for it: unless caseSensitive, text and search
 // text are both upper-cased first. Without wildcards the search text must
@@ -40,5 +41,11 @@ bool matchPrepared(QStringView text, QStringView searchText, bool wildcards);
 
 // The pattern rules alone, with the current wildcards.
 bool matchPattern(QStringView text, QStringView pattern);
+
+// The longest part of pattern that holds no wildcard, not even one character
+// of a multi-character wildcard: every text the pattern matches holds it, as
+// a literal part is matched only by the same characters. Empty when the
+// pattern is wildcards alone.
+QStringView requiredLiteral(QStringView pattern);
 
 } // namespace Matcher

@@ -10,6 +10,8 @@ namespace {
 
 constexpr QChar Separator = u'\0';
 
+int g_indexedFrom = SearchColumnCache::DefaultIndexedFrom;
+
 // Cuts text to at most maxChars characters without splitting a surrogate pair.
 QString leftChars(const QString& text, int maxChars)
 {
@@ -50,40 +52,106 @@ QString SearchColumnCache::searchableText(const QString& value, FieldType type)
     return leftChars(value, MaxFieldTextLength);
 }
 
+void SearchColumnCache::setIndexedFrom(int records)
+{
+    g_indexedFrom = records;
+}
+
+int SearchColumnCache::indexedFrom()
+{
+    return g_indexedFrom;
+}
+
+std::shared_ptr<SearchColumnCache> SearchColumnCache::shared(TTable& table, int field,
+                                                             bool caseSensitive)
+{
+    struct Held
+    {
+        const TTable* table;
+        int field;
+        bool caseSensitive;
+        std::weak_ptr<SearchColumnCache> cache;
+    };
+    // Searches run on the user-interface thread alone.
+    static std::vector<Held> held;
+    std::erase_if(held, [](const Held& h) { return h.cache.expired(); });
+    for (const Held& h : held)
+        if (h.table == &table && h.field == field && h.caseSensitive == caseSensitive)
+            return h.cache.lock();
+    auto cache = std::make_shared<SearchColumnCache>();
+    held.push_back({&table, field, caseSensitive, cache});
+    return cache;
+}
+
+// Keeps the memory for the next read, as the index does.
 void SearchColumnCache::clear()
 {
     m_table.clear();
     m_field = -1;
-    m_buffer.clear();
+    m_buffer.resize(0);
     m_offsets.assign(1, 0);
+    m_index.clear();
+    m_indexPending = false;
+}
+
+bool SearchColumnCache::isCurrent(const TTable& table, int field, bool caseSensitive) const
+{
+    return m_table == &table && m_version == table.ViewVersion() && m_field == field &&
+           m_caseSensitive == caseSensitive;
 }
 
 void SearchColumnCache::refresh(TTable& table, int field, bool caseSensitive)
 {
-    if (m_table == &table && m_version == table.ViewVersion() && m_field == field &&
-        m_caseSensitive == caseSensitive)
+    if (isCurrent(table, field, caseSensitive))
         return;
     clear();
     const FieldType type = table.Fields(field).DataType();
-    std::vector<QString> column = table.ColumnInOrder(field);
-    qsizetype total = 0;
-    for (QString& value : column) {
-        value = searchableText(value, type);
-        total += value.size() + 1;
-    }
-    m_buffer.reserve(total);
-    m_offsets.reserve(column.size() + 1);
-    for (const QString& value : column) {
-        m_buffer += value;
-        m_buffer += Separator;
-        m_offsets.push_back(m_buffer.size());
-    }
-    if (!caseSensitive)
-        m_buffer = Matcher::upperCase(m_buffer);
+    // Each text goes into the buffer as the table reads it, without a copy of
+    // the whole column on the way; dates as the column shows them.
+    table.TextsInOrder({field}, [&](const QString* texts) {
+        append(type == FieldType::Date ? TTable::DisplayText(type, texts[0]) : texts[0], type);
+    });
+    prepare(caseSensitive);
     m_table = &table;
     m_version = table.ViewVersion();
     m_field = field;
+}
+
+void SearchColumnCache::assign(const std::vector<QString>& values, FieldType type,
+                               bool caseSensitive)
+{
+    clear();
+    for (const QString& value : values)
+        append(value, type);
+    prepare(caseSensitive);
+}
+
+void SearchColumnCache::append(const QString& value, FieldType type)
+{
+    m_buffer += searchableText(value, type);
+    m_buffer += Separator;
+    m_offsets.push_back(m_buffer.size());
+}
+
+void SearchColumnCache::prepare(bool caseSensitive)
+{
+    if (!caseSensitive)
+        m_buffer = Matcher::upperCase(std::move(m_buffer));
     m_caseSensitive = caseSensitive;
+    m_indexPending = size() >= g_indexedFrom;
+}
+
+void SearchColumnCache::buildIndex()
+{
+    if (m_indexPending)
+        m_index.build(m_buffer, m_offsets);
+    m_indexPending = false;
+}
+
+size_t SearchColumnCache::memoryBytes() const
+{
+    return size_t(m_buffer.capacity()) * sizeof(QChar) + m_offsets.capacity() * sizeof(qsizetype) +
+           m_index.memoryBytes();
 }
 
 QStringView SearchColumnCache::text(int record) const
@@ -99,6 +167,21 @@ int SearchColumnCache::recordAt(qsizetype unit) const
     return int(it - m_offsets.begin()) - 1;
 }
 
+bool SearchColumnCache::canIndex(QStringView literal) const
+{
+    return !m_index.isEmpty() && literal.size() >= TrigramIndex::Length;
+}
+
+template <typename Accept>
+int SearchColumnCache::findIndexed(int from, QStringView literal, Accept accept) const
+{
+    TrigramIndex::Candidates candidates = m_index.candidates(from, literal);
+    for (int record = candidates.next(); record >= 0; record = candidates.next())
+        if (accept(text(record)))
+            return record;
+    return -1;
+}
+
 int SearchColumnCache::find(int from, const QString& searchText, bool wildcards) const
 {
     if (from < 0 || from >= size())
@@ -106,8 +189,16 @@ int SearchColumnCache::find(int from, const QString& searchText, bool wildcards)
     if (!wildcards) {
         if (searchText.isEmpty())
             return -1;
+        if (canIndex(searchText))
+            return findIndexed(from, searchText,
+                               [&](QStringView text) { return text.contains(searchText); });
         if (!searchText.contains(Separator))
             return findSubstring(from, searchText);
+    } else if (const QStringView literal = Matcher::requiredLiteral(searchText);
+               canIndex(literal)) {
+        return findIndexed(from, literal, [&](QStringView text) {
+            return Matcher::matchPattern(text, searchText);
+        });
     }
     for (int record = from; record < size(); ++record)
         if (Matcher::matchPrepared(text(record), searchText, wildcards))
@@ -119,6 +210,8 @@ int SearchColumnCache::findPrefix(int from, const QString& prefix) const
 {
     if (prefix.isEmpty() || from < 0)
         return -1;
+    if (canIndex(prefix))
+        return findIndexed(from, prefix, [&](QStringView text) { return text.startsWith(prefix); });
     for (int record = from; record < size(); ++record)
         if (text(record).startsWith(prefix))
             return record;

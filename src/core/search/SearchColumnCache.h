@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/search/TrigramIndex.h"
 #include "core/store/Schema.h"
 
 #include <QPointer>
 #include <QString>
 #include <QStringView>
 
+#include <memory>
 #include <vector>
 
 class TTable;
@@ -15,6 +17,13 @@ class TTable;
 // search ignores case. A search per keystroke then scans memory instead of
 // reading records. The texts are read again when the table's view changes
 // (order, filter, link, stored data) or the field or letter case setting does.
+//
+// From a few thousand records on, a trigram index answers searches for
+// literals of three or more characters, so that a search which matches
+// nothing does not grow with the book; shorter ones scan, as they match early
+// in a large book anyway. Both give the same record. The index is built apart
+// from the read (buildIndex), so that neither keeps the window waiting for
+// both: until it is built, a search scans.
 class SearchColumnCache
 {
 public:
@@ -24,9 +33,29 @@ public:
     // The part of a stored value that a search looks at.
     static QString searchableText(const QString& value, FieldType type);
 
+    // The cache that every search on the field of the table with the same
+    // letter case setting shares, so that one read after a change serves them
+    // all; a new one when none is held. Refresh it before use.
+    static std::shared_ptr<SearchColumnCache> shared(TTable& table, int field, bool caseSensitive);
+
     // Makes the cache hold the field's texts for the table as it is now.
     void refresh(TTable& table, int field, bool caseSensitive);
+    bool isCurrent(const TTable& table, int field, bool caseSensitive) const;
+    // Holds the given values, cut and prepared as refresh prepares a field's.
+    void assign(const std::vector<QString>& values, FieldType type, bool caseSensitive);
     void clear();
+
+    // Caches of this many records or more keep an index; below, a miss scans
+    // a few hundred kilobytes at most and an index would only add to the
+    // memory of a household's book. Settable for tests that compare the two.
+    static constexpr int DefaultIndexedFrom = 4096;
+    static void setIndexedFrom(int records);
+    static int indexedFrom();
+    bool isIndexed() const { return !m_index.isEmpty(); }
+    // Whether the texts read last want an index not yet built.
+    bool indexPending() const { return m_indexPending; }
+    void buildIndex();
+    size_t memoryBytes() const;
 
     int size() const { return int(m_offsets.size()) - 1; }
     QStringView text(int record) const;
@@ -39,7 +68,14 @@ public:
     int findPrefix(int from, const QString& prefix) const;
 
 private:
+    void append(const QString& value, FieldType type);
+    // Upper-cases the texts unless caseSensitive, and indexes them.
+    void prepare(bool caseSensitive);
     int findSubstring(int from, const QString& needle) const;
+    // Through the index, the first record from `from` on that holds literal
+    // and passes accept; literal has TrigramIndex::Length units or more.
+    template <typename Accept> int findIndexed(int from, QStringView literal, Accept accept) const;
+    bool canIndex(QStringView literal) const;
     int recordAt(qsizetype unit) const;
 
     QPointer<TTable> m_table;
@@ -50,4 +86,6 @@ private:
     // for text without NUL never matches across two records.
     QString m_buffer;
     std::vector<qsizetype> m_offsets{0}; // start of each text, then the end
+    TrigramIndex m_index;
+    bool m_indexPending = false;
 };

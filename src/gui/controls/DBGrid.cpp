@@ -6,6 +6,7 @@
 #include "gui/controls/ControlLook.h"
 #include "gui/controls/DBGridModel.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScopeGuard>
@@ -45,10 +46,65 @@ private:
     TDBGrid* m_grid;
 };
 
+namespace {
+
+// Column titles whose height is measured once for the titles they show. Qt
+// measures every title again (shaping its text) after each reset of the
+// model, and a grid's model is reset by every filter, order and "Vis alle",
+// while its titles stay the same.
+class GridHeader : public QHeaderView
+{
+public:
+    explicit GridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+    {
+        // As the table view's own header is.
+        setSectionsClickable(true);
+    }
+
+    QSize sizeHint() const override
+    {
+        // A reset passes through a header without sections: two entries
+        // are the usual, the cap is for a grid whose columns are changed.
+        const QString shown = titles();
+        if (const auto known = m_hints.constFind(shown); known != m_hints.cend())
+            return *known;
+        if (m_hints.size() >= 8)
+            m_hints.clear();
+        return *m_hints.insert(shown, QHeaderView::sizeHint());
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            m_hints.clear();
+        QHeaderView::changeEvent(event);
+    }
+
+private:
+    // The titles of the sections shown, each ended by a unit separator.
+    QString titles() const
+    {
+        QString result;
+        if (const QAbstractItemModel* source = model())
+            for (int section = 0; section < count(); ++section) {
+                if (!isSectionHidden(section))
+                    result += source->headerData(section, orientation()).toString();
+                result += u'\x1f';
+            }
+        return result;
+    }
+
+    mutable QHash<QString, QSize> m_hints; // by the titles shown
+};
+
+} // namespace
+
 TDBGrid::TDBGrid(QWidget* parent)
     : QTableView(parent), m_columns(this), m_model(new DBGridModel(this))
 {
     setWhiteBackground(this);
+    setHorizontalHeader(new GridHeader(this));
     setModel(m_model);
     setItemDelegate(new DBGridDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);

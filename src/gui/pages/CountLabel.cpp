@@ -30,5 +30,15 @@ void CountLabel::show(const QString& text)
 {
     m_shown = true;
     m_label->setText(text);
-    fitToText(m_label, m_label->sizeHint(), m_label->alignment());
+    fitToText(m_label, sizeFor(text), m_label->alignment());
+}
+
+QSize CountLabel::sizeFor(const QString& text)
+{
+    const QString key = m_label->font().key() + u'\x1f' + text;
+    if (const auto known = m_sizes.constFind(key); known != m_sizes.cend())
+        return *known;
+    if (m_sizes.size() >= 64)
+        m_sizes.clear();
+    return *m_sizes.insert(key, m_label->sizeHint());
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QMetaObject>
+#include <QSize>
+#include <QString>
 
 class QLabel;
 class TDM;
@@ -22,9 +25,13 @@ public:
 
 private:
     void show(const QString& text);
+    QSize sizeFor(const QString& text);
 
     QLabel* m_label;
     TDM* m_dm = nullptr;
     bool m_shown = false;
     QMetaObject::Connection m_notice;
+    // The label's size for each text shown, by font and text: a filter and
+    // its lifting show the same two counts over and over.
+    QHash<QString, QSize> m_sizes;
 };
