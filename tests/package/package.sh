@@ -137,6 +137,10 @@ step_first_start() {
   export HOME="$work/home"
   mkdir "$HOME"
   unset XDG_DATA_HOME
+  # A runtime folder of its own: a copy of the program the user has open
+  # would otherwise take this start over through its single-instance socket.
+  export XDG_RUNTIME_DIR="$work/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
 
   run_installed
   user=$HOME/.local/share/Kalvindo

@@ -294,7 +294,6 @@ private slots:
         QTest::newRow("no version") << "DROP TABLE SortKeys";
         QTest::newRow("index dropped") << "DROP INDEX Telefon_Order";
         QTest::newRow("pending index dropped") << "DROP INDEX Telefon_SortPending";
-        QTest::newRow("reminder index dropped") << "DROP INDEX Telefon_Reminders";
         QTest::newRow("index made another way")
             << "DROP INDEX Telefon_Order; CREATE INDEX Telefon_Order ON Telefon (Navn)";
     }
@@ -343,6 +342,29 @@ private slots:
         QFETCH(QString, collator);
         QFETCH(bool, current);
         QCOMPARE(DanishOrder::isCurrent({locale, icu, collator}), current);
+    }
+
+    // A file of an earlier release, without the reminders' index, gets it at
+    // open, also when the folder already reads another table (as the main
+    // window has its configuration open first); its keys stay as they are.
+    void aMissingReminderIndexIsMadeAtOpen()
+    {
+        writeWithTheProgram();
+        {
+            RawConnection raw(m_folder->file("Telefon.DB"));
+            QCOMPARE(raw.exec("DROP INDEX Telefon_Reminders; UPDATE Telefon SET Navn_Sort = "
+                              "x'00' WHERE Navn = 'Bo'"),
+                     SQLITE_OK);
+        }
+        auto keywords = openTable(m_folder->data(), "Nogleord.DB");
+        QVERIFY(!keywords->Eof()); // a statement of the folder's connection is reading
+        auto telefon = openTable(m_folder->data(), "Telefon.DB");
+        QVERIFY(telefon->Active());
+        RawConnection raw(m_folder->file("Telefon.DB"));
+        QCOMPARE(raw.query("SELECT count(*) FROM sqlite_master WHERE name = 'Telefon_Reminders'"),
+                 QStringList{"1"});
+        QCOMPARE(raw.query("SELECT hex(Navn_Sort) FROM Telefon WHERE Navn = 'Bo'"),
+                 QStringList{"00"});
     }
 
     // The birthday reminders at start-up read the marked contacts from their

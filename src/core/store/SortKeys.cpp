@@ -102,7 +102,18 @@ struct Inspection
 {
     SortKeys::State state;
     bool pending = false; // rows whose keys another program left missing or stale
+    // Indexes for one query each that the file does not have yet (a file of
+    // an earlier release): made at open, no key needs making again.
+    std::vector<StoredIndex> missing = {};
 };
+
+bool isCovering(const TableDefinition& table, const QString& indexName)
+{
+    return std::any_of(table.coveringIndexes.begin(), table.coveringIndexes.end(),
+                       [&](const TableDefinition::CoveringIndex& c) {
+                           return table.name + u'_' + c.name == indexName;
+                       });
+}
 
 bool hasColumn(sqlite3* db, const QString& schema, const QString& table, const QString& column)
 {
@@ -170,9 +181,14 @@ Inspection inspectFile(sqlite3* db, const QString& schema, const TableDefinition
         if (!layout.columns.contains(Schema::sortKeyColumn(f.field)) ||
             !layout.columns.contains(Schema::sortSourceColumn(f.field)))
             return {State::EarlierFormat};
-    for (const StoredIndex& index : table.storedIndexes())
-        if (layout.indexes.value(index.name) != index.definition)
+    std::vector<StoredIndex> missing;
+    for (const StoredIndex& index : table.storedIndexes()) {
+        const QString found = layout.indexes.value(index.name);
+        if (found.isEmpty() && isCovering(table, index.name))
+            missing.push_back(index);
+        else if (found != index.definition)
             return {State::Outdated};
+    }
     if (!layout.versionTable)
         return {State::Outdated};
     // Current but for something of the file's own, such as an index another
@@ -190,7 +206,7 @@ Inspection inspectFile(sqlite3* db, const QString& schema, const TableDefinition
     const bool pending = query.columnInt64(3) != 0;
     if (!DanishOrder::isCurrent(stored) || query.step())
         return {State::Outdated};
-    return {State::Current, pending};
+    return {State::Current, pending, missing};
 }
 
 // "Navn_Sort" = kv_sortkey("Navn"), "Navn_SortSource" = "Navn", ...
@@ -251,14 +267,21 @@ int rebuild(sqlite3* db, const QString& schema, const TableDefinition& table, co
 {
     const auto sorted = table.sortedFields();
     const Layout layout = layoutOf(db, schema, table, file);
-    // Dropped first: updating every key is quicker without them, and an old
-    // index cannot even be updated without its collation.
+    // An old index cannot even be updated without its collation, and one of
+    // ours made another way is made again. The others stay: SQLite refuses
+    // to drop an index while the folder's connection reads another table,
+    // as it does when a file is opened after the first.
     const auto ours = table.storedIndexes();
-    for (const QString& name : layout.indexes.keys())
+    QStringList dropped;
+    for (const auto& [name, definition] : layout.indexes.asKeyValueRange()) {
+        const auto own = std::find_if(ours.begin(), ours.end(),
+                                      [&](const StoredIndex& index) { return index.name == name; });
         if (layout.ownCollation.contains(name) ||
-            std::any_of(ours.begin(), ours.end(),
-                        [&](const StoredIndex& index) { return index.name == name; }))
+            (own != ours.end() && own->definition != definition)) {
             exec(db, QStringLiteral("DROP INDEX %1.%2").arg(quoted(schema), quoted(name)), file);
+            dropped << name;
+        }
+    }
     const QString qualified = quoted(schema) + u'.' + quoted(table.name);
     const auto addColumn = [&](const QString& column, const char* type) {
         if (!layout.columns.contains(column))
@@ -277,7 +300,8 @@ int rebuild(sqlite3* db, const QString& schema, const TableDefinition& table, co
         rows = sqlite3_changes(db);
     }
     for (const StoredIndex& index : ours)
-        exec(db, index.createIn(schema), file);
+        if (!layout.indexes.contains(index.name) || dropped.contains(index.name))
+            exec(db, index.createIn(schema), file);
     if (!sorted.empty())
         writeVersion(db, schema, file);
     return rows;
@@ -296,6 +320,8 @@ Result bringUpToDate(sqlite3* db, const QString& schema, const TableDefinition& 
     });
     const Inspection found = inspectFile(db, schema, table, file);
     Result result{found.state, 0};
+    for (const StoredIndex& index : found.missing)
+        exec(db, index.createIn(schema), file);
     if (found.state == State::Outdated) {
         result.rows = rebuild(db, schema, table, file);
         result.state = State::Current;
