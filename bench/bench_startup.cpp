@@ -174,31 +174,25 @@ fs::path book(int contacts)
 // main window is shown. The copy measured is a day without reminders: the
 // contacts whose reminder is due today lose their card mark. The program
 // still reads every marked contact to find that out.
-void withoutRemindersToday(const fs::path& contactsFile)
+void withoutRemindersToday(const fs::path& data)
 {
-    sqlite3* db = nullptr;
-    if (sqlite3_open(contactsFile.c_str(), &db) != SQLITE_OK)
-        throw std::runtime_error("cannot open " + contactsFile.string());
-    sqlite3_stmt* marked = nullptr;
-    sqlite3_prepare_v2(db, "SELECT rowid, Reminder, Fodselsdag FROM Telefon WHERE FKort = 'Ja'", -1,
-                       &marked, nullptr);
-    std::vector<sqlite3_int64> due;
-    const auto text = [marked](int column) {
-        return QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(marked, column)));
-    };
-    while (sqlite3_step(marked) == SQLITE_ROW) {
-        const QDate birthday = QDate::fromString(text(2), Qt::ISODate);
-        if (BirthdayReminder::occasion(birthday, text(1).trimmed().toLongLong(),
-                                       QDate::currentDate()) != BirthdayReminder::Occasion::None)
-            due.push_back(sqlite3_column_int64(marked, 0));
+    QList<BirthdayReminder::Reminder> due;
+    {
+        TDM dm(nullptr, QString::fromStdString(data.string()));
+        dm.TelefonTable->Open();
+        due = BirthdayReminder::due(*dm.TelefonTable, QDate::currentDate(), 0);
     }
-    sqlite3_finalize(marked);
+    sqlite3* db = nullptr;
+    if (sqlite3_open((data / "Telefon.DB").c_str(), &db) != SQLITE_OK)
+        throw std::runtime_error("cannot open " + (data / "Telefon.DB").string());
     sqlite3_stmt* unmark = nullptr;
-    sqlite3_prepare_v2(db, "UPDATE Telefon SET FKort = 'Nej' WHERE rowid = ?", -1, &unmark,
-                       nullptr);
-    for (const sqlite3_int64 row : due) {
-        sqlite3_bind_int64(unmark, 1, row);
+    sqlite3_prepare_v2(db, "UPDATE Telefon SET FKort = 'Nej' WHERE Navn = ? AND Telefon = ?", -1,
+                       &unmark, nullptr);
+    for (const BirthdayReminder::Reminder& reminder : due) {
+        const QByteArray name = reminder.contact.navn.toUtf8();
+        const QByteArray phone = reminder.contact.telefon.toUtf8();
+        sqlite3_bind_text(unmark, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(unmark, 2, phone.constData(), int(phone.size()), SQLITE_TRANSIENT);
         sqlite3_step(unmark);
         sqlite3_reset(unmark);
     }
@@ -225,7 +219,7 @@ const std::string& programFolder(int contacts)
         const fs::path made = book(contacts);
         fs::remove_all(copy / "Data");
         fs::copy(made / "Data", copy / "Data", fs::copy_options::recursive);
-        withoutRemindersToday(copy / "Data" / "Telefon.DB");
+        withoutRemindersToday(copy / "Data");
         fs::copy(made / "Billeder", copy / "Billeder",
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }

@@ -69,7 +69,8 @@ public:
 
 private:
     void append(const QString& value, FieldType type);
-    // Upper-cases the texts unless caseSensitive, and indexes them.
+    // Upper-cases the texts unless caseSensitive, and marks the index as
+    // wanted when there are enough of them (buildIndex builds it).
     void prepare(bool caseSensitive);
     int findSubstring(int from, const QString& needle) const;
     // Through the index, the first record from `from` on that holds literal

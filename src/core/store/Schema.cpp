@@ -215,10 +215,13 @@ QString TableDefinition::createTableStatement(const QString& schema) const
 std::vector<StoredIndex> TableDefinition::storedIndexes() const
 {
     std::vector<StoredIndex> stored;
-    const auto add = [&](const QString& suffix, const QString& columns, const QString& tail) {
+    const auto add = [&](const QString& suffix, const QString& columns, const QString& tail,
+                         bool coversOneQuery = false) {
         const QString index = name + u'_' + suffix;
-        stored.push_back({index, QStringLiteral("CREATE INDEX %1 ON %2 (%3)%4")
-                                     .arg(quoted(index), quoted(name), columns, tail)});
+        stored.push_back({index,
+                          QStringLiteral("CREATE INDEX %1 ON %2 (%3)%4")
+                              .arg(quoted(index), quoted(name), columns, tail),
+                          coversOneQuery});
     };
     for (const auto& idx : indexes)
         if (!idx.fields.empty())
@@ -228,7 +231,8 @@ std::vector<StoredIndex> TableDefinition::storedIndexes() const
         QStringList columns;
         for (const QString& column : covering.columns)
             columns << quoted(column);
-        add(covering.name, columns.join(u", "), QStringLiteral(" WHERE ") + covering.condition);
+        add(covering.name, columns.join(u", "), QStringLiteral(" WHERE ") + covering.condition,
+            true);
     }
     // Nearly always empty: it lets the program find the rows another program
     // wrote without reading the table.

@@ -44,7 +44,8 @@ struct IndexDefinition
 struct StoredIndex
 {
     QString name;
-    QString definition; // "CREATE INDEX ...", as SQLite keeps it in sqlite_master
+    QString definition;          // "CREATE INDEX ...", as SQLite keeps it in sqlite_master
+    bool coversOneQuery = false; // holds no sort key: made alone where missing
     // The statement that creates it in a schema of the connection.
     QString createIn(const QString& schema) const;
 };

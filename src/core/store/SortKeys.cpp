@@ -107,14 +107,6 @@ struct Inspection
     std::vector<StoredIndex> missing = {};
 };
 
-bool isCovering(const TableDefinition& table, const QString& indexName)
-{
-    return std::any_of(table.coveringIndexes.begin(), table.coveringIndexes.end(),
-                       [&](const TableDefinition::CoveringIndex& c) {
-                           return table.name + u'_' + c.name == indexName;
-                       });
-}
-
 bool hasColumn(sqlite3* db, const QString& schema, const QString& table, const QString& column)
 {
     return sqlite3_table_column_metadata(db, schema.toUtf8().constData(),
@@ -184,7 +176,7 @@ Inspection inspectFile(sqlite3* db, const QString& schema, const TableDefinition
     std::vector<StoredIndex> missing;
     for (const StoredIndex& index : table.storedIndexes()) {
         const QString found = layout.indexes.value(index.name);
-        if (found.isEmpty() && isCovering(table, index.name))
+        if (found.isEmpty() && index.coversOneQuery)
             missing.push_back(index);
         else if (found != index.definition)
             return {State::Outdated};
