@@ -15,7 +15,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QWindow>
-#include <QtTest>
+#include <QTest>
 #include <cstring>
 #include <sqlite3.h>
 

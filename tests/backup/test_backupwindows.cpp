@@ -11,7 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QtTest>
+#include <QTest>
 
 // The backup commands through the real main window, with the dialogs
 // answered by the recorder and the list answered by the test.

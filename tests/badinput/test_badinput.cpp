@@ -29,7 +29,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

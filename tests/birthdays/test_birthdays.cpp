@@ -12,7 +12,7 @@
 
 #include <QLabel>
 #include <QTabWidget>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "core/data/DM.h"
 #include "gui/windows/PhoneForm.h"
 
-#include <QtTest>
+#include <QTest>
 #include <sqlite3.h>
 
 using namespace BirthdayReminder;

@@ -4,7 +4,7 @@
 #include "core/util/JpegLoader.h"
 
 #include <QDir>
-#include <QtTest>
+#include <QTest>
 #include <sqlite3.h>
 
 namespace {

@@ -20,7 +20,7 @@
 #include <QLabel>
 #include <QRandomGenerator>
 #include <QtEndian>
-#include <QtTest>
+#include <QTest>
 
 #include <limits>
 #include <sqlite3.h>

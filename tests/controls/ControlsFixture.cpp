@@ -3,7 +3,7 @@
 #include "core/store/Connection.h"
 #include "core/store/Field.h"
 
-#include <QtTest>
+#include <QTest>
 #include <sqlite3.h>
 
 ControlsFixture::ControlsFixture()

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 
 // The real message box, shown while other windows come and go: a reminder
 // at start-up is shown while the splash is still up, and the splash deletes

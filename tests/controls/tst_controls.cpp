@@ -17,7 +17,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <memory>
 

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QtTest>
+#include <QTest>
 
 #include <optional>
 #include <signal.h>

@@ -14,7 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
-#include <QtTest>
+#include <QTest>
 
 class TestDetails : public QObject
 {

@@ -7,7 +7,7 @@
 #include "core/store/Field.h"
 
 #include <QDir>
-#include <QtTest>
+#include <QTest>
 
 #include <functional>
 

@@ -14,7 +14,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <sys/socket.h>
 #include <sys/un.h>

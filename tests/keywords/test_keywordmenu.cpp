@@ -17,7 +17,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QToolButton>
-#include <QtTest>
+#include <QTest>
 
 class TestKeywordMenu : public QObject
 {

@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QToolButton>
-#include <QtTest>
+#include <QTest>
 
 class TestKeywordWindow : public QObject
 {

@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

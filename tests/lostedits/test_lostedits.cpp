@@ -18,7 +18,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QtTest>
+#include <QTest>
 
 #include <sqlite3.h>
 #include <sys/stat.h>

@@ -10,7 +10,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QTabWidget>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "ui_FamilyPage.h"
 
 #include <QApplication>
-#include <QtTest>
+#include <QTest>
 
 class TestFamilyPage : public QObject
 {

@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
-#include <QtTest>
+#include <QTest>
 
 class TestURLLabel : public QObject
 {

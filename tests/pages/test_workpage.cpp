@@ -8,7 +8,7 @@
 #include "ui_WorkPage.h"
 
 #include <QApplication>
-#include <QtTest>
+#include <QTest>
 
 class TestWorkPage : public QObject
 {

@@ -6,7 +6,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -5,7 +5,8 @@
 #include "core/i18n/InCodeText.h"
 #include "core/i18n/LanguageSource.h"
 
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 
 namespace {
 

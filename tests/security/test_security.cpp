@@ -17,7 +17,7 @@
 #include <QDirIterator>
 #include <QLocalSocket>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QTest>
 
 #include <cstring>
 #include <linux/securebits.h>

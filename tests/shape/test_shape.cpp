@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QtEndian>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QtTest>
+#include <QTest>
 
 QString postalCodesCsv()
 {

@@ -3,7 +3,7 @@
 #include "core/util/JpegLoader.h"
 
 #include <QFile>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

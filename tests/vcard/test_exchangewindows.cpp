@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
-#include <QtTest>
+#include <QTest>
 
 // The menu commands through the real main window, with the dialogs answered
 // by the recorder and the preview answered by the test.

@@ -6,7 +6,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -67,6 +67,10 @@ void ContactPicture::Show(const QImage& image, const QString& path)
 
 void ContactPicture::ShowPlaceholder()
 {
+    // Most contacts have no picture of their own, and every move between
+    // them would decode the same placeholder again and hand it to the box.
+    if (m_shownPath == m_placeholder && !m_shown.isNull())
+        return;
     Show(JpegLoader::load(m_placeholder), m_placeholder);
 }
 
