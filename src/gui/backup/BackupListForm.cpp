@@ -19,9 +19,9 @@ const InCodeTexts Taken = {QStringLiteral("Taget"), QStringLiteral("Taken"), QSt
 const InCodeTexts Contacts = {QStringLiteral("Kontakter"), QStringLiteral("Contacts"),
                               QStringLiteral("Kontakter"), QStringLiteral("Kontakter"),
                               QStringLiteral("Kontakte")};
-const InCodeTexts Cancel = {QStringLiteral("Annuller"), QStringLiteral("Cancel"),
-                            QStringLiteral("Avbryt"), QStringLiteral("Avbryt"),
-                            QStringLiteral("Abbrechen")};
+const InCodeTexts CancelButton = {QStringLiteral("Annuller"), QStringLiteral("Cancel"),
+                                  QStringLiteral("Avbryt"), QStringLiteral("Avbryt"),
+                                  QStringLiteral("Abbrechen")};
 const InCodeTexts Restore = {QStringLiteral("Gendan"), QStringLiteral("Restore"),
                              QStringLiteral("Gjenopprett"), QStringLiteral("Återställ"),
                              QStringLiteral("Wiederherstellen")};
@@ -48,7 +48,7 @@ TBackupListForm::TBackupListForm(const std::vector<BackupInfo>& backups, QWidget
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(inCodeText(Restore));
-    buttons->button(QDialogButtonBox::Cancel)->setText(inCodeText(Cancel));
+    buttons->button(QDialogButtonBox::Cancel)->setText(inCodeText(CancelButton));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_items, &QTreeWidget::itemDoubleClicked, this, &QDialog::accept);

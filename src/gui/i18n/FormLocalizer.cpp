@@ -30,15 +30,6 @@ QObject* checkedOwner(QObject* owner)
     return owner;
 }
 
-bool isBlank(const QString& text)
-{
-    for (QChar c : text) {
-        if (c.unicode() > 32)
-            return false;
-    }
-    return true;
-}
-
 bool isCollectionKind(PropertyKind kind)
 {
     return kind == PropertyKind::Collection || kind == PropertyKind::GridColumns;
@@ -398,7 +389,7 @@ bool TQFormLocalizer::processObject(QObject* object, const Walk& walk,
             readName = propName;
             value = propertyText(object, propName, walk, prefix);
         }
-        if (isBlank(value) && !(m_saveOptions & soSaveEmpty))
+        if (LocalizerPlan::IsBlank(value) && !(m_saveOptions & soSaveEmpty))
             continue;
         const QString key = prefix ? *prefix + u'.' + readName : PropertyKey(readObject, readName);
         if (key.isEmpty())

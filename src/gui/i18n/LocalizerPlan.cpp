@@ -11,9 +11,7 @@
 
 using ComponentModel::PropertyKind;
 
-namespace {
-
-bool isBlank(const QString& text)
+bool LocalizerPlan::IsBlank(const QString& text)
 {
     for (QChar c : text) {
         if (c.unicode() > 32)
@@ -21,8 +19,6 @@ bool isBlank(const QString& text)
     }
     return true;
 }
-
-} // namespace
 
 // Every property a walk of the window asks for, in walk order (the window,
 // then its components; each with the property names in order), with its
@@ -196,7 +192,7 @@ bool LocalizerPlan::CaptureInto(QStringList& target, const QStringList& propName
     m_captured = {};
     for (const Entry& e : p->entries) {
         const QString value = CapturedText(*e.property);
-        if (isBlank(value))
+        if (IsBlank(value))
             continue;
         target.append(TQLanguageFile::EncodedLine(e.key, value));
         if (remember)

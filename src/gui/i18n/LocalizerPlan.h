@@ -86,6 +86,9 @@ public:
 
     // The text a property gives to a capture.
     static QString CapturedText(const ComponentModel::Property& p);
+    // Whether a text is spaces and control characters only, which a saved
+    // language file leaves out.
+    static bool IsBlank(const QString& text);
 
 private:
     struct Plan;

@@ -25,6 +25,7 @@
 #include "gui/pages/work/WorkPage.h"
 #include "gui/vcard/ExchangeCommands.h"
 #include "gui/windows/AboutBox.h"
+#include "gui/windows/BuiltInPictures.h"
 #include "gui/windows/Information.h"
 #include "gui/windows/JustOne.h"
 #include "gui/windows/NogleForm.h"
@@ -36,11 +37,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-// The pictures are built into the static library; make sure they are linked in.
-static void initPictures()
-{
-    Q_INIT_RESOURCE(pictures);
-}
 
 namespace {
 
@@ -75,7 +71,7 @@ const InCodeTexts MissingUserDataFolder = {
 TPhoneForm::TPhoneForm(QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::PhoneForm>())
 {
-    initPictures();
+    BuiltInPictures::load();
     ComponentTree::beginLoading(this);
     m_ui->setupUi(this);
     m_justOne = new TJustOne(this);

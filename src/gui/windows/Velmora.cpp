@@ -4,6 +4,7 @@
 #include "core/util/Dialogs.h"
 #include "core/util/Exception.h"
 #include "core/util/JpegLoader.h"
+#include "gui/windows/BuiltInPictures.h"
 #include "gui/windows/FormShaper.h"
 #include "ui_Velmora.h"
 
@@ -14,12 +15,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QWindow>
-
-// The banner and its outline are built into the program.
-static void initPictures()
-{
-    Q_INIT_RESOURCE(pictures);
-}
 
 namespace {
 
@@ -35,7 +30,7 @@ TVelmora::TVelmora(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
       m_ui(std::make_unique<Ui::Velmora>())
 {
-    initPictures();
+    BuiltInPictures::load();
     ComponentTree::beginLoading(this);
     m_ui->setupUi(this);
     setFixedSize(580, 80);
