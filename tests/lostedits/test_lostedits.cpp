@@ -163,6 +163,7 @@ class LostEditsTest : public QObject
     void typeKeyword(const QString& word)
     {
         TNogleForm& window = m_app->keywordWindow();
+        window.show(); // open, as the user has it
         TDBGrid* grid = window.Form().DBGrid1;
         QTest::mouseClick(window.Form().DBNavigator1->button(TDBNavigator::Insert), Qt::LeftButton);
         if (word.isEmpty())

@@ -925,6 +925,14 @@ bool TTable::Locate(const QString& fieldName, const QVariant& value, LocateOptio
                              .arg(quoted(field.FieldName()));
             params << text << text;
         }
+    } else if (field.DataType() == FieldType::Text && !options.caseInsensitive &&
+               !text.isEmpty()) {
+        // A text column holds texts or nothing, and nothing is no match for
+        // a text that is not empty: the column itself is compared, so that
+        // an index that leads with it finds the record (the restore of the
+        // stored contact at start-up, by its phone number).
+        condition = QStringLiteral("%1 = ?").arg(quoted(field.FieldName()));
+        params << text;
     } else {
         condition = QStringLiteral("%1 = %2").arg(column, probe);
         params << text;

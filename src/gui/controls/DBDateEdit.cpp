@@ -15,7 +15,7 @@ const QString TDBDateEdit::Format = QStringLiteral("dd-MM-yyyy");
 
 TDBDateEdit::TDBDateEdit(QWidget* parent)
     : QWidget(parent), FieldBound(this), m_edit(new QLineEdit(this)),
-      m_button(new QToolButton(this)), m_calendar(new QCalendarWidget(this))
+      m_button(new QToolButton(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -26,16 +26,12 @@ TDBDateEdit::TDBDateEdit(QWidget* parent)
     setWhiteBackground(m_edit);
     m_button->setText(QStringLiteral("▾"));
     m_button->setFocusPolicy(Qt::NoFocus);
-    m_calendar->setWindowFlags(Qt::Popup);
-    m_calendar->setGridVisible(true);
-    m_calendar->hide();
     setFocusProxy(m_edit);
     setFocusPolicy(Qt::StrongFocus);
 
     m_link.ControlText = [this] { return text(); };
     m_link.watch(m_edit);
     m_edit->installEventFilter(this);
-    m_calendar->installEventFilter(this);
     m_link.OnDataChange = [this] { load(); };
     m_link.OnStateChange = [this] { updateReadOnly(); };
     connect(&m_link, &TFieldDataLink::exited, this, &TDBDateEdit::exited);
@@ -48,13 +44,27 @@ TDBDateEdit::TDBDateEdit(QWidget* parent)
         emit buttonClicked();
         openCalendar();
     });
-    connect(m_calendar, &QCalendarWidget::clicked, this, &TDBDateEdit::pick);
-    connect(m_calendar, &QCalendarWidget::activated, this, &TDBDateEdit::pick);
     updateReadOnly();
     load();
 }
 
 TDBDateEdit::~TDBDateEdit() = default;
+
+// A window holds several date edits and the user seldom opens a calendar: it
+// is made when first wanted, not with the window.
+QCalendarWidget* TDBDateEdit::calendar()
+{
+    if (!m_calendar) {
+        m_calendar = new QCalendarWidget(this);
+        m_calendar->setWindowFlags(Qt::Popup);
+        m_calendar->setGridVisible(true);
+        m_calendar->hide();
+        m_calendar->installEventFilter(this);
+        connect(m_calendar, &QCalendarWidget::clicked, this, &TDBDateEdit::pick);
+        connect(m_calendar, &QCalendarWidget::activated, this, &TDBDateEdit::pick);
+    }
+    return m_calendar;
+}
 
 QString TDBDateEdit::text() const
 {
@@ -92,10 +102,11 @@ void TDBDateEdit::openCalendar()
     if (!m_link.CanModify())
         return;
     const QDate current = QDate::fromString(text(), Format);
-    m_calendar->setSelectedDate(current.isValid() ? current : QDate::currentDate());
-    m_calendar->move(mapToGlobal(QPoint(0, height())));
-    m_calendar->show();
-    m_calendar->setFocus(Qt::PopupFocusReason);
+    QCalendarWidget* popup = calendar();
+    popup->setSelectedDate(current.isValid() ? current : QDate::currentDate());
+    popup->move(mapToGlobal(QPoint(0, height())));
+    popup->show();
+    popup->setFocus(Qt::PopupFocusReason);
 }
 
 void TDBDateEdit::pick(const QDate& date)
@@ -122,7 +133,7 @@ bool TDBDateEdit::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    if (watched == m_calendar && event->type() == QEvent::KeyPress &&
+    if (m_calendar && watched == m_calendar && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         m_calendar->hide();
         m_edit->setFocus(Qt::OtherFocusReason);

@@ -30,7 +30,7 @@ public:
     void setText(const QString& text);
     QLineEdit* lineEdit() const { return m_edit; }
     QToolButton* button() const { return m_button; }
-    QCalendarWidget* calendar() const { return m_calendar; }
+    QCalendarWidget* calendar();
 
     void openCalendar();
 
@@ -51,6 +51,6 @@ private:
 
     QLineEdit* m_edit;
     QToolButton* m_button;
-    QCalendarWidget* m_calendar;
+    QCalendarWidget* m_calendar = nullptr;
     bool m_loading = false;
 };

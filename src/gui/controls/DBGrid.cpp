@@ -105,6 +105,7 @@ TDBGrid::TDBGrid(QWidget* parent)
 {
     setWhiteBackground(this);
     setHorizontalHeader(new GridHeader(this));
+    m_model->SetShownYet(false);
     setModel(m_model);
     setItemDelegate(new DBGridDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -199,6 +200,7 @@ void TDBGrid::syncToCursor()
 void TDBGrid::showEvent(QShowEvent* event)
 {
     QTableView::showEvent(event);
+    m_model->SetShownYet(true); // its reset brings the grid to the cursor
     if (m_syncPending)
         syncToCursor();
 }

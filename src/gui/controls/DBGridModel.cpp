@@ -66,6 +66,15 @@ void DBGridModel::SetAppending(bool appending)
         reload(); // the row being inserted moves
 }
 
+void DBGridModel::SetShownYet(bool shown)
+{
+    if (shown == m_shownYet)
+        return;
+    beginResetModel();
+    m_shownYet = shown;
+    endResetModel();
+}
+
 void DBGridModel::reload()
 {
     beginResetModel();
@@ -103,7 +112,7 @@ int DBGridModel::insertRow() const
 int DBGridModel::rowCount(const QModelIndex& parent) const
 {
     TTable* table = DataSet();
-    if (parent.isValid() || !table)
+    if (parent.isValid() || !table || !m_shownYet)
         return 0;
     return table->RecordCount() + (insertRow() >= 0 ? 1 : 0);
 }

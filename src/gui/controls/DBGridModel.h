@@ -32,6 +32,11 @@ public:
     // Shows the record about to be inserted below the last row instead of at
     // the cursor, for as long as that insert lasts.
     void SetAppending(bool appending);
+    // Until its grid is first shown the model has no rows: counting the
+    // records of a large table is the dearest thing a grid does at start,
+    // and a grid on a page the user never opens need not do it. A model
+    // without a grid counts from the start.
+    void SetShownYet(bool shown);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -72,6 +77,7 @@ private:
     std::vector<Column> m_columns;
     bool m_readOnly = false;
     bool m_appending = false;
+    bool m_shownYet = true;
     mutable int m_rowsRead = 0;
     mutable int m_lastRowRead = -1;
 };

@@ -428,17 +428,21 @@ void TPhoneForm::FormShow()
     TTable& contacts = *m_dm->TelefonTable;
     if (!contacts.Active())
         return;
-    try {
-        BirthdayReminder::run(contacts, QDate::currentDate());
-    } catch (const std::exception& e) {
-        ErrorBox::show(e);
-    }
-    try {
-        contacts.SetFiltered(false);
-        RestoreCurrentContact(datapost);
-    } catch (const std::exception& e) {
-        ErrorBox::show(e);
-    }
+    // The controls show the table once, as the restore leaves it, and not
+    // also filtered to the birthday cards and unfiltered again.
+    contacts.ChangeAsOne([&] {
+        try {
+            BirthdayReminder::run(contacts, QDate::currentDate());
+        } catch (const std::exception& e) {
+            ErrorBox::show(e);
+        }
+        try {
+            contacts.SetFiltered(false);
+            RestoreCurrentContact(datapost);
+        } catch (const std::exception& e) {
+            ErrorBox::show(e);
+        }
+    });
 }
 
 void TPhoneForm::OpenContactTables()
