@@ -6,6 +6,7 @@
 #include "core/data/DM.h"
 #include "core/store/Connection.h"
 #include "core/store/Table.h"
+#include "core/util/ProgramFolder.h"
 #include "gui/controls/DBGrid.h"
 #include "gui/windows/PhoneForm.h"
 
@@ -57,6 +58,9 @@ struct Household
 
     explicit Household(int contacts)
     {
+        // The build's program folder, with the pictures and language files
+        // the program finds beside itself.
+        ProgramFolder::setPath(QStringLiteral(KALVINDO_PROGRAM_DIR));
         BenchHousehold::prepare(data, contacts);
         dm = std::make_unique<TDM>(nullptr, data);
         form = std::make_unique<TPhoneForm>();

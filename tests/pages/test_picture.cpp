@@ -107,6 +107,45 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Exception, m_picture->Billede());
     }
 
+    // Asked again for the same contact, the picture follows its file: one
+    // that appeared, was replaced or was removed since is read again.
+    void askedAgainFollowsTheFile_data()
+    {
+        QTest::addColumn<QString>("before"); // the contact's file at the first ask
+        QTest::addColumn<QString>("after");  // ... and at the second; empty: none
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("unchanged") << "gray.jpg" << "gray.jpg" << QSize(64, 48);
+        QTest::newRow("appeared") << QString() << "gray.jpg" << QSize(64, 48);
+        QTest::newRow("replaced") << "gray.jpg" << "valid.jpg" << QSize(240, 285);
+        QTest::newRow("removed") << "gray.jpg" << QString() << QSize(240, 285);
+    }
+
+    void askedAgainFollowsTheFile()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QSize, shown);
+        addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 17);
+        const QString own = m_pictures + QStringLiteral("/17.jpg");
+        if (!before.isEmpty())
+            QVERIFY(QFile::copy(testPicture(qPrintable(before)), own));
+        m_picture->Billede();
+        if (after != before) {
+            QFile::remove(own);
+            if (!after.isEmpty()) {
+                QVERIFY(QFile::copy(testPicture(qPrintable(after)), own));
+                // Another time of change, also on a file system that keeps
+                // whole seconds only.
+                QFile file(own);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-100),
+                                         QFileDevice::FileModificationTime));
+            }
+        }
+        m_picture->Billede();
+        QCOMPARE(m_picture->Shown().size(), shown);
+    }
+
     void fetchReplacesTheOldPicture()
     {
         addNumberedContact(*m_dm->TelefonTable, QStringLiteral("Anna"), 4);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
 #include <QSaveFile>
@@ -39,6 +40,17 @@ const InCodeTexts CannotWrite = {
     QStringLiteral("%1 kan ikke skrives: %2"), QStringLiteral("%1 kan inte skrivas: %2"),
     QStringLiteral("%1 kann nicht geschrieben werden: %2")};
 
+// What tells a picture file from the one read before: its size and time of
+// change; empty when there is no such file.
+QString fileStamp(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QString();
+    return QString::number(info.size()) + u'/' +
+           QString::number(info.lastModified().toMSecsSinceEpoch());
+}
+
 } // namespace
 
 ContactPicture::ContactPicture(QLabel* box, TTable* contacts, QString pictureFolder,
@@ -67,6 +79,7 @@ void ContactPicture::Show(const QImage& image, const QString& path)
 
 void ContactPicture::ShowPlaceholder()
 {
+    m_triedPath.clear();
     // Most contacts have no picture of their own, and every move between
     // them would decode the same placeholder again and hand it to the box.
     if (m_shownPath == m_placeholder && !m_shown.isNull())
@@ -76,19 +89,30 @@ void ContactPicture::ShowPlaceholder()
 
 void ContactPicture::Billede()
 {
+    QString path;
+    QString stamp;
     try {
         if (!m_contacts->Active())
             return;
         if (m_contacts->FieldByName(QStringLiteral("Navn")).AsString().isEmpty())
             return;
-        const QString path =
-            PicturePath(m_contacts->FieldByName(QStringLiteral("Regnr")).AsInteger());
+        path = PicturePath(m_contacts->FieldByName(QStringLiteral("Regnr")).AsInteger());
+        // Every search asks again for the picture of the contact it leaves
+        // current, mostly the one shown already: its file is read again only
+        // when it changed (a restore, another program) since.
+        stamp = fileStamp(path);
+        if (path == m_triedPath && stamp == m_triedStamp && !m_shown.isNull())
+            return;
         Show(JpegLoader::load(path), path);
+        m_triedPath = path;
+        m_triedStamp = stamp;
         return;
     } catch (const Exception&) {
         // Any trouble with the contact's own picture: the placeholder stands in.
     }
     ShowPlaceholder();
+    m_triedPath = path;
+    m_triedStamp = stamp;
 }
 
 void ContactPicture::Fetch(const QString& chosenFile)
@@ -115,4 +139,6 @@ void ContactPicture::Fetch(const QString& chosenFile)
     if (!copy.open(QIODevice::WriteOnly) || copy.write(data) != data.size() || !copy.commit())
         throw Exception(inCodeText(CannotWrite).arg(target, copy.errorString()));
     Show(image, target);
+    m_triedPath = target;
+    m_triedStamp = fileStamp(target);
 }

@@ -43,4 +43,8 @@ private:
     QString m_placeholder;
     QImage m_shown;
     QString m_shownPath;
+    // The contact picture last asked for, shown or stood in for by the
+    // placeholder, and the stamp of its file then.
+    QString m_triedPath;
+    QString m_triedStamp;
 };
