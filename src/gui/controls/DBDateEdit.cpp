@@ -133,7 +133,7 @@ bool TDBDateEdit::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    if (m_calendar && watched == m_calendar && event->type() == QEvent::KeyPress &&
+    if (watched == m_calendar && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         m_calendar->hide();
         m_edit->setFocus(Qt::OtherFocusReason);

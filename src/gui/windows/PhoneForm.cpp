@@ -37,7 +37,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-
 namespace {
 
 const char* const LanguageNames[] = {"Dansk", "English", "Norsk", "Svensk", "Deutsch"};
