@@ -67,6 +67,9 @@ private slots:
     void cacheFollowsChanges();
     void cacheReadBetweenKeysFollowsChanges_data() { addCacheKinds(); }
     void cacheReadBetweenKeysFollowsChanges();
+    void slicedReadFollowsChanges_data();
+    void slicedReadFollowsChanges();
+    void twoSlicedReadsAtOnce();
     void pendingEditIsPostedFirst();
     void controlsHearOnceAndCursorIsRestored();
     void longValuesAreCut_data() { addCacheKinds(); }
@@ -522,6 +525,70 @@ void TestEasyFind::cacheFollowsChanges()
     QCOMPARE(currentName(), QStringLiteral("Øjvind Ørsted"));
 }
 
+// A read in slices over the event loop's turns, with a change between two
+// slices: the cache ends up holding the records as they are after it.
+void TestEasyFind::slicedReadFollowsChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("slice");
+    for (int slice : {1, 2, 3}) {
+        for (const char* change : {"none", "insert", "rename", "delete", "filter", "order"})
+            QTest::addRow("%s, %d a slice", change, slice) << QString::fromUtf8(change) << slice;
+    }
+}
+
+void TestEasyFind::slicedReadFollowsChanges()
+{
+    QFETCH(QString, change);
+    QFETCH(int, slice);
+    const int field = table().FieldByName(QStringLiteral("Navn")).Index();
+    SearchColumnCache cache;
+    QVERIFY(!cache.refreshSome(table(), field, false, slice));
+    QVERIFY(cache.isReading());
+    QVERIFY(!cache.refreshSome(table(), field, false, slice));
+    if (change == u"insert") {
+        addContact(QStringLiteral("Aage Aagaard"), QStringLiteral("70000007"));
+    } else if (change == u"rename") {
+        table().First();
+        table().Edit();
+        table().FieldByName(QStringLiteral("Navn")).SetAsString(QStringLiteral("Zakarias"));
+        table().Post();
+    } else if (change == u"delete") {
+        table().First();
+        table().Delete();
+    } else if (change == u"filter") {
+        setView(QString(), QStringLiteral("Familie"));
+    } else if (change == u"order") {
+        setView(QStringLiteral("IndexTelefon"), QString());
+    }
+    int calls = 0;
+    while (!cache.refreshSome(table(), field, false, slice))
+        QVERIFY(++calls < 100);
+    QVERIFY(!cache.isReading());
+    QVERIFY(cache.isCurrent(table(), field, false));
+    const std::vector<QString> names = table().ColumnInOrder(field);
+    QCOMPARE(cache.size(), int(names.size()));
+    for (int i = 0; i < cache.size(); ++i)
+        QCOMPARE(cache.text(i).toString(), Matcher::upperCase(names[size_t(i)]));
+}
+
+// Two caches of the same table read in turns: neither starts the other over.
+void TestEasyFind::twoSlicedReadsAtOnce()
+{
+    const int names = table().FieldByName(QStringLiteral("Navn")).Index();
+    const int numbers = table().FieldByName(QStringLiteral("Telefon")).Index();
+    SearchColumnCache byName, byNumber;
+    bool nameDone = false, numberDone = false;
+    for (int turn = 0; turn < int(std::size(Contacts)) + 1; ++turn) {
+        nameDone = byName.refreshSome(table(), names, false, 1);
+        numberDone = byNumber.refreshSome(table(), numbers, false, 1);
+    }
+    QVERIFY(nameDone);
+    QVERIFY(numberDone);
+    QCOMPARE(byNumber.size(), int(std::size(Contacts)));
+    QCOMPARE(byName.text(0).toString(), QStringLiteral("ANDERS AND"));
+}
+
 void TestEasyFind::pendingEditIsPostedFirst()
 {
     table().MoveToIndex(3);
@@ -545,6 +612,20 @@ void TestEasyFind::controlsHearOnceAndCursorIsRestored()
     QCOMPARE(changes, 1);
     QVERIFY(!table().ControlsDisabled());
     QVERIFY(!QGuiApplication::overrideCursor());
+
+    // Nothing found: the controls keep what they show and hear nothing.
+    changes = 0;
+    m_find->SetSearchKey(QStringLiteral("qqxz"));
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Øjvind Ørsted"));
+    QCOMPARE(changes, 0);
+    // Nothing found after an edit: the post is told, once.
+    table().Edit();
+    table().FieldByName(QStringLiteral("Adresse1")).SetAsString(QStringLiteral("Vej 1"));
+    changes = 0;
+    m_find->FindFirst();
+    QCOMPARE(table().State(), DataSetState::Browse);
+    QCOMPARE(changes, 1);
 
     table().Close();
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, m_find->FindFirst());

@@ -52,14 +52,21 @@ struct Caches
 {
     SearchColumnCache scanned, indexed;
 
-    Caches(const QStringList& values, FieldType type, bool caseSensitive)
+    // step: the texts indexed in one step of a build spread over turns; 0
+    // builds at once.
+    Caches(const QStringList& values, FieldType type, bool caseSensitive, int step = 0)
     {
         const std::vector<QString> list(values.begin(), values.end());
         SearchColumnCache::setIndexedFrom(std::numeric_limits<int>::max());
         scanned.assign(list, type, caseSensitive);
         SearchColumnCache::setIndexedFrom(0);
         indexed.assign(list, type, caseSensitive);
-        indexed.buildIndex();
+        if (step == 0) {
+            indexed.buildIndex();
+            return;
+        }
+        while (!indexed.buildIndexSome(step))
+            QVERIFY(!indexed.isIndexed()); // not used before it is whole
     }
 };
 
@@ -233,22 +240,27 @@ void TestSearchIndex::manyTextsSameAsScan_data()
 {
     QTest::addColumn<bool>("caseSensitive");
     QTest::addColumn<bool>("wildcards");
-    QTest::newRow("plain") << false << false;
-    QTest::newRow("plain, case-sensitive") << true << false;
-    QTest::newRow("wildcards") << false << true;
+    QTest::addColumn<int>("step");
+    QTest::newRow("plain") << false << false << 0;
+    QTest::newRow("plain, case-sensitive") << true << false << 0;
+    QTest::newRow("wildcards") << false << true << 0;
+    QTest::newRow("built a text a step") << false << false << 1;
+    QTest::newRow("built 333 texts a step") << false << true << 333;
+    QTest::newRow("built in one step") << false << false << 5000;
 }
 
 void TestSearchIndex::manyTextsSameAsScan()
 {
     QFETCH(bool, caseSensitive);
     QFETCH(bool, wildcards);
+    QFETCH(int, step);
     QRandomGenerator random(1234);
     const QString letters = QStringLiteral("abAB øØ_%");
     const auto randomText = [&](int maxLength) { return randomString(random, letters, maxLength); };
     QStringList values;
     for (int i = 0; i < 5000; ++i)
         values << randomText(12);
-    const Caches caches(values, FieldType::Text, caseSensitive);
+    const Caches caches(values, FieldType::Text, caseSensitive, step);
     QVERIFY(caches.indexed.isIndexed());
     for (int i = 0; i < 300; ++i) {
         const QString needle = randomText(6);

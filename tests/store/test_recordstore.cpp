@@ -707,6 +707,9 @@ private slots:
         QCOMPARE(calls, 1);
         t.First();
         QCOMPARE(emitted, 2);
+        t.DisableControls(); // nothing moved or changed meanwhile: nothing to tell
+        t.EnableControls();
+        QCOMPARE(emitted, 2);
         t.Edit();
         t.FieldByName("Adresse1").SetAsString("y");
         QCOMPARE(lastField, &t.FieldByName("Adresse1"));

@@ -12,6 +12,10 @@
 
 namespace {
 
+// The texts read, or indexed, in one turn of the event loop while preparing
+// for the next search: a millisecond or two on a slow machine.
+constexpr int PrepareSliceRows = 8192;
+
 // The last search is compared with plain ASCII upper-casing, letters a to z.
 QString asciiUpper(const QString& text)
 {
@@ -163,16 +167,20 @@ void TEasyFind::prepare()
     TTable* table = m_watched;
     if (!table || !table->Active() || m_preparedField < 0 || m_preparedField >= table->FieldCount())
         return;
-    // One step per turn of the event loop: the texts, then their index.
+    // One step per turn of the event loop, each short enough for a frame:
+    // a slice of the texts at a time, then their index. A key that comes
+    // meanwhile reads the rest of the texts itself.
     try {
-        if (m_cache->isCurrent(*table, m_preparedField, m_caseSensitive))
-            m_cache->buildIndex();
-        else
-            useCache(*table, m_preparedField);
+        if (m_cache->isCurrent(*table, m_preparedField, m_caseSensitive)) {
+            m_cache->buildIndexSome(PrepareSliceRows);
+        } else {
+            m_cache = SearchColumnCache::shared(*table, m_preparedField, m_caseSensitive);
+            m_cache->refreshSome(*table, m_preparedField, m_caseSensitive, PrepareSliceRows);
+        }
     } catch (const Exception&) {
         m_cache->clear(); // read again, with its error, at the next search
     }
-    if (m_cache->indexPending())
+    if (m_cache->isReading() || m_cache->indexPending())
         m_prepare->start(0);
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -87,6 +88,8 @@ std::shared_ptr<SearchColumnCache> SearchColumnCache::shared(TTable& table, int 
 void SearchColumnCache::clear()
 {
     m_table.clear();
+    m_reading.clear();
+    m_read = {};
     m_field = -1;
     m_buffer.resize(0);
     m_offsets.assign(1, 0);
@@ -102,19 +105,40 @@ bool SearchColumnCache::isCurrent(const TTable& table, int field, bool caseSensi
 
 void SearchColumnCache::refresh(TTable& table, int field, bool caseSensitive)
 {
+    refreshSome(table, field, caseSensitive, std::numeric_limits<int>::max());
+}
+
+bool SearchColumnCache::refreshSome(TTable& table, int field, bool caseSensitive, int rows)
+{
     if (isCurrent(table, field, caseSensitive))
-        return;
-    clear();
+        return true;
+    if (m_reading != &table || m_readingField != field || m_readingCaseSensitive != caseSensitive) {
+        clear();
+        m_reading = &table;
+        m_readingField = field;
+        m_readingCaseSensitive = caseSensitive;
+    }
     const FieldType type = table.Fields(field).DataType();
     // Each text goes into the buffer as the table reads it, without a copy of
     // the whole column on the way; dates as the column shows them.
-    table.TextsInOrder({field}, [&](const QString* texts) {
-        append(type == FieldType::Date ? TTable::DisplayText(type, texts[0]) : texts[0], type);
-    });
+    const bool done = table.TextsInOrderSlice(
+        {field}, m_read, rows,
+        [&](const QString* texts) {
+            append(type == FieldType::Date ? TTable::DisplayText(type, texts[0]) : texts[0], type);
+        },
+        [this] {
+            m_buffer.resize(0);
+            m_offsets.assign(1, 0);
+        });
+    if (!done)
+        return false;
     prepare(caseSensitive);
     m_table = &table;
     m_version = table.ViewVersion();
     m_field = field;
+    m_reading.clear();
+    m_read = {};
+    return true;
 }
 
 void SearchColumnCache::assign(const std::vector<QString>& values, FieldType type,
@@ -146,6 +170,14 @@ void SearchColumnCache::buildIndex()
     if (m_indexPending)
         m_index.build(m_buffer, m_offsets);
     m_indexPending = false;
+}
+
+bool SearchColumnCache::buildIndexSome(int texts)
+{
+    if (m_indexPending && !m_index.buildSome(m_buffer, m_offsets, texts))
+        return false;
+    m_indexPending = false;
+    return true;
 }
 
 size_t SearchColumnCache::memoryBytes() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/search/TrigramIndex.h"
+#include "core/store/OrderedView.h"
 #include "core/store/Schema.h"
 
 #include <QPointer>
@@ -38,8 +39,15 @@ public:
     // all; a new one when none is held. Refresh it before use.
     static std::shared_ptr<SearchColumnCache> shared(TTable& table, int field, bool caseSensitive);
 
-    // Makes the cache hold the field's texts for the table as it is now.
+    // Makes the cache hold the field's texts for the table as it is now; a
+    // read begun by refreshSome goes on from where it stopped.
     void refresh(TTable& table, int field, bool caseSensitive);
+    // Reads up to rows more of the field's texts; true once the cache holds
+    // them all for the table as it is now. A large book is read this way
+    // over several turns of the event loop, each short.
+    bool refreshSome(TTable& table, int field, bool caseSensitive, int rows);
+    // Whether refreshSome has a read under way.
+    bool isReading() const { return !m_reading.isNull(); }
     bool isCurrent(const TTable& table, int field, bool caseSensitive) const;
     // Holds the given values, cut and prepared as refresh prepares a field's.
     void assign(const std::vector<QString>& values, FieldType type, bool caseSensitive);
@@ -55,6 +63,9 @@ public:
     // Whether the texts read last want an index not yet built.
     bool indexPending() const { return m_indexPending; }
     void buildIndex();
+    // Builds up to `texts` texts further; true once the index is built (or
+    // not wanted).
+    bool buildIndexSome(int texts);
     size_t memoryBytes() const;
 
     int size() const { return int(m_offsets.size()) - 1; }
@@ -89,4 +100,9 @@ private:
     std::vector<qsizetype> m_offsets{0}; // start of each text, then the end
     TrigramIndex m_index;
     bool m_indexPending = false;
+    // The read under way, and what it is for.
+    QPointer<TTable> m_reading;
+    int m_readingField = -1;
+    bool m_readingCaseSensitive = false;
+    OrderedView::TextsRead m_read;
 };

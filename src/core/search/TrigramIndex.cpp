@@ -36,18 +36,19 @@ std::span<const uint32_t> TrigramIndex::bucketTexts(uint32_t bucket) const
                                                       m_starts[bucket + 1] - m_starts[bucket]);
 }
 
-// Calls visit(bucket, text) for every trigram of every text, text by text.
+// Calls visit(bucket, text) for every trigram of the texts first to end,
+// text by text.
 template <typename Visit>
 void TrigramIndex::forEachBucket(QStringView buffer, const std::vector<qsizetype>& offsets,
-                                 Visit visit) const
+                                 size_t first, size_t end, Visit visit) const
 {
-    for (size_t text = 0; text + 1 < offsets.size(); ++text) {
-        const qsizetype end = offsets[text + 1] - 1;
+    for (size_t text = first; text < end; ++text) {
+        const qsizetype stop = offsets[text + 1] - 1;
         qsizetype at = offsets[text];
-        if (end - at < Length)
+        if (stop - at < Length)
             continue;
         uint64_t trigram = shifted(shifted(0, buffer[at]), buffer[at + 1]);
-        for (at += Length - 1; at < end; ++at) {
+        for (at += Length - 1; at < stop; ++at) {
             trigram = shifted(trigram, buffer[at]);
             visit(bucket(trigram), uint32_t(text));
         }
@@ -60,43 +61,85 @@ void TrigramIndex::clear()
 {
     m_starts.clear();
     m_texts.clear();
+    m_last.clear();
     m_shift = 64;
+    m_phase = Phase::Idle;
+    m_nextText = 0;
+    m_built = false;
 }
 
 void TrigramIndex::build(QStringView buffer, const std::vector<qsizetype>& offsets)
 {
     clear();
+    while (!buildSome(buffer, offsets, std::numeric_limits<int>::max())) {
+    }
+}
+
+bool TrigramIndex::begin(const std::vector<qsizetype>& offsets)
+{
+    clear();
     if (offsets.size() < 2 || offsets.size() - 1 > std::numeric_limits<uint32_t>::max())
-        return;
+        return false;
     size_t positions = 0;
     for (size_t text = 0; text + 1 < offsets.size(); ++text)
         positions +=
             size_t(std::max<qsizetype>(offsets[text + 1] - 1 - offsets[text] - (Length - 1), 0));
     if (positions == 0 || positions > MaxPositions)
-        return;
+        return false;
     const int bits = std::clamp(int(std::bit_width(positions)) - 5, MinBucketBits, MaxBucketBits);
     m_shift = 64 - bits;
     const size_t buckets = size_t(1) << bits;
-
-    // Count what each bucket lists, a text once however often it holds the
-    // bucket's trigrams, then fill the lists. `last` is the last text counted
-    // per bucket, then the end of each list while filling.
-    std::vector<uint32_t> last(buckets, std::numeric_limits<uint32_t>::max());
+    m_last.assign(buckets, std::numeric_limits<uint32_t>::max());
     m_starts.assign(buckets + 1, 0);
-    forEachBucket(buffer, offsets, [&](uint32_t b, uint32_t text) {
-        if (last[b] != text) {
-            last[b] = text;
-            ++m_starts[b + 1];
-        }
+    m_phase = Phase::Counting;
+    return true;
+}
+
+// Counts what each bucket lists, a text once however often it holds the
+// bucket's trigrams, then fills the lists.
+bool TrigramIndex::buildSome(QStringView buffer, const std::vector<qsizetype>& offsets, int texts)
+{
+    if (m_built)
+        return true;
+    if (m_phase == Phase::Idle && !begin(offsets))
+        return true; // nothing to build: searches scan
+    const size_t count = offsets.size() - 1;
+    const size_t end = std::min(count, m_nextText + size_t(std::max(texts, 1)));
+    const size_t buckets = m_starts.size() - 1;
+    if (m_phase == Phase::Counting) {
+        forEachBucket(buffer, offsets, m_nextText, end, [&](uint32_t b, uint32_t text) {
+            if (m_last[b] != text) {
+                m_last[b] = text;
+                ++m_starts[b + 1];
+            }
+        });
+        m_nextText = end;
+        if (end < count)
+            return false;
+        for (size_t b = 0; b < buckets; ++b)
+            m_starts[b + 1] += m_starts[b];
+        // Room to spare: the next build after a post needs a few more, and
+        // fresh memory of this size costs a page fault per page, here more
+        // than the whole build.
+        if (m_texts.capacity() < m_starts[buckets])
+            m_texts.reserve(m_starts[buckets] + m_starts[buckets] / 8);
+        m_texts.resize(m_starts[buckets]);
+        std::copy(m_starts.begin(), m_starts.end() - 1, m_last.begin());
+        m_phase = Phase::Filling;
+        m_nextText = 0;
+        return false;
+    }
+    forEachBucket(buffer, offsets, m_nextText, end, [&](uint32_t b, uint32_t text) {
+        if (m_last[b] == m_starts[b] || m_texts[m_last[b] - 1] != text)
+            m_texts[m_last[b]++] = text;
     });
-    for (size_t b = 0; b < buckets; ++b)
-        m_starts[b + 1] += m_starts[b];
-    m_texts.resize(m_starts[buckets]);
-    std::copy(m_starts.begin(), m_starts.end() - 1, last.begin());
-    forEachBucket(buffer, offsets, [&](uint32_t b, uint32_t text) {
-        if (last[b] == m_starts[b] || m_texts[last[b] - 1] != text)
-            m_texts[last[b]++] = text;
-    });
+    m_nextText = end;
+    if (end < count)
+        return false;
+    m_phase = Phase::Idle;
+    m_built = true;
+    std::vector<uint32_t>().swap(m_last);
+    return true;
 }
 
 size_t TrigramIndex::memoryBytes() const

@@ -26,8 +26,13 @@ public:
     // of a trigram). Builds nothing for texts without a single trigram or when
     // the index would be too large to pay off.
     void build(QStringView buffer, const std::vector<qsizetype>& offsets);
+    // The same build in steps of up to `texts` texts each, so that a large
+    // book's index can share the event loop's turns; true once it is built.
+    // The texts must stay as they are until then; the index is empty until
+    // the last step.
+    bool buildSome(QStringView buffer, const std::vector<qsizetype>& offsets, int texts);
     void clear();
-    bool isEmpty() const { return m_starts.empty(); }
+    bool isEmpty() const { return !m_built; }
     // Bytes held, for the memory figures.
     size_t memoryBytes() const;
 
@@ -52,9 +57,24 @@ public:
 private:
     uint32_t bucket(uint64_t trigram) const;
     std::span<const uint32_t> bucketTexts(uint32_t bucket) const;
+    // Sizes the buckets for the texts; false when no index pays off.
+    bool begin(const std::vector<qsizetype>& offsets);
     template <typename Visit>
-    void forEachBucket(QStringView buffer, const std::vector<qsizetype>& offsets,
-                       Visit visit) const;
+    void forEachBucket(QStringView buffer, const std::vector<qsizetype>& offsets, size_t first,
+                       size_t end, Visit visit) const;
+
+    // A build under way: counting the lists, then filling them, from a text on.
+    enum class Phase
+    {
+        Idle,
+        Counting,
+        Filling
+    };
+    Phase m_phase = Phase::Idle;
+    size_t m_nextText = 0;
+    // The last text counted per bucket, then the end of each list while filling.
+    std::vector<uint32_t> m_last;
+    bool m_built = false;
 
     int m_shift = 64;
     std::vector<uint32_t> m_starts; // bucket b lists m_texts[m_starts[b] .. m_starts[b + 1])

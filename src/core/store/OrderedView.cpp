@@ -57,6 +57,7 @@ void OrderedView::close()
 {
     reset();
     m_statements.clear();
+    m_textsScans.clear();
     m_walksWholeOrder.clear();
     m_selectRow.reset();
     m_selectBlock.reset();
@@ -85,16 +86,22 @@ QString OrderedView::orderClause(bool descending) const
     return columns.join(u',');
 }
 
+QString OrderedView::selectSql(const QString& columns, const QString& condition,
+                               const QString& tail, QVariantList& params) const
+{
+    QString where = m_condition(params);
+    if (!condition.isEmpty())
+        where = QStringLiteral("(%1) AND (%2)").arg(where, condition);
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
+        .arg(columns, m_connection->qualified(m_table->name), where, tail);
+}
+
 Statement& OrderedView::select(const QString& columns, const QString& condition,
                                const QVariantList& conditionParams, const QString& tail)
 {
     QVariantList params;
-    QString where = m_condition(params);
-    if (!condition.isEmpty())
-        where = QStringLiteral("(%1) AND (%2)").arg(where, condition);
+    const QString sql = selectSql(columns, condition, tail, params);
     params += conditionParams;
-    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
-                            .arg(columns, m_connection->qualified(m_table->name), where, tail);
     std::unique_ptr<Statement>& slot = m_statements[sql];
     if (!slot) {
         if (m_statements.size() > StatementCacheLimit) {
@@ -124,6 +131,7 @@ void OrderedView::invalidate()
     reset();
     m_stale = true;
     ++m_version;
+    m_textsScans.clear();
 }
 
 void OrderedView::invalidateKeepingCount(int delta)
@@ -159,8 +167,10 @@ void OrderedView::readFromStart(bool changed)
     reset();
     m_count = kept;
     m_scan = &select(columns, {}, {}, QStringLiteral(" ORDER BY ") + scanOrder(columns));
-    if (changed)
+    if (changed) {
         ++m_version;
+        m_textsScans.clear();
+    }
 }
 
 // Under a condition that few records pass (a card list nobody is on, a
@@ -369,14 +379,19 @@ std::vector<QString> OrderedView::column(int field)
     return values;
 }
 
-void OrderedView::texts(const std::vector<int>& fields,
-                        const std::function<void(const QString*)>& row)
+QString OrderedView::columnList(const std::vector<int>& fields) const
 {
     QStringList columns;
     for (int field : fields)
         columns << quoted(m_table->fields[size_t(field)].name);
+    return columns.join(u',');
+}
+
+void OrderedView::texts(const std::vector<int>& fields,
+                        const std::function<void(const QString*)>& row)
+{
     Statement& query =
-        select(columns.join(u','), {}, {}, QStringLiteral(" ORDER BY ") + orderClause());
+        select(columnList(fields), {}, {}, QStringLiteral(" ORDER BY ") + orderClause());
     const auto done = qScopeGuard([&query] { query.reset(); });
     std::vector<QString> values(fields.size());
     while (query.step()) {
@@ -384,6 +399,45 @@ void OrderedView::texts(const std::vector<int>& fields,
             values[i] = query.columnText(int(i));
         row(values.data());
     }
+}
+
+bool OrderedView::textsSlice(const std::vector<int>& fields, TextsRead& read, int rows,
+                             const std::function<void(const QString*)>& row,
+                             const std::function<void()>& restart)
+{
+    auto scan = m_textsScans.find(read.id);
+    // A statement that is no longer busy was let go, or another read of the
+    // same id ran it on: either way this read does not go on from where it was.
+    const bool goesOn = scan != m_textsScans.end() && scan->second.rows == read.rows &&
+                        scan->second.statement->busy();
+    if (!goesOn) {
+        if (read.rows > 0 && restart)
+            restart();
+        if (scan != m_textsScans.end())
+            m_textsScans.erase(scan);
+        read = {++m_lastTextsRead, 0};
+        QVariantList params;
+        const QString sql =
+            selectSql(columnList(fields), {}, QStringLiteral(" ORDER BY ") + orderClause(), params);
+        auto statement = std::make_unique<Statement>(*m_connection, sql);
+        for (int i = 0; i < params.size(); ++i)
+            statement->bind(i + 1, params[i]);
+        scan = m_textsScans.emplace(read.id, TextsScan{std::move(statement), 0}).first;
+    }
+    Statement& query = *scan->second.statement;
+    std::vector<QString> values(fields.size());
+    for (int n = 0; n < rows; ++n) {
+        if (!query.step()) {
+            m_textsScans.erase(scan);
+            return true;
+        }
+        for (size_t i = 0; i < fields.size(); ++i)
+            values[i] = query.columnText(int(i));
+        ++read.rows;
+        ++scan->second.rows;
+        row(values.data());
+    }
+    return false;
 }
 
 QVariant OrderedView::scanValue(size_t k) const

@@ -83,6 +83,20 @@ public:
     // The stored texts of some fields of every record in the order, one
     // record at a time, read in one pass.
     void texts(const std::vector<int>& fields, const std::function<void(const QString*)>& row);
+    // texts() spread over calls, for a read too long for one turn of the
+    // event loop. Begin with a default TextsRead; each call hands on up to
+    // rows more records and is true once the last has been. When the read
+    // cannot go on where it stopped (the view changed, or its statement was
+    // let go after a failed write), it begins again from the first record
+    // and calls restart first.
+    struct TextsRead
+    {
+        quint64 id = 0;     // 0: not begun
+        qsizetype rows = 0; // handed on so far
+    };
+    bool textsSlice(const std::vector<int>& fields, TextsRead& read, int rows,
+                    const std::function<void(const QString*)>& row,
+                    const std::function<void()>& restart);
 
     // The fields the scan reads from the index beside the rowid, and whether
     // the scan sits on the record at a place, so that they can be taken
@@ -94,6 +108,10 @@ public:
     quint64 version() const { return m_version; }
 
 private:
+    // The text of a query on the view's records; its parameters are appended.
+    QString selectSql(const QString& columns, const QString& condition, const QString& tail,
+                      QVariantList& params) const;
+    QString columnList(const std::vector<int>& fields) const;
     // A query on the view's records, prepared once per text and bound anew.
     Statement& select(const QString& columns, const QString& condition, const QVariantList& params,
                       const QString& tail);
@@ -131,4 +149,14 @@ private:
     };
     QHash<qint64, CachedRow> m_rowCache;
     QHash<QString, bool> m_walksWholeOrder; // by the text of a query
+    // The statements of the reads textsSlice() has under way, by their id;
+    // each its own, so that two reads never reset each other. All go when
+    // the version changes: those reads begin again.
+    struct TextsScan
+    {
+        std::unique_ptr<Statement> statement;
+        qsizetype rows = 0;
+    };
+    std::map<quint64, TextsScan> m_textsScans;
+    quint64 m_lastTextsRead = 0;
 };

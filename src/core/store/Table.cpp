@@ -925,8 +925,7 @@ bool TTable::Locate(const QString& fieldName, const QVariant& value, LocateOptio
                              .arg(quoted(field.FieldName()));
             params << text << text;
         }
-    } else if (field.DataType() == FieldType::Text && !options.caseInsensitive &&
-               !text.isEmpty()) {
+    } else if (field.DataType() == FieldType::Text && !options.caseInsensitive && !text.isEmpty()) {
         // A text column holds texts or nothing, and nothing is no match for
         // a text that is not empty: the column itself is compared, so that
         // an index that leads with it finds the record (the restore of the
@@ -973,7 +972,10 @@ void TTable::EnableControls()
         return;
     if (std::exchange(m_viewChangeHeld, false))
         notifyViewChanged();
-    notifyDataChange(nullptr);
+    // A search that found nothing leaves every control as it was: telling
+    // them anyway would have each read its field again on every key.
+    if (std::exchange(m_dataChangeHeld, false))
+        notifyDataChange(nullptr);
 }
 
 void TTable::ChangeAsOne(const std::function<void()>& changes)
@@ -1016,14 +1018,27 @@ std::vector<QString> TTable::ColumnInOrder(int field)
     return values;
 }
 
-void TTable::TextsInOrder(const std::vector<int>& fields,
-                          const std::function<void(const QString*)>& row)
+void TTable::requireFields(const std::vector<int>& fields) const
 {
     requireActive();
     for (int field : fields)
         if (field < 0 || size_t(field) >= m_fields.size())
             throw EDatabaseError(QStringLiteral("Field number %1 not found").arg(field));
+}
+
+void TTable::TextsInOrder(const std::vector<int>& fields,
+                          const std::function<void(const QString*)>& row)
+{
+    requireFields(fields);
     m_view.texts(fields, row);
+}
+
+bool TTable::TextsInOrderSlice(const std::vector<int>& fields, TextsRead& read, int rows,
+                               const std::function<void(const QString*)>& row,
+                               const std::function<void()>& restart)
+{
+    requireFields(fields);
+    return m_view.textsSlice(fields, read, rows, row, restart);
 }
 
 // --- notifications ------------------------------------------------------------
@@ -1041,8 +1056,10 @@ void TTable::RemoveDataSource(TDataSource* source)
 
 void TTable::notifyDataChange(TField* field)
 {
-    if (m_disableCount > 0)
+    if (m_disableCount > 0) {
+        m_dataChangeHeld = true;
         return;
+    }
     Listeners::tellEach(m_sources, [field](TDataSource& s) { s.notifyDataChange(field); });
 }
 

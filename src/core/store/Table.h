@@ -143,7 +143,7 @@ public:
     bool BookmarkValid(const TBookmark& bookmark);
 
     // While disabled, the data sources tell their controls nothing; enabling
-    // again tells them once of the view, if it changed, and of the record.
+    // again tells them once of the view and of the record, each if it changed.
     void DisableControls() { ++m_disableCount; }
     void EnableControls();
     bool ControlsDisabled() const { return m_disableCount > 0; }
@@ -160,6 +160,15 @@ public:
     // text) of every record in order, one record at a time, read in one pass.
     void TextsInOrder(const std::vector<int>& fields,
                       const std::function<void(const QString*)>& row);
+    // TextsInOrder spread over calls of at most rows records each, so that
+    // reading a large book can share the event loop's turns; true once the
+    // last record has been handed on. Begin with a default read. When the
+    // read cannot go on where it stopped (the view changed meanwhile), it
+    // begins again from the first record and calls restart first.
+    using TextsRead = OrderedView::TextsRead;
+    bool TextsInOrderSlice(const std::vector<int>& fields, TextsRead& read, int rows,
+                           const std::function<void(const QString*)>& row,
+                           const std::function<void()>& restart);
     // Changes whenever the order, the filter, the link or the stored data change.
     quint64 ViewVersion() const { return m_view.version(); }
 
@@ -195,6 +204,7 @@ signals:
 
 private:
     void requireActive() const;
+    void requireFields(const std::vector<int>& fields) const; // active, and each field there
     void requireEditing() const;
     QString whereClause(QVariantList& params) const;
     void invalidateView();
@@ -273,5 +283,6 @@ private:
     std::vector<TDataSource*> m_sources;
     int m_disableCount = 0;
     bool m_viewChangeHeld = false; // a view change not yet told, while disabled
+    bool m_dataChangeHeld = false; // a record change not yet told, while disabled
     bool m_writing = false;
 };

@@ -7,10 +7,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
 #include <QSaveFile>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -41,14 +42,16 @@ const InCodeTexts CannotWrite = {
     QStringLiteral("%1 kann nicht geschrieben werden: %2")};
 
 // What tells a picture file from the one read before: its size and time of
-// change; empty when there is no such file.
+// change; empty when there is no such file. One stat, as every search and
+// every move asks.
 QString fileStamp(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return QString();
-    return QString::number(info.size()) + u'/' +
-           QString::number(info.lastModified().toMSecsSinceEpoch());
+    return QString::number(qint64(info.st_size)) + u'/' +
+           QString::number(qint64(info.st_mtim.tv_sec)) + u'.' +
+           QString::number(qint64(info.st_mtim.tv_nsec));
 }
 
 } // namespace
