@@ -449,6 +449,21 @@ void TestControls::gridRowsTitlesAndColumns()
     QCOMPARE(resets.count(), 0);
     QCOMPARE(headers.count(), 1);
     QCOMPARE(some->columnWidth(0), 101);
+    // Every title at once, as a language switch sets them: the header hears
+    // once; while the grid is hidden, only when it is shown again.
+    some->Columns()->SetTitles({QStringLiteral("Phone"), QStringLiteral("Born")});
+    QCOMPARE(headers.count(), 2);
+    QCOMPARE(headers.last().at(1).toInt(), 0);
+    QCOMPARE(headers.last().at(2).toInt(), 1);
+    some->hide();
+    some->Columns()->SetTitles({QStringLiteral("Telefon"), QStringLiteral("Fødselsdag")});
+    some->Columns()->SetTitles({QStringLiteral("Tlf."), QStringLiteral("Fødselsdag")});
+    QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Tlf."));
+    QCOMPARE(headers.count(), 2);
+    some->show();
+    QCOMPARE(headers.count(), 3);
+    QCOMPARE(headers.last().at(1).toInt(), 0);
+    QCOMPARE(headers.last().at(2).toInt(), 1);
     m_f->contacts.Last();
     m_f->contacts.Delete();
     QCOMPARE(model->rowCount(), 1);

@@ -2,6 +2,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include <algorithm>
 #include <vector>
 
 // One column of a data grid: the field it shows, its title and its width.
@@ -67,16 +70,42 @@ public:
         c->SetWidth(width);
         connect(c, &TColumn::changed, this, &TDBGridColumns::changed);
         const int column = Count();
-        connect(c, &TColumn::titleChanged, this, [this, column] { emit titleChanged(column); });
+        connect(c, &TColumn::titleChanged, this, [this, column] { titleChangedAt(column); });
         m_items.push_back(c);
         emit changed();
         return c;
     }
+    // Sets the titles of the first columns, as a language switch does: the
+    // grid hears of them once, as its header lays itself out again for each
+    // change it hears of.
+    void SetTitles(const QStringList& titles)
+    {
+        m_changedFrom = -1;
+        m_settingTitles = true;
+        for (int i = 0; i < Count() && i < titles.size(); ++i)
+            Items(i)->SetTitle(titles[i]);
+        m_settingTitles = false;
+        if (m_changedFrom >= 0)
+            emit titlesChanged(m_changedFrom, m_changedTo);
+    }
 
 signals:
     void changed(); // columns added, or a column's field or width
-    void titleChanged(int column);
+    void titlesChanged(int first, int last);
 
 private:
+    void titleChangedAt(int column)
+    {
+        if (!m_settingTitles) {
+            emit titlesChanged(column, column);
+            return;
+        }
+        m_changedFrom = m_changedFrom < 0 ? column : std::min(m_changedFrom, column);
+        m_changedTo = std::max(m_changedTo, column);
+    }
+
     std::vector<TColumn*> m_items;
+    bool m_settingTitles = false;
+    int m_changedFrom = -1;
+    int m_changedTo = -1;
 };

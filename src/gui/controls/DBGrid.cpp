@@ -12,6 +12,9 @@
 #include <QScopeGuard>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+#include <utility>
+
 // Writes the cell editor's text through the model and shows a refused value
 // in the error box instead of letting the exception into the view. Enter in
 // the editor also reaches the grid's keyDown, as the grid's own key would.
@@ -117,7 +120,7 @@ TDBGrid::TDBGrid(QWidget* parent)
     SetReadOnly(false);
     connect(&m_columns, &TDBGridColumns::changed, this,
             [this] { m_model->SetColumns(&m_columns); });
-    connect(&m_columns, &TDBGridColumns::titleChanged, m_model, &DBGridModel::ColumnTitleChanged);
+    connect(&m_columns, &TDBGridColumns::titlesChanged, this, &TDBGrid::columnTitlesChanged);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         applyColumnWidths();
         syncToCursor();
@@ -201,8 +204,20 @@ void TDBGrid::showEvent(QShowEvent* event)
 {
     QTableView::showEvent(event);
     m_model->SetShownYet(true); // its reset brings the grid to the cursor
+    if (m_titlesFrom >= 0)
+        m_model->ColumnTitlesChanged(std::exchange(m_titlesFrom, -1), m_titlesTo, true);
     if (m_syncPending)
         syncToCursor();
+}
+
+void TDBGrid::columnTitlesChanged(int first, int last)
+{
+    const bool shown = isVisible();
+    m_model->ColumnTitlesChanged(first, last, shown);
+    if (shown)
+        return;
+    m_titlesFrom = m_titlesFrom < 0 ? first : std::min(m_titlesFrom, first);
+    m_titlesTo = std::max(m_titlesTo, last);
 }
 
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -66,4 +66,9 @@ private:
     bool m_readOnly = false;
     bool m_syncing = false;
     bool m_syncPending = false; // the cursor moved while the grid was hidden
+    // Titles changed while the grid was hidden (a language switch): the
+    // header lays itself out for them when the grid is next shown.
+    void columnTitlesChanged(int first, int last);
+    int m_titlesFrom = -1;
+    int m_titlesTo = -1;
 };

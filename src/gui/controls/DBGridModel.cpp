@@ -48,13 +48,18 @@ void DBGridModel::SetColumns(const TDBGridColumns* columns)
     reload();
 }
 
-void DBGridModel::ColumnTitleChanged(int column)
+void DBGridModel::ColumnTitlesChanged(int first, int last, bool tellHeader)
 {
-    if (!m_columnSpec || column < 0 || column >= m_columnSpec->Count() ||
-        size_t(column) >= m_columns.size())
+    if (!m_columnSpec)
         return;
-    m_columns[size_t(column)].title = m_columnSpec->Items(column)->Title();
-    emit headerDataChanged(Qt::Horizontal, column, column);
+    first = std::max(first, 0);
+    last = std::min({last, m_columnSpec->Count() - 1, int(m_columns.size()) - 1});
+    if (first > last)
+        return;
+    for (int column = first; column <= last; ++column)
+        m_columns[size_t(column)].title = m_columnSpec->Items(column)->Title();
+    if (tellHeader)
+        emit headerDataChanged(Qt::Horizontal, first, last);
 }
 
 void DBGridModel::SetAppending(bool appending)

@@ -26,8 +26,9 @@ public:
     TTable* DataSet() const;
     // The columns to show; null or empty shows every field.
     void SetColumns(const TDBGridColumns* columns);
-    // A column's new title: the header shows it, nothing is read again.
-    void ColumnTitleChanged(int column);
+    // New titles of the columns first to last: the header shows them once
+    // told, nothing is read again.
+    void ColumnTitlesChanged(int first, int last, bool tellHeader);
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // Shows the record about to be inserted below the last row instead of at
     // the cursor, for as long as that insert lasts.

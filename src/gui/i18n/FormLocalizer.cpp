@@ -481,10 +481,7 @@ void TQFormLocalizer::applyProperty(QObject* object, const QString propName,
         p.write(CommaText::read(newValue));
         break;
     case PropertyKind::GridColumns: {
-        const QStringList titles = CommaText::read(newValue);
-        TDBGridColumns* columns = p.columns();
-        for (int i = 0; i < columns->Count() && i < titles.size(); ++i)
-            columns->Items(i)->SetTitle(titles[i]);
+        p.columns()->SetTitles(CommaText::read(newValue));
         break;
     }
     default:
