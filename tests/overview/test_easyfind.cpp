@@ -646,6 +646,15 @@ void TestEasyFind::longValuesAreCut()
     table().First();
     m_find->FindFirst();
     QCOMPARE(currentName(), QStringLiteral("Anders And"));
+    // A character of two units across the cut is left out whole.
+    addContact(QString(254, u'w') + QStringLiteral("\U0001F600"), QStringLiteral("5"));
+    m_find->SetSearchKey(QStringLiteral("w\U0001F600"));
+    table().First();
+    m_find->FindFirst();
+    QCOMPARE(currentName(), QStringLiteral("Anders And"));
+    m_find->SetSearchKey(QString(254, u'w'));
+    m_find->FindFirst();
+    QVERIFY(currentName().startsWith(QString(254, u'w')));
 
     // A memo in its first 65,280 bytes: ø takes two of them.
     const QString head = QString(32639, QChar(0xF8)) + u'x'; // 65,279 bytes

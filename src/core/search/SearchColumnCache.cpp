@@ -3,6 +3,8 @@
 #include "core/search/Matcher.h"
 #include "core/store/Table.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -42,6 +44,18 @@ QString leftUtf8Bytes(const QString& text, int maxBytes)
             ++i;
     }
     return text;
+}
+
+// The same cut of a text held in UTF-8: before the character that would
+// not fit whole.
+QByteArrayView leftUtf8Bytes(QByteArrayView text, qsizetype maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    qsizetype end = maxBytes;
+    while (end > 0 && (uchar(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.first(end);
 }
 
 } // namespace
@@ -119,12 +133,16 @@ bool SearchColumnCache::refreshSome(TTable& table, int field, bool caseSensitive
         m_readingCaseSensitive = caseSensitive;
     }
     const FieldType type = table.Fields(field).DataType();
-    // Each text goes into the buffer as the table reads it, without a copy of
-    // the whole column on the way; dates as the column shows them.
+    // Each text goes into the buffer as the table reads it, decoded in its
+    // place there, without a string of its own on the way; dates as the
+    // column shows them.
     const bool done = table.TextsInOrderSlice(
         {field}, m_read, rows,
-        [&](const QString* texts) {
-            append(type == FieldType::Date ? TTable::DisplayText(type, texts[0]) : texts[0], type);
+        [&](const QByteArrayView* texts) {
+            if (type == FieldType::Date)
+                append(TTable::DisplayText(type, QString::fromUtf8(texts[0])), type);
+            else
+                appendUtf8(texts[0], type);
         },
         [this] {
             m_buffer.resize(0);
@@ -148,6 +166,28 @@ void SearchColumnCache::assign(const std::vector<QString>& values, FieldType typ
     for (const QString& value : values)
         append(value, type);
     prepare(caseSensitive);
+}
+
+void SearchColumnCache::appendUtf8(QByteArrayView stored, FieldType type)
+{
+    const bool memo = type == FieldType::Memo;
+    if (memo)
+        stored = leftUtf8Bytes(stored, MaxMemoTextBytes);
+    const qsizetype start = m_buffer.size();
+    // A UTF-8 text never has more UTF-16 units than bytes.
+    m_buffer.resize(start + stored.size());
+    QChar* const begin = m_buffer.data() + start;
+    qsizetype length = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless)
+                           .appendToBuffer(begin, stored) -
+                       begin;
+    if (!memo && length > MaxFieldTextLength) {
+        length = MaxFieldTextLength;
+        if (begin[length - 1].isHighSurrogate() && begin[length].isLowSurrogate())
+            --length;
+    }
+    m_buffer.resize(start + length);
+    m_buffer += Separator;
+    m_offsets.push_back(m_buffer.size());
 }
 
 void SearchColumnCache::append(const QString& value, FieldType type)

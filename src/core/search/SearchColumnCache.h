@@ -80,6 +80,8 @@ public:
 
 private:
     void append(const QString& value, FieldType type);
+    // The same for a text as stored (UTF-8), decoded in its place.
+    void appendUtf8(QByteArrayView stored, FieldType type);
     // Upper-cases the texts unless caseSensitive, and marks the index as
     // wanted when there are enough of them (buildIndex builds it).
     void prepare(bool caseSensitive);

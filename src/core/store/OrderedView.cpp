@@ -402,7 +402,7 @@ void OrderedView::texts(const std::vector<int>& fields,
 }
 
 bool OrderedView::textsSlice(const std::vector<int>& fields, TextsRead& read, int rows,
-                             const std::function<void(const QString*)>& row,
+                             const std::function<void(const QByteArrayView*)>& row,
                              const std::function<void()>& restart)
 {
     auto scan = m_textsScans.find(read.id);
@@ -425,14 +425,14 @@ bool OrderedView::textsSlice(const std::vector<int>& fields, TextsRead& read, in
         scan = m_textsScans.emplace(read.id, TextsScan{std::move(statement), 0}).first;
     }
     Statement& query = *scan->second.statement;
-    std::vector<QString> values(fields.size());
+    std::vector<QByteArrayView> values(fields.size());
     for (int n = 0; n < rows; ++n) {
         if (!query.step()) {
             m_textsScans.erase(scan);
             return true;
         }
         for (size_t i = 0; i < fields.size(); ++i)
-            values[i] = query.columnText(int(i));
+            values[i] = query.columnUtf8(int(i));
         ++read.rows;
         ++scan->second.rows;
         row(values.data());

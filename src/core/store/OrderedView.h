@@ -2,6 +2,7 @@
 
 #include "core/store/Schema.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -84,18 +85,19 @@ public:
     // record at a time, read in one pass.
     void texts(const std::vector<int>& fields, const std::function<void(const QString*)>& row);
     // texts() spread over calls, for a read too long for one turn of the
-    // event loop. Begin with a default TextsRead; each call hands on up to
-    // rows more records and is true once the last has been. When the read
-    // cannot go on where it stopped (the view changed, or its statement was
-    // let go after a failed write), it begins again from the first record
-    // and calls restart first.
+    // event loop, the texts as SQLite holds them (UTF-8, valid during the
+    // call; a null is an empty view). Begin with a default TextsRead; each
+    // call hands on up to rows more records and is true once the last has
+    // been. When the read cannot go on where it stopped (the view changed,
+    // or its statement was let go after a failed write), it begins again
+    // from the first record and calls restart first.
     struct TextsRead
     {
         quint64 id = 0;     // 0: not begun
         qsizetype rows = 0; // handed on so far
     };
     bool textsSlice(const std::vector<int>& fields, TextsRead& read, int rows,
-                    const std::function<void(const QString*)>& row,
+                    const std::function<void(const QByteArrayView*)>& row,
                     const std::function<void()>& restart);
 
     // The fields the scan reads from the index beside the rowid, and whether

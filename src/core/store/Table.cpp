@@ -1034,7 +1034,7 @@ void TTable::TextsInOrder(const std::vector<int>& fields,
 }
 
 bool TTable::TextsInOrderSlice(const std::vector<int>& fields, TextsRead& read, int rows,
-                               const std::function<void(const QString*)>& row,
+                               const std::function<void(const QByteArrayView*)>& row,
                                const std::function<void()>& restart)
 {
     requireFields(fields);

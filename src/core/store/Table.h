@@ -162,12 +162,13 @@ public:
                       const std::function<void(const QString*)>& row);
     // TextsInOrder spread over calls of at most rows records each, so that
     // reading a large book can share the event loop's turns; true once the
-    // last record has been handed on. Begin with a default read. When the
-    // read cannot go on where it stopped (the view changed meanwhile), it
-    // begins again from the first record and calls restart first.
+    // last record has been handed on. The texts come as stored, in UTF-8,
+    // valid during the call. Begin with a default read. When the read cannot
+    // go on where it stopped (the view changed meanwhile), it begins again
+    // from the first record and calls restart first.
     using TextsRead = OrderedView::TextsRead;
     bool TextsInOrderSlice(const std::vector<int>& fields, TextsRead& read, int rows,
-                           const std::function<void(const QString*)>& row,
+                           const std::function<void(const QByteArrayView*)>& row,
                            const std::function<void()>& restart);
     // Changes whenever the order, the filter, the link or the stored data change.
     quint64 ViewVersion() const { return m_view.version(); }
