@@ -20,6 +20,21 @@ TextFit::TextFit(ReportStyle style)
     m_font.setPixelSize(qRound(f.pointSize * MmPerPoint * UnitsPerMm));
     // Printed text is laid out without the screen's hinting.
     m_font.setHintingPreference(QFont::PreferNoHinting);
+    m_table.fill(-1);
+}
+
+qreal TextFit::advance(char16_t c)
+{
+    if (c < TableSize) {
+        qreal& known = m_table[c];
+        if (known < 0)
+            known = QFontMetricsF(m_font).horizontalAdvance(QChar(c));
+        return known;
+    }
+    auto it = m_advances.constFind(c);
+    if (it == m_advances.constEnd())
+        it = m_advances.insert(c, QFontMetricsF(m_font).horizontalAdvance(QChar(c)));
+    return *it;
 }
 
 qreal TextFit::widthMm(const QString& text) const
@@ -31,15 +46,11 @@ bool TextFit::surelyFits(const QString& text, qreal widthMm)
 {
     const qreal limit = widthMm * UnitsPerMm * SureShare;
     qreal sum = 0;
-    QFontMetricsF metrics(m_font);
     for (const QChar c : text) {
         // Characters outside the basic plane, and line breaks, go the long way.
         if (c.isSurrogate() || c == u'\n' || c == u'\r')
             return false;
-        auto it = m_advances.constFind(c.unicode());
-        if (it == m_advances.constEnd())
-            it = m_advances.insert(c.unicode(), metrics.horizontalAdvance(c));
-        sum += *it;
+        sum += advance(c.unicode());
         if (sum > limit)
             return false;
     }

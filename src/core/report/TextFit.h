@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QHash>
 
+#include <array>
+
 // Finds what of a value shows in a one-line box of a report: the first
 // line when the value is broken at word boundaries to the box's width.
 //
@@ -26,6 +28,12 @@ public:
 private:
     bool surelyFits(const QString& text, qreal widthMm);
 
+    qreal advance(char16_t c);
+
     QFont m_font;
-    QHash<char16_t, qreal> m_advances; // hundredths of a millimetre
+    // Hundredths of a millimetre; the Latin letters of Danish names and
+    // addresses in a table, each read once, the rest in a hash.
+    static constexpr char16_t TableSize = 0x180;
+    std::array<qreal, TableSize> m_table;
+    QHash<char16_t, qreal> m_advances;
 };

@@ -24,6 +24,8 @@ constexpr int SortedScanLimit = 2000;
 // A count first steps this far: a small view (a contact's family members)
 // is then counted without a query of its own.
 constexpr int CountByStepping = 64;
+// Reads by textsSlice() under way at once: one per searched field.
+constexpr size_t TextsScanLimit = 4;
 
 } // namespace
 
@@ -422,6 +424,11 @@ bool OrderedView::textsSlice(const std::vector<int>& fields, TextsRead& read, in
         auto statement = std::make_unique<Statement>(*m_connection, sql);
         for (int i = 0; i < params.size(); ++i)
             statement->bind(i + 1, params[i]);
+        // A read given up half-way (its cache gone) would keep its statement,
+        // and with it the file's read lock, until the view changes: the
+        // oldest goes when more are under way than ever run at once.
+        if (m_textsScans.size() >= TextsScanLimit)
+            m_textsScans.erase(m_textsScans.begin());
         scan = m_textsScans.emplace(read.id, TextsScan{std::move(statement), 0}).first;
     }
     Statement& query = *scan->second.statement;
