@@ -44,13 +44,7 @@ void OrderedView::open(Connection& connection, const TableDefinition& table)
     m_selectRow = std::make_unique<Statement>(
         connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
                         .arg(columns.join(u','), connection.qualified(table.name)));
-    QStringList block;
-    for (int i = 0; i < RowBlock; ++i)
-        block << QStringLiteral("?");
-    m_selectBlock = std::make_unique<Statement>(
-        connection,
-        QStringLiteral("SELECT rowid,%1 FROM %2 WHERE rowid IN (%3)")
-            .arg(columns.join(u','), connection.qualified(table.name), block.join(u',')));
+    m_selectBlock.reset(); // made for this connection when first needed
     reset();
     m_stale = true;
 }
@@ -355,6 +349,19 @@ void OrderedView::readBlock(int index)
     const int first = index - index % RowBlock;
     ensureRow(first + RowBlock - 1);
     const int end = std::min(first + RowBlock, int(m_rowids.size()));
+    // Prepared when a grid first reads: a move or a search never needs it,
+    // and preparing a statement of every field costs as much as the read.
+    if (!m_selectBlock) {
+        QStringList columns, block;
+        for (const auto& f : m_table->fields)
+            columns << quoted(f.name);
+        for (int i = 0; i < RowBlock; ++i)
+            block << QStringLiteral("?");
+        m_selectBlock = std::make_unique<Statement>(
+            *m_connection,
+            QStringLiteral("SELECT rowid,%1 FROM %2 WHERE rowid IN (%3)")
+                .arg(columns.join(u','), m_connection->qualified(m_table->name), block.join(u',')));
+    }
     m_selectBlock->reset();
     for (int i = 0; i < RowBlock; ++i)
         m_selectBlock->bind(i + 1,
