@@ -464,6 +464,17 @@ void TestControls::gridRowsTitlesAndColumns()
     QCOMPARE(headers.count(), 3);
     QCOMPARE(headers.last().at(1).toInt(), 0);
     QCOMPARE(headers.last().at(2).toInt(), 1);
+    // Only the columns whose titles changed, not those of an earlier change.
+    some->Columns()->SetTitles({QStringLiteral("Tlf"), QStringLiteral("Fødselsdag")});
+    QCOMPARE(headers.count(), 4);
+    QCOMPARE(headers.last().at(1).toInt(), 0);
+    QCOMPARE(headers.last().at(2).toInt(), 0);
+    some->hide();
+    some->Columns()->SetTitles({QStringLiteral("Telefon"), QStringLiteral("Fødselsdag")});
+    some->show();
+    QCOMPARE(headers.count(), 5);
+    QCOMPARE(headers.last().at(1).toInt(), 0);
+    QCOMPARE(headers.last().at(2).toInt(), 0);
     m_f->contacts.Last();
     m_f->contacts.Delete();
     QCOMPARE(model->rowCount(), 1);

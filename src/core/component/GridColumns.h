@@ -54,6 +54,20 @@ private:
     int m_width = 0;
 };
 
+// The columns from first to last whose titles changed, gathered as the
+// changes come so that a grid hears of them once; empty before the first.
+struct ColumnSpan
+{
+    int first = -1;
+    int last = -1;
+    bool isEmpty() const { return first < 0; }
+    void add(int from, int to)
+    {
+        first = isEmpty() ? from : std::min(first, from);
+        last = std::max(last, to);
+    }
+};
+
 // The column collection of a data grid, in column order.
 class TDBGridColumns : public QObject
 {
@@ -80,13 +94,13 @@ public:
     // change it hears of.
     void SetTitles(const QStringList& titles)
     {
-        m_changedFrom = -1;
+        m_changed = {};
         m_settingTitles = true;
         for (int i = 0; i < Count() && i < titles.size(); ++i)
             Items(i)->SetTitle(titles[i]);
         m_settingTitles = false;
-        if (m_changedFrom >= 0)
-            emit titlesChanged(m_changedFrom, m_changedTo);
+        if (!m_changed.isEmpty())
+            emit titlesChanged(m_changed.first, m_changed.last);
     }
 
 signals:
@@ -100,12 +114,10 @@ private:
             emit titlesChanged(column, column);
             return;
         }
-        m_changedFrom = m_changedFrom < 0 ? column : std::min(m_changedFrom, column);
-        m_changedTo = std::max(m_changedTo, column);
+        m_changed.add(column, column);
     }
 
     std::vector<TColumn*> m_items;
     bool m_settingTitles = false;
-    int m_changedFrom = -1;
-    int m_changedTo = -1;
+    ColumnSpan m_changed; // while SetTitles sets them
 };

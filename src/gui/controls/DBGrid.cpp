@@ -204,8 +204,10 @@ void TDBGrid::showEvent(QShowEvent* event)
 {
     QTableView::showEvent(event);
     m_model->SetShownYet(true); // its reset brings the grid to the cursor
-    if (m_titlesFrom >= 0)
-        m_model->ColumnTitlesChanged(std::exchange(m_titlesFrom, -1), m_titlesTo, true);
+    if (!m_titlesPending.isEmpty()) {
+        const ColumnSpan pending = std::exchange(m_titlesPending, {});
+        m_model->ColumnTitlesChanged(pending.first, pending.last, true);
+    }
     if (m_syncPending)
         syncToCursor();
 }
@@ -216,8 +218,7 @@ void TDBGrid::columnTitlesChanged(int first, int last)
     m_model->ColumnTitlesChanged(first, last, shown);
     if (shown)
         return;
-    m_titlesFrom = m_titlesFrom < 0 ? first : std::min(m_titlesFrom, first);
-    m_titlesTo = std::max(m_titlesTo, last);
+    m_titlesPending.add(first, last);
 }
 
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -69,6 +69,5 @@ private:
     // Titles changed while the grid was hidden (a language switch): the
     // header lays itself out for them when the grid is next shown.
     void columnTitlesChanged(int first, int last);
-    int m_titlesFrom = -1;
-    int m_titlesTo = -1;
+    ColumnSpan m_titlesPending;
 };
